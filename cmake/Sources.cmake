@@ -1,0 +1,17 @@
+# The one source list of the portable core, shared by the native and the
+# Windows build so the two can never drift apart.
+set(VANTORA_CORE_SOURCES
+    src/tracklog/text_writer.cpp
+    src/tracklog/time_values.cpp
+    src/tracklog/track_point.cpp
+    src/tracklog/log_file_record.cpp
+    src/tracklog/nmea_reader.cpp
+    src/tracklog/path_text.cpp
+    src/tracklog/log_list.cpp
+)
+
+if(WIN32)
+    list(APPEND VANTORA_CORE_SOURCES src/platform/local_time_windows.cpp)
+else()
+    list(APPEND VANTORA_CORE_SOURCES src/platform/local_time_posix.cpp)
+endif()

@@ -1,0 +1,52 @@
+#pragma once
+// Builds NMEA sentences for tests: the checksum is computed here, so a test
+// states only what it varies.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace vantora::test {
+
+inline std::string checksumHex(std::string_view body)
+{
+    std::uint8_t sum = 0;
+    for (char c : body)
+        sum ^= static_cast<std::uint8_t>(c);
+    char hex[3];
+    std::snprintf(hex, sizeof hex, "%02X", sum);
+    return hex;
+}
+
+// "$" + body + "*" + checksum.
+inline std::string sentence(std::string_view body)
+{
+    return "$" + std::string(body) + "*" + checksumHex(body);
+}
+
+// A GGA of the logger's form at hhmmss.000 with the given position texts.
+inline std::string gga(std::string_view time, std::string_view lat = "3539.1234",
+                       std::string_view ns = "N", std::string_view lon = "13945.6789",
+                       std::string_view ew = "E")
+{
+    return sentence("GPGGA," + std::string(time) + "," + std::string(lat) + "," +
+                    std::string(ns) + "," + std::string(lon) + "," + std::string(ew) +
+                    ",1,08,1.0,40.0,M,39.0,M,,0000");
+}
+
+// An RMC in the 2.3 form with the mode indicator.
+inline std::string rmc(std::string_view time, std::string_view date = "010508",
+                       std::string_view status = "A")
+{
+    return sentence("GPRMC," + std::string(time) + "," + std::string(status) +
+                    ",3539.1234,N,13945.6789,E,0.00,0.00," + std::string(date) + ",,,A");
+}
+
+// One second of a log: GGA then RMC, CR LF ended.
+inline std::string fix(std::string_view time, std::string_view date = "010508")
+{
+    return gga(time) + "\r\n" + rmc(time, date) + "\r\n";
+}
+
+}  // namespace vantora::test
