@@ -11,7 +11,11 @@ set(VANTORA_CORE_SOURCES
 )
 
 if(WIN32)
-    list(APPEND VANTORA_CORE_SOURCES src/platform/local_time_windows.cpp)
+    list(APPEND VANTORA_CORE_SOURCES
+        src/platform/local_time_windows.cpp
+        src/platform/code_page_windows.cpp)
 else()
-    list(APPEND VANTORA_CORE_SOURCES src/platform/local_time_posix.cpp)
+    list(APPEND VANTORA_CORE_SOURCES
+        src/platform/local_time_posix.cpp
+        src/platform/code_page_posix.cpp)
 endif()

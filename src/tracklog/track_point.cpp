@@ -42,16 +42,7 @@ void fillAxisFields(TrackPoint& point, Axis axis, int degrees, int minutes, std:
     f.values[1] = {static_cast<std::uint32_t>(minutes), 1};
     f.values[2] = {tenths, 10};
 
-    std::string_view word;
-    if (axis == Axis::latitude)
-        word = positive ? kNorthLatitude : kSouthLatitude;
-    else
-        word = positive ? kEastLongitude : kWestLongitude;
-    TextWriter(f.text, f.textSize)
-        .text(word).text(" ")
-        .number(degrees).text(kDegree)
-        .number(minutes).text(kMinute)
-        .fixed(shownSeconds, 1).text(kSecond);
+    writeAxisText(f.text, f.textSize, axis, positive, degrees, minutes, shownSeconds);
 
     const char letter = axis == Axis::latitude ? (positive ? 'N' : 'S') : (positive ? 'E' : 'W');
     TextWriter(f.ref, f.refSize).text(std::string_view(&letter, 1));
@@ -72,6 +63,21 @@ double axisDegrees(const Rational (&values)[3])
 }
 
 }  // namespace
+
+void writeAxisText(char* text, std::size_t size, Axis axis, bool positive, long long degrees,
+                   long long minutes, double seconds)
+{
+    std::string_view word;
+    if (axis == Axis::latitude)
+        word = positive ? kNorthLatitude : kSouthLatitude;
+    else
+        word = positive ? kEastLongitude : kWestLongitude;
+    TextWriter(text, size)
+        .text(word).text(" ")
+        .number(degrees).text(kDegree)
+        .number(minutes).text(kMinute)
+        .fixed(seconds, 1).text(kSecond);
+}
 
 void fillAxis(TrackPoint& point, Axis axis, int degrees, int minutes, double seconds,
               char hemisphere)

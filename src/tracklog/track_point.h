@@ -3,6 +3,7 @@
 // degree-minute-second display text (code page 932), Exif-ready rationals
 // with a hemisphere letter, and, on demand, signed decimal degrees.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -42,6 +43,13 @@ void fillAxis(TrackPoint& point, Axis axis, int degrees, int minutes, double sec
 // tenths / 10. Used where a position is computed rather than read.
 void fillAxisTenths(TrackPoint& point, Axis axis, int degrees, int minutes,
                     std::uint32_t tenths, char hemisphere);
+
+// The display text of one axis, "北緯 35度39分7.4秒" in code page 932:
+// 北緯/南緯 for latitude, 東経/西経 for longitude, the seconds with one
+// decimal. The photo side writes its stored positions in the same form, so
+// the two can be compared as text.
+void writeAxisText(char* text, std::size_t size, Axis axis, bool positive, long long degrees,
+                   long long minutes, double seconds);
 
 // Decimal degrees of an axis, never negative: the sign lives only in the
 // reference letter (see formatDegrees).
