@@ -1,5 +1,5 @@
 # The commands of the README. Each one installs what it needs first.
-.PHONY: test demo bench deps native win64 clean
+.PHONY: test demo bench fuzz deps native win64 clean
 
 # Every test: native, sanitizers and the Windows build under Wine.
 test: deps
@@ -12,6 +12,13 @@ demo: native
 # Speed of the log reader on a day's log (not a test).
 bench: native
 	@build/native/bench/nmea_reader_bench
+
+# Longer fuzz runs (ten minutes per target) than make test does.
+fuzz: deps
+	@cmake -S . -B build/fuzz -G Ninja -DVANTORA_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \
+		-DCMAKE_C_COMPILER=clang -DFUZZ_SECONDS=600 >/dev/null
+	@cmake --build build/fuzz
+	@cd build/fuzz && ctest --output-on-failure --timeout 0
 
 deps:
 	@tools/install-deps.sh

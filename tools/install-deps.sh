@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev
+    clang libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine64 wine xvfb xauth locales fonts-ipafont-gothic
 )

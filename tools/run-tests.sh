@@ -1,7 +1,8 @@
 #!/bin/bash
-# Builds the three trees and runs every test suite: native, native with
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows build under
-# Wine. Ends with one line that sums them all: "N passed, N failed".
+# Builds the four trees and runs every test suite: native, native with
+# AddressSanitizer and UndefinedBehaviorSanitizer, short runs of the fuzz
+# targets (clang), and the Windows build under Wine. Ends with one line that
+# sums them all: "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -52,6 +53,8 @@ run_tree() {
 
 run_tree "native" build/native "$jobs"
 run_tree "native with sanitizers" build/asan "$jobs" -DVANTORA_SANITIZE=ON
+run_tree "fuzz targets" build/fuzz "$jobs" -DVANTORA_FUZZ=ON \
+    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DFUZZ_SECONDS="${FUZZ_SECONDS:-20}"
 # Wine runs one test at a time: the suites share one prefix and display.
 run_tree "Windows under Wine" build/win64 1 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 
