@@ -1,0 +1,117 @@
+/*
+ * Exif.dll: opens a JPEG photo and reads or writes single Exif tags.
+ *
+ * Plain C functions, usable from C and C++. Every function returns a signed
+ * 16-bit status: EXIF_OK (0) on success, one of the negative EXIF_ERR_ codes
+ * below otherwise. A handle is an opaque 32-bit value from ExifFileOpen; it
+ * stays valid until ExifFileClose. Handles may be used from several threads.
+ *
+ * Paths are NUL-terminated narrow text: in the ANSI code page on Windows,
+ * UTF-8 bytes elsewhere.
+ *
+ * ExifFileOpen reads the photo up to its image data (read-only photos can be
+ * read); the first set reads the rest. The set functions change that copy
+ * only; ExifFileClose writes the changed photo back, and only when something
+ * changed: a new file is written beside the photo, flushed, and then swapped
+ * in for it in one step. When that fails, ExifFileClose returns
+ * EXIF_ERR_WRITE (or EXIF_ERR_READ_ONLY) and the photo on disk is exactly as
+ * it was; a photo changed on disk by someone else meanwhile is not
+ * overwritten (EXIF_ERR_WRITE). The handle is released either way.
+ *
+ * A get that fails leaves its output zero-filled. Text outputs are
+ * NUL-terminated except the four ExifVersion characters.
+ *
+ * How a photo is written: the existing Exif (TIFF) block keeps its bytes in
+ * place, so maker notes, thumbnails and private offsets stay valid. Values
+ * that fit are rewritten in place; a directory that gains a tag is copied to
+ * the end of the block and pointed to. The one thing laid out anew is the
+ * very end of the block as far as it holds only IFD0/Exif/GPS tables and
+ * values of the tags written here, shared with nothing else - which is what
+ * an earlier write appended - so repeated writes do not grow the photo.
+ * Only the first Exif segment changes; every other byte of the file is
+ * copied as it was.
+ *
+ * What is refused: a change that would not fit in one JPEG segment
+ * (EXIF_ERR_TOO_LARGE) or that would touch bytes of something else in a
+ * damaged block (EXIF_ERR_FORMAT) - then every later set and ExifFileClose
+ * give that status too and nothing is written, so a photo never gets half a
+ * position; a photo without an Exif segment gets none (sets fail with
+ * EXIF_ERR_FORMAT); a photo whose image data has no end marker is not
+ * written (EXIF_ERR_FORMAT); a read-only photo or folder (EXIF_ERR_READ_ONLY).
+ */
+#ifndef VANTORA_EXIF_H
+#define VANTORA_EXIF_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Exif.dll exports these names through Exif.def; nothing to declare here. */
+#define EXIF_API
+
+/* Status codes. */
+#define EXIF_OK              0   /* success */
+#define EXIF_ERR_OPEN       (-1) /* the file cannot be opened or read (missing, locked, a folder, too big);
+                                    from a set: the rest of the file could not be read, or the
+                                    file changed on disk since it was opened */
+#define EXIF_ERR_HANDLE     (-2) /* the handle is not open (never opened, or already closed) */
+#define EXIF_ERR_NOT_FOUND  (-3) /* the tag is absent (or, for DateTimeOriginal, blank/zero/of a wrong count) */
+#define EXIF_ERR_FORMAT     (-4) /* not a JPEG, no Exif segment, or a damaged JPEG/Exif structure or tag.
+                                    From a set whose write would change bytes that belong to
+                                    something else (a damaged block): the photo is then left whole
+                                    as with EXIF_ERR_TOO_LARGE */
+#define EXIF_ERR_ARGUMENT   (-5) /* a null pointer, or a value of the wrong shape */
+#define EXIF_ERR_TOO_LARGE  (-6) /* the change would not fit in one Exif segment (65,533 bytes); the
+                                    photo is then left whole: later sets and ExifFileClose give this
+                                    status too and nothing is written */
+#define EXIF_ERR_WRITE      (-7) /* the changed photo could not be written; the original is whole */
+#define EXIF_ERR_READ_ONLY  (-8) /* the photo or its folder is read-only; nothing was written */
+
+typedef int16_t ExifStatus;
+
+EXIF_API ExifStatus ExifFileOpen(const char* path, uint32_t* handle);
+EXIF_API ExifStatus ExifFileClose(uint32_t handle);
+
+/* Four ASCII digits of the Exif IFD's ExifVersion, e.g. "0220"; no NUL. */
+EXIF_API ExifStatus ExifGetExifVersion(uint32_t handle, char out[4]);
+/* "YYYY:MM:DD HH:MM:SS" and a NUL. Missing, blank, all-zero or of a count
+   other than 20: EXIF_ERR_NOT_FOUND. */
+EXIF_API ExifStatus ExifGetDateTimeOriginal(uint32_t handle, char out[20]);
+EXIF_API ExifStatus ExifGetGPSVersion(uint32_t handle, unsigned char out[4]);
+/* Up to 3 characters and a NUL. */
+EXIF_API ExifStatus ExifGetGPSLatitudeRef(uint32_t handle, char out[4]);
+EXIF_API ExifStatus ExifGetGPSLongitudeRef(uint32_t handle, char out[4]);
+/* Three rationals: numerator, denominator of degrees, minutes, seconds. */
+EXIF_API ExifStatus ExifGetGPSLatitude(uint32_t handle, uint32_t out[6]);
+EXIF_API ExifStatus ExifGetGPSLongitude(uint32_t handle, uint32_t out[6]);
+/* Three rationals: hour, minute, second. */
+EXIF_API ExifStatus ExifGetGPSTimeStamp(uint32_t handle, uint32_t out[6]);
+/* Up to 3 characters and a NUL. */
+EXIF_API ExifStatus ExifGetGPSStatus(uint32_t handle, char out[4]);
+/* size = the buffer size in bytes; the text is truncated to size - 1
+   characters and always NUL-terminated. */
+EXIF_API ExifStatus ExifGetGPSMapDatum(uint32_t handle, int size, char* out);
+
+EXIF_API ExifStatus ExifSetGPSVersion(uint32_t handle, const unsigned char in[4]);
+/* "N" or "S". */
+EXIF_API ExifStatus ExifSetGPSLatitudeRef(uint32_t handle, const char* text);
+/* "E" or "W". */
+EXIF_API ExifStatus ExifSetGPSLongitudeRef(uint32_t handle, const char* text);
+EXIF_API ExifStatus ExifSetGPSLatitude(uint32_t handle, const uint32_t in[6]);
+EXIF_API ExifStatus ExifSetGPSLongitude(uint32_t handle, const uint32_t in[6]);
+/* 1 to 31 printable ASCII characters, e.g. "A". */
+EXIF_API ExifStatus ExifSetGPSStatus(uint32_t handle, const char* text);
+EXIF_API ExifStatus ExifSetGPSTimeStamp(uint32_t handle, const uint32_t in[6]);
+/* 1 to 255 printable ASCII characters, e.g. "WGS-84". */
+EXIF_API ExifStatus ExifSetGPSMapDatum(uint32_t handle, const char* text);
+/* Exactly "YYYY:MM:DD HH:MM:SS" (digits where the letters are); written as
+   20 bytes with the NUL. */
+EXIF_API ExifStatus ExifSetDateTimeOriginal(uint32_t handle, const char* text);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,237 @@
+// The C interface: a small thread-safe table of open photos behind opaque
+// handles, and the argument checks of every function.
+#include "exif/Exif.h"
+#include "photo.h"
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+using exif::IfdKind;
+namespace tag = exif::tag;
+
+struct OpenPhoto {
+    std::mutex mutex;
+    exif::Photo photo;
+};
+
+class HandleTable {
+public:
+    uint32_t add(std::shared_ptr<OpenPhoto> p)
+    {
+        std::lock_guard lock(mutex_);
+        // Handles are not reused soon after a close: a stale handle fails.
+        do {
+            ++next_;
+        } while (next_ == 0 || photos_.count(next_));
+        photos_[next_] = std::move(p);
+        return next_;
+    }
+    std::shared_ptr<OpenPhoto> find(uint32_t h)
+    {
+        std::lock_guard lock(mutex_);
+        auto it = photos_.find(h);
+        return it == photos_.end() ? nullptr : it->second;
+    }
+    std::shared_ptr<OpenPhoto> remove(uint32_t h)
+    {
+        std::lock_guard lock(mutex_);
+        auto it = photos_.find(h);
+        if (it == photos_.end()) return nullptr;
+        auto p = std::move(it->second);
+        photos_.erase(it);
+        return p;
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<uint32_t, std::shared_ptr<OpenPhoto>> photos_;
+    uint32_t next_ = 0x45780000;  // any start; "Ex"
+};
+
+HandleTable& table()
+{
+    static HandleTable t;
+    return t;
+}
+
+template <typename F>
+ExifStatus withPhoto(uint32_t h, F&& f)
+{
+    auto p = table().find(h);
+    if (!p) return EXIF_ERR_HANDLE;
+    std::lock_guard lock(p->mutex);
+    return f(p->photo);
+}
+
+// Printable ASCII, from 1 to maxLength characters.
+bool isPlainText(const char* text, std::size_t maxLength)
+{
+    if (text == nullptr) return false;
+    std::size_t n = 0;
+    for (; text[n] != 0; ++n)
+        if (n >= maxLength || text[n] < 0x20 || text[n] > 0x7E) return false;
+    return n > 0;
+}
+
+ExifStatus setRef(uint32_t h, const char* text, uint16_t t, char a, char b)
+{
+    if (text == nullptr || (text[0] != a && text[0] != b) || text[1] != 0) {
+        return withPhoto(h, [](exif::Photo&) -> ExifStatus { return EXIF_ERR_ARGUMENT; });
+    }
+    return withPhoto(h, [&](exif::Photo& p) { return p.setText(IfdKind::gps, t, text); });
+}
+
+}  // namespace
+
+extern "C" {
+
+ExifStatus ExifFileOpen(const char* path, uint32_t* handle)
+{
+    if (handle != nullptr) *handle = 0;
+    if (path == nullptr || handle == nullptr || path[0] == 0) return EXIF_ERR_ARGUMENT;
+    try {
+        auto p = std::make_shared<OpenPhoto>();
+        const ExifStatus status = p->photo.open(path);
+        if (status != EXIF_OK) return status;
+        *handle = table().add(std::move(p));
+        return EXIF_OK;
+    } catch (...) {  // out of memory: nothing is open
+        return EXIF_ERR_OPEN;
+    }
+}
+
+ExifStatus ExifFileClose(uint32_t handle)
+{
+    auto p = table().remove(handle);
+    if (!p) return EXIF_ERR_HANDLE;
+    std::lock_guard lock(p->mutex);
+    try {
+        return p->photo.commit();
+    } catch (...) {
+        return EXIF_ERR_WRITE;
+    }
+}
+
+ExifStatus ExifGetExifVersion(uint32_t h, char out[4])
+{
+    if (out == nullptr) return EXIF_ERR_ARGUMENT;
+    std::memset(out, 0, 4);
+    return withPhoto(h, [&](exif::Photo& p) { return p.getExifVersion(out); });
+}
+
+ExifStatus ExifGetDateTimeOriginal(uint32_t h, char out[20])
+{
+    if (out == nullptr) return EXIF_ERR_ARGUMENT;
+    std::memset(out, 0, 20);
+    return withPhoto(h, [&](exif::Photo& p) { return p.getDateTimeOriginal(out); });
+}
+
+ExifStatus ExifGetGPSVersion(uint32_t h, unsigned char out[4])
+{
+    if (out == nullptr) return EXIF_ERR_ARGUMENT;
+    std::memset(out, 0, 4);
+    return withPhoto(h, [&](exif::Photo& p) {
+        return p.getBytes(IfdKind::gps, tag::gpsVersion, {exif::tByte}, 4, out);
+    });
+}
+
+#define EXIF_TEXT_GETTER(name, tagName)                                                          \
+    ExifStatus name(uint32_t h, char out[4])                                                     \
+    {                                                                                            \
+        if (out == nullptr) return EXIF_ERR_ARGUMENT;                                            \
+        std::memset(out, 0, 4);                                                                  \
+        return withPhoto(h, [&](exif::Photo& p) { return p.getText(IfdKind::gps, tagName, out, 4); }); \
+    }
+EXIF_TEXT_GETTER(ExifGetGPSLatitudeRef, tag::gpsLatitudeRef)
+EXIF_TEXT_GETTER(ExifGetGPSLongitudeRef, tag::gpsLongitudeRef)
+EXIF_TEXT_GETTER(ExifGetGPSStatus, tag::gpsStatus)
+#undef EXIF_TEXT_GETTER
+
+#define EXIF_RATIONAL_GETTER(name, tagName)                                                       \
+    ExifStatus name(uint32_t h, uint32_t out[6])                                                  \
+    {                                                                                             \
+        if (out == nullptr) return EXIF_ERR_ARGUMENT;                                             \
+        std::memset(out, 0, 6 * sizeof(uint32_t));                                                \
+        return withPhoto(h, [&](exif::Photo& p) { return p.getRationals(IfdKind::gps, tagName, out); }); \
+    }
+EXIF_RATIONAL_GETTER(ExifGetGPSLatitude, tag::gpsLatitude)
+EXIF_RATIONAL_GETTER(ExifGetGPSLongitude, tag::gpsLongitude)
+EXIF_RATIONAL_GETTER(ExifGetGPSTimeStamp, tag::gpsTimeStamp)
+#undef EXIF_RATIONAL_GETTER
+
+ExifStatus ExifGetGPSMapDatum(uint32_t h, int size, char* out)
+{
+    if (out == nullptr || size <= 0) return EXIF_ERR_ARGUMENT;
+    std::memset(out, 0, static_cast<std::size_t>(size));
+    return withPhoto(h, [&](exif::Photo& p) {
+        return p.getText(IfdKind::gps, tag::gpsMapDatum, out, static_cast<std::size_t>(size));
+    });
+}
+
+ExifStatus ExifSetGPSVersion(uint32_t h, const unsigned char in[4])
+{
+    return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
+        if (in == nullptr) return EXIF_ERR_ARGUMENT;
+        return p.setBytes(IfdKind::gps, tag::gpsVersion, exif::tByte, in, 4);
+    });
+}
+
+ExifStatus ExifSetGPSLatitudeRef(uint32_t h, const char* text)
+{
+    return setRef(h, text, tag::gpsLatitudeRef, 'N', 'S');
+}
+
+ExifStatus ExifSetGPSLongitudeRef(uint32_t h, const char* text)
+{
+    return setRef(h, text, tag::gpsLongitudeRef, 'E', 'W');
+}
+
+#define EXIF_RATIONAL_SETTER(name, tagName)                                     \
+    ExifStatus name(uint32_t h, const uint32_t in[6])                           \
+    {                                                                           \
+        return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {                 \
+            if (in == nullptr) return EXIF_ERR_ARGUMENT;                        \
+            return p.setRationals(IfdKind::gps, tagName, in);                   \
+        });                                                                     \
+    }
+EXIF_RATIONAL_SETTER(ExifSetGPSLatitude, tag::gpsLatitude)
+EXIF_RATIONAL_SETTER(ExifSetGPSLongitude, tag::gpsLongitude)
+EXIF_RATIONAL_SETTER(ExifSetGPSTimeStamp, tag::gpsTimeStamp)
+#undef EXIF_RATIONAL_SETTER
+
+ExifStatus ExifSetGPSStatus(uint32_t h, const char* text)
+{
+    return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
+        if (!isPlainText(text, 31)) return EXIF_ERR_ARGUMENT;
+        return p.setText(IfdKind::gps, tag::gpsStatus, text);
+    });
+}
+
+ExifStatus ExifSetGPSMapDatum(uint32_t h, const char* text)
+{
+    return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
+        if (!isPlainText(text, 255)) return EXIF_ERR_ARGUMENT;
+        return p.setText(IfdKind::gps, tag::gpsMapDatum, text);
+    });
+}
+
+ExifStatus ExifSetDateTimeOriginal(uint32_t h, const char* text)
+{
+    return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
+        static const char shape[] = "dddd:dd:dd dd:dd:dd";
+        if (text == nullptr) return EXIF_ERR_ARGUMENT;
+        for (int i = 0; i < 19; ++i) {
+            const char c = text[i];
+            const bool ok = shape[i] == 'd' ? (c >= '0' && c <= '9') : c == shape[i];
+            if (!ok) return EXIF_ERR_ARGUMENT;  // also stops at an early NUL
+        }
+        if (text[19] != 0) return EXIF_ERR_ARGUMENT;
+        return p.setText(IfdKind::exif, tag::dateTimeOriginal, std::string(text, 19));
+    });
+}
+
+}  // extern "C"

@@ -1,0 +1,168 @@
+#include "photo.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace exif {
+
+ExifStatus Photo::open(const std::string& path)
+{
+    path_ = path;
+    // Read on while the segments before the image data go on.
+    const auto more = [this](const std::vector<uint8_t>& bytes, uint64_t fileSize) {
+        return scanJpeg(bytes, bytes.size() == fileSize, layout_) == ScanResult::needMore;
+    };
+    if (io::readFile(path, file_, more) != io::Result::ok) return EXIF_ERR_OPEN;
+    if (scanJpeg(file_.bytes, file_.whole(), layout_) != ScanResult::ok) return EXIF_ERR_FORMAT;
+    if (!layout_.hasExif) return EXIF_OK;  // gets find nothing, sets are refused
+    originalTiff_.assign(file_.bytes.begin() + static_cast<std::ptrdiff_t>(layout_.tiffStart),
+                         file_.bytes.begin() + static_cast<std::ptrdiff_t>(layout_.segmentEnd));
+    if (!parseTiff(originalTiff_, originalModel_)) return EXIF_ERR_FORMAT;
+    tiff_ = originalTiff_;
+    model_ = originalModel_;
+    return EXIF_OK;
+}
+
+ExifStatus Photo::getBytes(IfdKind kind, uint16_t t, std::initializer_list<uint16_t> types, uint32_t count,
+                           uint8_t* out) const
+{
+    const std::size_t size = count * std::size_t(typeSize(*types.begin()));
+    std::memset(out, 0, size);
+    if (!layout_.hasExif) return EXIF_ERR_NOT_FOUND;
+    const Entry* e = model_.find(kind, t);
+    if (e == nullptr) return EXIF_ERR_NOT_FOUND;
+    if (std::find(types.begin(), types.end(), e->type) == types.end() || e->count != count ||
+        e->valueSize != size)
+        return EXIF_ERR_FORMAT;
+    std::memcpy(out, tiff_.data() + e->valuePosition(), size);  // checked by the parser
+    return EXIF_OK;
+}
+
+ExifStatus Photo::getText(IfdKind kind, uint16_t t, char* out, std::size_t outSize) const
+{
+    std::memset(out, 0, outSize);
+    if (!layout_.hasExif) return EXIF_ERR_NOT_FOUND;
+    const Entry* e = model_.find(kind, t);
+    if (e == nullptr) return EXIF_ERR_NOT_FOUND;
+    if (e->type != tAscii && e->type != tUndefined && e->type != tByte) return EXIF_ERR_FORMAT;
+    const uint8_t* value = tiff_.data() + e->valuePosition();
+    for (std::size_t i = 0; i < e->valueSize && i + 1 < outSize && value[i] != 0; ++i)
+        out[i] = static_cast<char>(value[i]);
+    return EXIF_OK;
+}
+
+ExifStatus Photo::getRationals(IfdKind kind, uint16_t t, uint32_t out[6]) const
+{
+    std::fill(out, out + 6, 0u);
+    if (!layout_.hasExif) return EXIF_ERR_NOT_FOUND;
+    const Entry* e = model_.find(kind, t);
+    if (e == nullptr) return EXIF_ERR_NOT_FOUND;
+    if (e->type != tRational || e->count != 3) return EXIF_ERR_FORMAT;
+    const ByteReader reader(tiff_.data(), tiff_.size(), model_.order);
+    for (int i = 0; i < 6; ++i) reader.u32(e->field + 4 * uint64_t(i), out[i]);
+    return EXIF_OK;
+}
+
+ExifStatus Photo::getExifVersion(char out[4]) const
+{
+    std::memset(out, 0, 4);
+    if (!layout_.hasExif) return EXIF_ERR_NOT_FOUND;
+    const Entry* e = model_.find(IfdKind::exif, tag::exifVersion);
+    if (e == nullptr) return EXIF_ERR_NOT_FOUND;
+    const bool shape = ((e->type == tUndefined || e->type == tByte || e->type == tAscii) && e->count == 4) ||
+                       (e->type == tAscii && e->count == 5);
+    if (!shape) return EXIF_ERR_FORMAT;
+    std::memcpy(out, tiff_.data() + e->valuePosition(), 4);  // checked by the parser
+    return EXIF_OK;
+}
+
+ExifStatus Photo::getDateTimeOriginal(char out[20]) const
+{
+    std::memset(out, 0, 20);
+    if (!layout_.hasExif) return EXIF_ERR_NOT_FOUND;
+    const Entry* e = model_.find(IfdKind::exif, tag::dateTimeOriginal);
+    if (e == nullptr || e->type != tAscii || e->count != 20) return EXIF_ERR_NOT_FOUND;
+    const uint8_t* value = tiff_.data() + e->field;
+    const bool blank = std::all_of(value, value + 19, [](uint8_t c) { return c == ' ' || c == 0; });
+    if (blank || std::memcmp(value, "0000:00:00 00:00:00", 19) == 0) return EXIF_ERR_NOT_FOUND;
+    std::memcpy(out, value, 19);
+    out[19] = 0;
+    return EXIF_OK;
+}
+
+ExifStatus Photo::setBytes(IfdKind kind, uint16_t t, uint16_t type, const uint8_t* bytes, uint32_t count)
+{
+    TagValue v{type, count, std::vector<uint8_t>(bytes, bytes + count * std::size_t(typeSize(type)))};
+    return set(kind, t, std::move(v));
+}
+
+ExifStatus Photo::setText(IfdKind kind, uint16_t t, const std::string& text)
+{
+    TagValue v{tAscii, static_cast<uint32_t>(text.size() + 1), std::vector<uint8_t>(text.begin(), text.end())};
+    v.bytes.push_back(0);
+    return set(kind, t, std::move(v));
+}
+
+ExifStatus Photo::setRationals(IfdKind kind, uint16_t t, const uint32_t in[6])
+{
+    TagValue v{tRational, 3, {}};
+    ByteWriter writer(v.bytes, model_.order);
+    for (int i = 0; i < 6; ++i) writer.u32(4 * std::size_t(i), in[i]);
+    return set(kind, t, std::move(v));
+}
+
+ExifStatus Photo::readWhole()
+{
+    if (file_.whole()) return EXIF_OK;
+    io::Snapshot whole;
+    if (io::readFile(path_, whole) != io::Result::ok) return EXIF_ERR_OPEN;
+    if (!(whole.identity == file_.identity) || whole.bytes.size() < file_.bytes.size() ||
+        !std::equal(file_.bytes.begin(), file_.bytes.end(), whole.bytes.begin()))
+        return EXIF_ERR_OPEN;  // changed since it was opened: write nothing
+    JpegLayout layout;
+    if (scanJpeg(whole.bytes, true, layout) != ScanResult::ok || layout.tiffStart != layout_.tiffStart ||
+        layout.segmentEnd != layout_.segmentEnd)
+        return EXIF_ERR_FORMAT;
+    file_ = std::move(whole);
+    layout_ = layout;
+    return EXIF_OK;
+}
+
+ExifStatus Photo::set(IfdKind kind, uint16_t t, TagValue value)
+{
+    if (!layout_.hasExif) return EXIF_ERR_FORMAT;
+    if (file_.readOnly) return EXIF_ERR_READ_ONLY;
+    if (refused_ != EXIF_OK) return refused_;
+    if (const ExifStatus s = readWhole(); s != EXIF_OK) return s;
+    if (!layout_.imageComplete) return EXIF_ERR_FORMAT;
+    WantedTags wanted = wanted_;
+    wanted[{kind, t}] = std::move(value);
+    std::vector<uint8_t> tiff;
+    switch (buildTiff(originalTiff_, originalModel_, wanted, tiff)) {
+    case BuildResult::ok: break;
+    case BuildResult::tooLarge: refused_ = EXIF_ERR_TOO_LARGE; return refused_;
+    case BuildResult::damaged: refused_ = EXIF_ERR_FORMAT; return refused_;
+    case BuildResult::unsupported: return EXIF_ERR_ARGUMENT;
+    }
+    TiffModel model;
+    if (!parseTiff(tiff, model)) return EXIF_ERR_FORMAT;  // never expected: our own output must read back
+    wanted_ = std::move(wanted);
+    tiff_ = std::move(tiff);
+    model_ = std::move(model);
+    return EXIF_OK;
+}
+
+ExifStatus Photo::commit()
+{
+    if (refused_ != EXIF_OK) return refused_;
+    if (!changed()) return EXIF_OK;
+    if (!file_.whole()) return EXIF_ERR_WRITE;  // never: a change reads the whole file first
+    const std::vector<uint8_t> bytes = replaceExif(file_.bytes, layout_, tiff_);
+    switch (io::replaceFile(path_, file_.identity, bytes)) {
+    case io::Result::ok: return EXIF_OK;
+    case io::Result::readOnly: return EXIF_ERR_READ_ONLY;
+    default: return EXIF_ERR_WRITE;
+    }
+}
+
+}  // namespace exif

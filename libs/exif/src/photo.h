@@ -1,0 +1,61 @@
+#pragma once
+// One opened photo: its bytes as read, the Exif block as it stands after the
+// changes asked for, and the commit that writes it back.
+
+#include "exif/Exif.h"
+#include "file_io.h"
+#include "jpeg.h"
+#include "tiff.h"
+
+#include <string>
+
+namespace exif {
+
+class Photo {
+public:
+    ExifStatus open(const std::string& path);
+
+    // Reading: the tag's value as stored, after checking type and count.
+    ExifStatus getBytes(IfdKind kind, uint16_t t, std::initializer_list<uint16_t> types, uint32_t count,
+                        uint8_t* out) const;
+    ExifStatus getText(IfdKind kind, uint16_t t, char* out, std::size_t outSize) const;
+    ExifStatus getRationals(IfdKind kind, uint16_t t, uint32_t out[6]) const;
+    ExifStatus getDateTimeOriginal(char out[20]) const;
+    // Four characters, stored as UNDEFINED[4]; also taken from BYTE/ASCII and
+    // from an ASCII "0220" with its NUL (count 5), as some writers store it.
+    ExifStatus getExifVersion(char out[4]) const;
+
+    // Writing: checked against the whole block at once; refused changes
+    // leave everything as it was.
+    ExifStatus setBytes(IfdKind kind, uint16_t t, uint16_t type, const uint8_t* bytes, uint32_t count);
+    ExifStatus setText(IfdKind kind, uint16_t t, const std::string& text);
+    ExifStatus setRationals(IfdKind kind, uint16_t t, const uint32_t in[6]);
+
+    bool changed() const { return tiff_ != originalTiff_; }
+    // Writes the changed photo back; nothing when nothing changed, and
+    // nothing when some change was refused (see refused_).
+    ExifStatus commit();
+
+private:
+    ExifStatus set(IfdKind kind, uint16_t t, TagValue value);
+    // Opening reads the file only up to its image data; the first write
+    // reads the rest, and checks the file did not change meanwhile.
+    ExifStatus readWhole();
+
+    std::string path_;
+    io::Snapshot file_;
+    JpegLayout layout_;
+    std::vector<uint8_t> originalTiff_;
+    TiffModel originalModel_;
+    std::vector<uint8_t> tiff_;
+    TiffModel model_;
+    WantedTags wanted_;
+    // Set once a change did not fit (EXIF_ERR_TOO_LARGE) or could not be
+    // made without touching bytes of something else (EXIF_ERR_FORMAT): from
+    // then on every set and the close give that status and nothing is
+    // written, so no half-written position (a reference without its
+    // latitude) ever reaches the file.
+    ExifStatus refused_ = EXIF_OK;
+};
+
+}  // namespace exif

@@ -1,0 +1,114 @@
+#pragma once
+// The parsed model of an Exif TIFF block, its reader (parseTiff) and its
+// writer (buildTiff). Reading and writing are kept apart: parseTiff only
+// checks and describes, buildTiff only lays out what the model and the wanted
+// values say. Values are decoded in exif_values.h.
+
+#include "byte_io.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace exif {
+
+enum class IfdKind { ifd0 = 0, exif = 1, gps = 2, interop = 3, ifd1 = 4 };
+constexpr int kIfdKinds = 5;
+
+// The largest TIFF block one APP1 segment holds: 65,535 - 2 (length field)
+// - 6 ("Exif\0\0").
+constexpr std::size_t kMaxTiffSize = 65527;
+// More entries than this in one directory is taken as damage.
+constexpr uint16_t kMaxEntries = 1000;
+
+enum TiffType : uint16_t {
+    tByte = 1, tAscii = 2, tShort = 3, tLong = 4, tRational = 5, tSByte = 6, tUndefined = 7,
+    tSShort = 8, tSLong = 9, tSRational = 10, tFloat = 11, tDouble = 12, tIfd = 13,
+};
+// Bytes per value of a type; 0 for a type TIFF does not define.
+unsigned typeSize(uint16_t type);
+
+namespace tag {
+constexpr uint16_t exifIfd = 0x8769, gpsIfd = 0x8825, interopIfd = 0xA005;
+constexpr uint16_t thumbnailOffset = 0x0201, thumbnailLength = 0x0202;
+constexpr uint16_t stripOffsets = 0x0111, stripByteCounts = 0x0117;
+constexpr uint16_t exifVersion = 0x9000, dateTimeOriginal = 0x9003;
+constexpr uint16_t gpsVersion = 0x0000, gpsLatitudeRef = 0x0001, gpsLatitude = 0x0002,
+                   gpsLongitudeRef = 0x0003, gpsLongitude = 0x0004, gpsTimeStamp = 0x0007,
+                   gpsStatus = 0x0009, gpsMapDatum = 0x0012;
+}  // namespace tag
+
+struct Entry {
+    uint16_t tag = 0;
+    uint16_t type = 0;
+    uint32_t count = 0;
+    uint32_t field = 0;      // the 4-byte value field, read as a number (an offset when not inline)
+    uint64_t position = 0;   // where the 12-byte entry is in the block
+    uint64_t valueSize = 0;  // count x type size; 0 for an unknown type
+    bool isInline() const { return valueSize <= 4; }
+    uint64_t valuePosition() const { return isInline() ? position + 8 : field; }
+};
+
+struct Ifd {
+    bool present = false;
+    uint32_t offset = 0;
+    uint32_t next = 0;  // the link to the next directory (IFD0 -> IFD1)
+    std::vector<Entry> entries;
+    uint64_t tableSize() const { return 2 + 12 * uint64_t(entries.size()) + 4; }
+    const Entry* find(uint16_t t) const
+    {
+        for (const auto& e : entries)
+            if (e.tag == t) return &e;
+        return nullptr;
+    }
+};
+
+// A byte range of the block that something known uses.
+struct UsedRange {
+    uint64_t start = 0;
+    uint64_t end = 0;
+    enum class What { header, table, value, thumbnail } what = What::value;
+    IfdKind ifd = IfdKind::ifd0;
+    uint16_t tag = 0;
+};
+
+struct TiffModel {
+    ByteOrder order = ByteOrder::little;
+    uint32_t ifd0Offset = 0;
+    std::array<Ifd, kIfdKinds> ifds;
+    std::vector<UsedRange> used;
+    const Ifd& ifd(IfdKind k) const { return ifds[static_cast<int>(k)]; }
+    const Entry* find(IfdKind k, uint16_t t) const { return ifd(k).present ? ifd(k).find(t) : nullptr; }
+};
+
+// Checks and describes a TIFF block. Returns false for anything damaged or
+// hostile: bad header, an offset, count or size out of the block, a loop,
+// too many entries, a directory pointer of the wrong type.
+bool parseTiff(const std::vector<uint8_t>& block, TiffModel& out);
+
+// A value the caller wants a tag to have, already in the block's byte order.
+struct TagValue {
+    uint16_t type = 0;
+    uint32_t count = 0;
+    std::vector<uint8_t> bytes;
+    bool operator==(const TagValue&) const = default;
+};
+using WantedTags = std::map<std::pair<IfdKind, uint16_t>, TagValue>;
+
+// tooLarge: the block would not fit one segment. damaged: a byte the write
+// must change in place (an entry, the header) is also part of another tag's
+// value, or a directory to copy holds a tag twice - as only a damaged block
+// has it. unsupported: a tag of IFD0.
+enum class BuildResult { ok, tooLarge, damaged, unsupported };
+
+// Makes the block that carries every wanted tag, starting from the original
+// block and its model. No byte of the original moves: values that fit are
+// rewritten in place; grown directories and values are appended at the end,
+// word-aligned, and pointed to. Appended things of an earlier write that sit
+// at the end of the block and are left behind by this one are reused.
+BuildResult buildTiff(const std::vector<uint8_t>& original, const TiffModel& model,
+                      const WantedTags& wanted, std::vector<uint8_t>& out);
+
+}  // namespace exif

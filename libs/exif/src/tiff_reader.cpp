@@ -1,0 +1,136 @@
+// Reads the structure of a TIFF block: header, IFD0, Exif, GPS and Interop
+// directories and IFD1. Distrusts every number: offsets and sizes are 64-bit
+// and checked against the block, directories are visited once, entry counts
+// are capped.
+#include "tiff.h"
+
+#include <set>
+
+namespace exif {
+
+unsigned typeSize(uint16_t type)
+{
+    switch (type) {
+    case tByte: case tAscii: case tSByte: case tUndefined: return 1;
+    case tShort: case tSShort: return 2;
+    case tLong: case tSLong: case tFloat: case tIfd: return 4;
+    case tRational: case tSRational: case tDouble: return 8;
+    default: return 0;
+    }
+}
+
+namespace {
+
+class Parser {
+public:
+    Parser(const std::vector<uint8_t>& block, TiffModel& model)
+        : block_(block), model_(model), reader_(block.data(), block.size(), ByteOrder::little) {}
+
+    bool run()
+    {
+        if (block_.size() < 8) return false;
+        if (block_[0] == 'I' && block_[1] == 'I') model_.order = ByteOrder::little;
+        else if (block_[0] == 'M' && block_[1] == 'M') model_.order = ByteOrder::big;
+        else return false;
+        reader_ = ByteReader(block_.data(), block_.size(), model_.order);
+        uint16_t magic = 0;
+        reader_.u16(2, magic);
+        if (magic != 42) return false;
+        reader_.u32(4, model_.ifd0Offset);
+        model_.used.push_back({0, 8, UsedRange::What::header, IfdKind::ifd0, 0});
+
+        if (!readIfd(model_.ifd0Offset, IfdKind::ifd0)) return false;
+        if (!followPointer(IfdKind::ifd0, tag::exifIfd, IfdKind::exif)) return false;
+        if (!followPointer(IfdKind::ifd0, tag::gpsIfd, IfdKind::gps)) return false;
+        if (!followPointer(IfdKind::exif, tag::interopIfd, IfdKind::interop)) return false;
+        const uint32_t ifd1 = model_.ifd(IfdKind::ifd0).next;
+        if (ifd1 != 0 && !readIfd(ifd1, IfdKind::ifd1)) return false;
+        return checkThumbnail();
+    }
+
+private:
+    bool readIfd(uint32_t offset, IfdKind kind)
+    {
+        if (offset < 8 || !visited_.insert(offset).second) return false;  // the header, or a loop
+        uint16_t count = 0;
+        if (!reader_.u16(offset, count)) return false;
+        if (count > kMaxEntries) return false;
+        const uint64_t entriesEnd = uint64_t(offset) + 2 + 12 * uint64_t(count);
+        if (!reader_.contains(offset, entriesEnd - offset)) return false;
+        Ifd& ifd = model_.ifds[static_cast<int>(kind)];
+        ifd.present = true;
+        ifd.offset = offset;
+        ifd.entries.reserve(count);
+        for (uint16_t i = 0; i < count; ++i) {
+            Entry e;
+            e.position = uint64_t(offset) + 2 + 12 * uint64_t(i);
+            reader_.u16(e.position, e.tag);
+            reader_.u16(e.position + 2, e.type);
+            reader_.u32(e.position + 4, e.count);
+            reader_.u32(e.position + 8, e.field);
+            e.valueSize = uint64_t(e.count) * typeSize(e.type);  // at most 2^32 * 8: no overflow in 64 bits
+            if (!e.isInline()) {
+                if (!reader_.contains(e.field, e.valueSize)) return false;
+                model_.used.push_back({e.field, e.field + e.valueSize, UsedRange::What::value, kind, e.tag});
+            }
+            ifd.entries.push_back(e);
+        }
+        // Some writers leave out the next-directory link of a sub-directory.
+        uint64_t tableEnd = entriesEnd;
+        if (reader_.u32(entriesEnd, ifd.next)) tableEnd += 4;
+        else if (kind == IfdKind::ifd0) return false;
+        model_.used.push_back({offset, tableEnd, UsedRange::What::table, kind, 0});
+        return true;
+    }
+
+    bool followPointer(IfdKind parent, uint16_t pointerTag, IfdKind child)
+    {
+        const Entry* e = model_.find(parent, pointerTag);
+        if (e == nullptr) return true;
+        if ((e->type != tLong && e->type != tIfd) || e->count != 1) return false;
+        return readIfd(e->field, child);
+    }
+
+    bool checkThumbnail()
+    {
+        const Ifd& ifd1 = model_.ifd(IfdKind::ifd1);
+        if (!ifd1.present) return true;
+        const Entry* offset = ifd1.find(tag::thumbnailOffset);
+        const Entry* length = ifd1.find(tag::thumbnailLength);
+        if (offset == nullptr || length == nullptr) return true;
+        if (offset->count != 1 || length->count != 1) return false;
+        const uint64_t start = readNumber(*offset);
+        const uint64_t size = readNumber(*length);
+        if (!reader_.contains(start, size)) return false;
+        model_.used.push_back({start, start + size, UsedRange::What::thumbnail, IfdKind::ifd1, 0});
+        return true;
+    }
+
+    uint64_t readNumber(const Entry& e) const
+    {
+        if (e.type == tShort) {
+            uint16_t v = 0;
+            reader_.u16(e.position + 8, v);
+            return v;
+        }
+        return e.field;
+    }
+
+    const std::vector<uint8_t>& block_;
+    TiffModel& model_;
+    ByteReader reader_;
+    std::set<uint32_t> visited_;
+};
+
+}  // namespace
+
+bool parseTiff(const std::vector<uint8_t>& block, TiffModel& out)
+{
+    out = TiffModel{};
+    Parser parser(block, out);
+    if (parser.run()) return true;
+    out = TiffModel{};
+    return false;
+}
+
+}  // namespace exif

@@ -1,0 +1,220 @@
+// Exif.dll as the program uses it: loaded by name, every function found by
+// its exported name, a position and a shooting time written and read back on
+// a photo whose folder and name are Japanese, passed in the ANSI code page.
+#include <windows.h>
+
+#include "exif/Exif.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ExifDll {
+    HMODULE module = nullptr;
+    decltype(&ExifFileOpen) open = nullptr;
+    decltype(&ExifFileClose) close = nullptr;
+    decltype(&ExifGetExifVersion) getExifVersion = nullptr;
+    decltype(&ExifGetDateTimeOriginal) getDateTimeOriginal = nullptr;
+    decltype(&ExifGetGPSVersion) getGpsVersion = nullptr;
+    decltype(&ExifGetGPSLatitudeRef) getLatitudeRef = nullptr;
+    decltype(&ExifGetGPSLongitudeRef) getLongitudeRef = nullptr;
+    decltype(&ExifGetGPSLatitude) getLatitude = nullptr;
+    decltype(&ExifGetGPSLongitude) getLongitude = nullptr;
+    decltype(&ExifGetGPSTimeStamp) getTimeStamp = nullptr;
+    decltype(&ExifGetGPSStatus) getStatus = nullptr;
+    decltype(&ExifGetGPSMapDatum) getMapDatum = nullptr;
+    decltype(&ExifSetGPSVersion) setGpsVersion = nullptr;
+    decltype(&ExifSetGPSLatitudeRef) setLatitudeRef = nullptr;
+    decltype(&ExifSetGPSLongitudeRef) setLongitudeRef = nullptr;
+    decltype(&ExifSetGPSLatitude) setLatitude = nullptr;
+    decltype(&ExifSetGPSLongitude) setLongitude = nullptr;
+    decltype(&ExifSetGPSStatus) setStatus = nullptr;
+    decltype(&ExifSetGPSTimeStamp) setTimeStamp = nullptr;
+    decltype(&ExifSetGPSMapDatum) setMapDatum = nullptr;
+    decltype(&ExifSetDateTimeOriginal) setDateTimeOriginal = nullptr;
+    int missing = 0;
+
+    template <typename F>
+    void find(F& f, const char* name)
+    {
+        f = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+        if (f == nullptr) {
+            ++missing;
+            ADD_FAILURE() << "Exif.dll does not export " << name;
+        }
+    }
+
+    ExifDll()
+    {
+        module = LoadLibraryW(L"Exif.dll");
+        if (module == nullptr) return;
+        find(open, "ExifFileOpen");
+        find(close, "ExifFileClose");
+        find(getExifVersion, "ExifGetExifVersion");
+        find(getDateTimeOriginal, "ExifGetDateTimeOriginal");
+        find(getGpsVersion, "ExifGetGPSVersion");
+        find(getLatitudeRef, "ExifGetGPSLatitudeRef");
+        find(getLongitudeRef, "ExifGetGPSLongitudeRef");
+        find(getLatitude, "ExifGetGPSLatitude");
+        find(getLongitude, "ExifGetGPSLongitude");
+        find(getTimeStamp, "ExifGetGPSTimeStamp");
+        find(getStatus, "ExifGetGPSStatus");
+        find(getMapDatum, "ExifGetGPSMapDatum");
+        find(setGpsVersion, "ExifSetGPSVersion");
+        find(setLatitudeRef, "ExifSetGPSLatitudeRef");
+        find(setLongitudeRef, "ExifSetGPSLongitudeRef");
+        find(setLatitude, "ExifSetGPSLatitude");
+        find(setLongitude, "ExifSetGPSLongitude");
+        find(setStatus, "ExifSetGPSStatus");
+        find(setTimeStamp, "ExifSetGPSTimeStamp");
+        find(setMapDatum, "ExifSetGPSMapDatum");
+        find(setDateTimeOriginal, "ExifSetDateTimeOriginal");
+    }
+    ~ExifDll()
+    {
+        if (module != nullptr) FreeLibrary(module);
+    }
+};
+
+std::string toAnsi(const std::wstring& wide)
+{
+    BOOL lossy = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, &lossy);
+    std::string out(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, out.data(), n, nullptr, &lossy);
+    out.resize(std::strlen(out.c_str()));
+    EXPECT_FALSE(lossy) << "the path has characters the ANSI code page lacks";
+    return out;
+}
+
+std::vector<char> readAll(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class AJapanesePath : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(GetACP(), 932u) << "the tests expect the Japanese ANSI code page";
+        folder = fs::temp_directory_path() / (L"写真テスト_" + std::to_wstring(GetCurrentProcessId()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        photo = folder / L"富士山の朝.jpg";
+        fs::copy_file(fs::path(EXIF_FIXTURE_DIR) / "ii_jfif_thumbnail.jpg", photo);
+        ansiPath = toAnsi(photo.wstring());
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+    fs::path folder, photo;
+    std::string ansiPath;
+};
+
+TEST(ExifDllExports, everyFunctionByName)
+{
+    ExifDll dll;
+    ASSERT_NE(dll.module, nullptr) << "LoadLibraryW(Exif.dll) failed: " << GetLastError();
+    EXPECT_EQ(dll.missing, 0);
+}
+
+TEST_F(AJapanesePath, takesAPositionAndAShootingTimeThroughTheDll)
+{
+    ExifDll dll;
+    ASSERT_NE(dll.module, nullptr);
+    ASSERT_EQ(dll.missing, 0);
+    uint32_t h = 0;
+    ASSERT_EQ(dll.open(ansiPath.c_str(), &h), EXIF_OK);
+    char version[4];
+    ASSERT_EQ(dll.getExifVersion(h, version), EXIF_OK);
+    EXPECT_EQ(std::string(version, 4), "0230");
+    const unsigned char gpsVersion[4] = {2, 0, 0, 0};
+    const uint32_t latitude[6] = {35, 1, 39, 1, 74, 10};
+    const uint32_t longitude[6] = {139, 1, 44, 1, 2853, 100};
+    const uint32_t stamp[6] = {1, 1, 30, 1, 5, 1};
+    EXPECT_EQ(dll.setGpsVersion(h, gpsVersion), EXIF_OK);
+    EXPECT_EQ(dll.setLatitudeRef(h, "N"), EXIF_OK);
+    EXPECT_EQ(dll.setLatitude(h, latitude), EXIF_OK);
+    EXPECT_EQ(dll.setLongitudeRef(h, "E"), EXIF_OK);
+    EXPECT_EQ(dll.setLongitude(h, longitude), EXIF_OK);
+    EXPECT_EQ(dll.setStatus(h, "A"), EXIF_OK);
+    EXPECT_EQ(dll.setTimeStamp(h, stamp), EXIF_OK);
+    EXPECT_EQ(dll.setMapDatum(h, "WGS-84"), EXIF_OK);
+    EXPECT_EQ(dll.setDateTimeOriginal(h, "2009:01:01 00:30:00"), EXIF_OK);
+    ASSERT_EQ(dll.close(h), EXIF_OK);
+
+    // Nothing else was left in the folder.
+    int files = 0;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        (void)e;
+        ++files;
+    }
+    EXPECT_EQ(files, 1);
+
+    ASSERT_EQ(dll.open(ansiPath.c_str(), &h), EXIF_OK);
+    char date[20];
+    EXPECT_EQ(dll.getDateTimeOriginal(h, date), EXIF_OK);
+    EXPECT_STREQ(date, "2009:01:01 00:30:00");
+    unsigned char v[4];
+    EXPECT_EQ(dll.getGpsVersion(h, v), EXIF_OK);
+    EXPECT_EQ(std::memcmp(v, gpsVersion, 4), 0);
+    char text[4];
+    EXPECT_EQ(dll.getLatitudeRef(h, text), EXIF_OK);
+    EXPECT_STREQ(text, "N");
+    EXPECT_EQ(dll.getLongitudeRef(h, text), EXIF_OK);
+    EXPECT_STREQ(text, "E");
+    EXPECT_EQ(dll.getStatus(h, text), EXIF_OK);
+    EXPECT_STREQ(text, "A");
+    uint32_t r[6];
+    EXPECT_EQ(dll.getLatitude(h, r), EXIF_OK);
+    EXPECT_EQ(std::memcmp(r, latitude, sizeof r), 0);
+    EXPECT_EQ(dll.getLongitude(h, r), EXIF_OK);
+    EXPECT_EQ(std::memcmp(r, longitude, sizeof r), 0);
+    EXPECT_EQ(dll.getTimeStamp(h, r), EXIF_OK);
+    EXPECT_EQ(std::memcmp(r, stamp, sizeof r), 0);
+    char datum[16];
+    EXPECT_EQ(dll.getMapDatum(h, 16, datum), EXIF_OK);
+    EXPECT_STREQ(datum, "WGS-84");
+    EXPECT_EQ(dll.close(h), EXIF_OK);
+    EXPECT_EQ(dll.close(h), EXIF_ERR_HANDLE);
+}
+
+TEST_F(AJapanesePath, thatIsReadOnlyIsReadButNotWritten)
+{
+    ExifDll dll;
+    ASSERT_NE(dll.module, nullptr);
+    ASSERT_EQ(dll.missing, 0);
+    const auto before = readAll(photo);
+    ASSERT_TRUE(SetFileAttributesW(photo.c_str(), FILE_ATTRIBUTE_READONLY));
+    uint32_t h = 0;
+    ASSERT_EQ(dll.open(ansiPath.c_str(), &h), EXIF_OK);
+    char date[20];
+    EXPECT_EQ(dll.getDateTimeOriginal(h, date), EXIF_OK);
+    EXPECT_EQ(dll.setDateTimeOriginal(h, "2009:01:01 00:30:00"), EXIF_ERR_READ_ONLY);
+    EXPECT_EQ(dll.close(h), EXIF_OK);
+    SetFileAttributesW(photo.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(readAll(photo), before);
+}
+
+TEST_F(AJapanesePath, thatDoesNotExistCannotBeOpened)
+{
+    ExifDll dll;
+    ASSERT_NE(dll.module, nullptr);
+    uint32_t h = 5;
+    EXPECT_EQ(dll.open(toAnsi((folder / L"無い写真.jpg").wstring()).c_str(), &h), EXIF_ERR_OPEN);
+    EXPECT_EQ(h, 0u);
+}
+
+}  // namespace

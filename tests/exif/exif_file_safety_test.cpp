@@ -1,0 +1,525 @@
+// What writing must never do to a photo: the cases of a full disk, a killed
+// writer, leftovers, read-only files and folders, odd but valid JPEG layouts,
+// a full Exif block, maker notes and other offsets, repeated writes.
+#include "exif_test_support.h"
+#include "support/temp_dir.h"
+#include "tiff.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace vantora::test::exif {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path copyFixture(const TempDir& dir, const std::string& name, const std::string& as = "photo.jpg")
+{
+    const auto path = dir.path() / as;
+    fs::copy_file(fixture(name), path);
+    return path;
+}
+
+// Everything of the file outside its Exif segment.
+struct OutsideExif {
+    Bytes before, after;
+};
+OutsideExif outsideExif(const Bytes& jpeg)
+{
+    const ExifSegment s = findExif(jpeg);
+    return {Bytes(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(s.start)),
+            Bytes(jpeg.begin() + static_cast<std::ptrdiff_t>(s.end), jpeg.end())};
+}
+
+void expectOnlyTheExifSegmentChanged(const Bytes& before, const Bytes& after)
+{
+    const OutsideExif a = outsideExif(before), b = outsideExif(after);
+    EXPECT_EQ(a.before, b.before) << "bytes before the Exif segment changed";
+    EXPECT_EQ(a.after, b.after) << "bytes after the Exif segment changed (other segments, image data, trailer)";
+}
+
+// The bytes of the old TIFF block that a write may change: the IFD0 offset
+// in the header, the directories' tables (entries rewritten in place) and
+// the value slots of the tags the library writes. Every other byte - maker
+// notes, thumbnails, other values, unknown tags - must stay at its offset.
+void expectOldTiffBytesInPlace(const Bytes& oldTiff, const Bytes& newTiff)
+{
+    ::exif::TiffModel model;
+    ASSERT_TRUE(::exif::parseTiff(oldTiff, model));
+    std::vector<bool> mayChange(oldTiff.size(), false);
+    auto allow = [&](uint64_t start, uint64_t end) {
+        for (uint64_t i = start; i < end && i < mayChange.size(); ++i) mayChange[i] = true;
+    };
+    allow(4, 8);
+    const std::set<uint16_t> ours = {0x0000, 0x0001, 0x0002, 0x0003, 0x0004, 0x0007, 0x0009, 0x0012};
+    for (const auto& r : model.used) {
+        if (r.what == ::exif::UsedRange::What::table &&
+            (r.ifd == ::exif::IfdKind::ifd0 || r.ifd == ::exif::IfdKind::exif || r.ifd == ::exif::IfdKind::gps))
+            allow(r.start, r.end);
+        if (r.what == ::exif::UsedRange::What::value &&
+            ((r.ifd == ::exif::IfdKind::gps && ours.count(r.tag)) ||
+             (r.ifd == ::exif::IfdKind::exif && r.tag == 0x9003)))
+            allow(r.start, r.end);
+    }
+    ASSERT_GE(newTiff.size(), oldTiff.size());
+    std::size_t moved = 0;
+    for (std::size_t i = 0; i < oldTiff.size(); ++i)
+        if (!mayChange[i] && oldTiff[i] != newTiff[i]) ++moved;
+    EXPECT_EQ(moved, 0u) << "bytes of the old block changed outside what may change";
+    // Appended things start at even offsets.
+    ::exif::TiffModel after;
+    ASSERT_TRUE(::exif::parseTiff(newTiff, after));
+    for (const auto& ifd : after.ifds) {
+        if (ifd.present) {
+            EXPECT_EQ(ifd.offset % 2, 0u);
+        }
+    }
+    for (const auto& r : after.used) {
+        if (r.start >= oldTiff.size()) {
+            EXPECT_EQ(r.start % 2, 0u);
+        }
+    }
+}
+
+class AWrittenFixture : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(AWrittenFixture, keepsEveryOldTiffByteAndEveryByteOutsideTheExifSegment)
+{
+    TempDir dir;
+    const auto path = copyFixture(dir, GetParam());
+    const Bytes before = readBytes(path);
+    ASSERT_EQ(writeGpsFile(path), EXIF_OK);
+    uint32_t h = 0;
+    ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
+    ASSERT_EQ(ExifSetDateTimeOriginal(h, "2001:02:03 04:05:06"), EXIF_OK);
+    ASSERT_EQ(ExifFileClose(h), EXIF_OK);
+    const Bytes after = readBytes(path);
+    expectOnlyTheExifSegmentChanged(before, after);
+    expectOldTiffBytesInPlace(tiffOf(before), tiffOf(after));
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"photo.jpg"});
+}
+
+TEST_P(AWrittenFixture, doesNotGrowWhenTheSameValuesAreWrittenAgainAndAgain)
+{
+    TempDir dir;
+    const auto path = copyFixture(dir, GetParam());
+    ASSERT_EQ(writeGpsFile(path), EXIF_OK);
+    const Bytes first = readBytes(path);
+    for (int i = 0; i < 10; ++i) ASSERT_EQ(writeGpsFile(path), EXIF_OK);
+    EXPECT_EQ(readBytes(path), first);
+}
+
+TEST_P(AWrittenFixture, staysBoundedWhenValuesOfOtherSizesAlternate)
+{
+    TempDir dir;
+    const auto path = copyFixture(dir, GetParam());
+    GpsValues longer;
+    longer.mapDatum = "TOKYO DATUM OF 1918, A LONG NAME";
+    longer.status = "LONGER STATUS";
+    ASSERT_EQ(writeGpsFile(path), EXIF_OK);
+    ASSERT_EQ(writeGpsFile(path, longer), EXIF_OK);
+    const auto size = readBytes(path).size();
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_EQ(writeGpsFile(path), EXIF_OK);
+        ASSERT_EQ(writeGpsFile(path, longer), EXIF_OK);
+    }
+    EXPECT_LE(readBytes(path).size(), size + 64);
+    uint32_t h = 0;
+    ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
+    char datum[64];
+    EXPECT_EQ(ExifGetGPSMapDatum(h, sizeof datum, datum), EXIF_OK);
+    EXPECT_STREQ(datum, longer.mapDatum);
+    ExifFileClose(h);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFixtureWithExif, AWrittenFixture,
+                         ::testing::Values("ii_jfif_thumbnail.jpg", "mm_plain.jpg", "mm_gps_xmp.jpg",
+                                           "ii_canon_makernote.jpg"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             return name.substr(0, name.find('.'));
+                         });
+
+TEST(AnExistingGpsDirectory, keepsItsAltitudeDateStampAndUnknownTags)
+{
+    TempDir dir;
+    const auto path = copyFixture(dir, "mm_gps_xmp.jpg");
+    const Bytes oldTiff = tiffOf(readBytes(path));
+    ASSERT_EQ(writeGpsFile(path), EXIF_OK);
+    const Bytes newTiff = tiffOf(readBytes(path));
+    ::exif::TiffModel before, after;
+    ASSERT_TRUE(::exif::parseTiff(oldTiff, before));
+    ASSERT_TRUE(::exif::parseTiff(newTiff, after));
+    for (uint16_t tag : {0x0005, 0x0006, 0x001D, 0xD000}) {
+        SCOPED_TRACE(tag);
+        const auto* a = before.find(::exif::IfdKind::gps, tag);
+        const auto* b = after.find(::exif::IfdKind::gps, tag);
+        ASSERT_NE(a, nullptr);
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(a->type, b->type);
+        EXPECT_EQ(a->count, b->count);
+        EXPECT_EQ(Bytes(oldTiff.begin() + a->valuePosition(), oldTiff.begin() + a->valuePosition() + a->valueSize),
+                  Bytes(newTiff.begin() + b->valuePosition(), newTiff.begin() + b->valuePosition() + b->valueSize));
+    }
+    EXPECT_EQ(after.ifd(::exif::IfdKind::gps).entries.size(), before.ifd(::exif::IfdKind::gps).entries.size());
+}
+
+TEST(APhotoWithAThumbnail, keepsItsIfd1LinkAndThumbnailBytes)
+{
+    TempDir dir;
+    const auto path = copyFixture(dir, "ii_jfif_thumbnail.jpg");
+    const Bytes oldTiff = tiffOf(readBytes(path));
+    ASSERT_EQ(writeGpsFile(path), EXIF_OK);
+    const Bytes newTiff = tiffOf(readBytes(path));
+    ::exif::TiffModel before, after;
+    ASSERT_TRUE(::exif::parseTiff(oldTiff, before));
+    ASSERT_TRUE(::exif::parseTiff(newTiff, after));
+    ASSERT_TRUE(before.ifd(::exif::IfdKind::ifd1).present);
+    EXPECT_EQ(after.ifd(::exif::IfdKind::ifd1).offset, before.ifd(::exif::IfdKind::ifd1).offset);
+    EXPECT_NE(after.ifd0Offset, before.ifd0Offset);  // IFD0 grew a GPS pointer and moved to the end
+}
+
+TEST(AnExifBlockNearTheSegmentLimit, refusesTheGpsTagsWholeAndStaysByteIdentical)
+{
+    TempDir dir;
+    const auto path = copyFixture(dir, "mm_near_limit.jpg");
+    const Bytes before = readBytes(path);
+    uint32_t h = 0;
+    ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
+    EXPECT_EQ(setGps(h), EXIF_ERR_TOO_LARGE);
+    EXPECT_EQ(ExifSetGPSMapDatum(h, "WGS-84"), EXIF_ERR_TOO_LARGE);  // once refused, always refused
+    EXPECT_EQ(ExifFileClose(h), EXIF_ERR_TOO_LARGE);
+    EXPECT_EQ(readBytes(path), before);
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"photo.jpg"});
+}
+
+TEST(AnExifBlockNearTheSegmentLimit, stillTakesAShootingTimeInPlace)
+{
+    TempDir dir;
+    const auto path = copyFixture(dir, "mm_near_limit.jpg");
+    const Bytes before = readBytes(path);
+    uint32_t h = 0;
+    ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
+    EXPECT_EQ(ExifSetDateTimeOriginal(h, "2001:01:01 01:01:01"), EXIF_OK);
+    EXPECT_EQ(ExifFileClose(h), EXIF_OK);
+    EXPECT_EQ(readBytes(path).size(), before.size());
+}
+
+TEST(AnExifBlockAtTheSegmentLimit, neverGetsASecondSegment)
+{
+    TempDir dir;
+    // A block whose free room is used up by a long map datum, byte by byte.
+    Bytes tiff = tinyTiff(true);
+    tiff.resize(::exif::kMaxTiffSize - 100, 0);
+    const auto path = dir.path() / "p.jpg";
+    writeBytes(path, tinyJpeg(tiff));
+    const Bytes before = readBytes(path);
+    EXPECT_EQ(writeGpsFile(path), EXIF_ERR_TOO_LARGE);
+    EXPECT_EQ(readBytes(path), before);
+}
+
+// Layouts that are valid JPEG: every byte outside the Exif segment stays.
+struct Layout {
+    const char* name;
+    Bytes (*make)();
+};
+
+Bytes withSegmentMoved(const Bytes& jpeg, std::size_t segmentStart, std::size_t segmentEnd, std::size_t to)
+{
+    Bytes segment(jpeg.begin() + static_cast<std::ptrdiff_t>(segmentStart), jpeg.begin() + static_cast<std::ptrdiff_t>(segmentEnd));
+    Bytes rest = jpeg;
+    rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(segmentStart), rest.begin() + static_cast<std::ptrdiff_t>(segmentEnd));
+    rest.insert(rest.begin() + static_cast<std::ptrdiff_t>(to), segment.begin(), segment.end());
+    return rest;
+}
+
+std::size_t segmentAfter(const Bytes& j, std::size_t pos)
+{
+    return pos + 2 + ((std::size_t(j[pos + 2]) << 8) | j[pos + 3]);
+}
+
+const Layout layouts[] = {
+    {"JfifBeforeExif", [] { return readBytes(fixture("ii_jfif_thumbnail.jpg")); }},
+    {"XmpBeforeExif",
+     [] {
+         Bytes j = readBytes(fixture("mm_gps_xmp.jpg"));
+         const ExifSegment s = findExif(j);
+         const std::size_t xmpEnd = segmentAfter(j, s.end);  // exiftool writes XMP right after Exif
+         EXPECT_EQ(j[s.end + 1], 0xE1);
+         return withSegmentMoved(j, s.end, xmpEnd, s.start);
+     }},
+    {"FillBytesBetweenMarkers",
+     [] {
+         Bytes j = readBytes(fixture("mm_plain.jpg"));
+         const ExifSegment s = findExif(j);
+         j.insert(j.begin() + static_cast<std::ptrdiff_t>(s.end), {0xFF, 0xFF, 0xFF});
+         j.insert(j.begin() + static_cast<std::ptrdiff_t>(s.start), {0xFF, 0xFF});
+         return j;
+     }},
+    {"DataAfterTheEnd",
+     [] {
+         Bytes j = readBytes(fixture("ii_canon_makernote.jpg"));
+         const Bytes second = readBytes(fixture("no_exif.jpg"));
+         j.insert(j.end(), second.begin(), second.end());
+         return j;
+     }},
+    {"TwoExifSegments",
+     [] {
+         Bytes j = readBytes(fixture("ii_jfif_thumbnail.jpg"));
+         const ExifSegment s = findExif(j);
+         Bytes copy(j.begin() + static_cast<std::ptrdiff_t>(s.start), j.begin() + static_cast<std::ptrdiff_t>(s.end));
+         j.insert(j.begin() + static_cast<std::ptrdiff_t>(s.end), copy.begin(), copy.end());
+         return j;
+     }},
+};
+
+TEST(AnOddButValidLayout, isWrittenWithEveryOtherSegmentByteIdentical)
+{
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.name);
+        TempDir dir;
+        const auto path = dir.path() / "photo.jpg";
+        writeBytes(path, layout.make());
+        const Bytes before = readBytes(path);
+        ASSERT_EQ(writeGpsFile(path), EXIF_OK);
+        const Bytes after = readBytes(path);
+        expectOnlyTheExifSegmentChanged(before, after);
+        uint32_t h = 0;
+        ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
+        char datum[16];
+        EXPECT_EQ(ExifGetGPSMapDatum(h, sizeof datum, datum), EXIF_OK);
+        EXPECT_STREQ(datum, "WGS-84");
+        ExifFileClose(h);
+    }
+}
+
+// Files that must be refused, and stay byte-identical.
+struct Refused {
+    const char* name;
+    Bytes (*make)();
+    int openStatus;  // EXIF_OK when only the write is refused
+};
+
+const Refused refusedFiles[] = {
+    {"PngNamedJpg", [] { return readBytes(fixture("png_named.jpg")); }, EXIF_ERR_FORMAT},
+    {"EmptyFile", [] { return Bytes{}; }, EXIF_ERR_FORMAT},
+    {"TruncatedInsideExif",
+     [] {
+         Bytes j = readBytes(fixture("mm_gps_xmp.jpg"));
+         j.resize(findExif(j).tiffStart + 40);
+         return j;
+     },
+     EXIF_ERR_FORMAT},
+    {"TruncatedInsideImageData",
+     [] {
+         Bytes j = readBytes(fixture("ii_jfif_thumbnail.jpg"));
+         j.resize(j.size() - 40);
+         return j;
+     },
+     EXIF_OK},
+    {"SegmentLengthPastTheEnd",
+     [] {
+         Bytes j = readBytes(fixture("mm_plain.jpg"));
+         const ExifSegment s = findExif(j);
+         j[s.end + 2] = 0xFF;  // the next segment claims 65 kB
+         return j;
+     },
+     EXIF_ERR_FORMAT},
+};
+
+TEST(AFileThatIsNotAWholeJpeg, isRefusedAndStaysByteIdentical)
+{
+    for (const Refused& r : refusedFiles) {
+        SCOPED_TRACE(r.name);
+        TempDir dir;
+        const auto path = dir.path() / "photo.jpg";
+        writeBytes(path, r.make());
+        const Bytes before = readBytes(path);
+        uint32_t h = 0;
+        EXPECT_EQ(ExifFileOpen(narrow(path).c_str(), &h), r.openStatus);
+        if (r.openStatus == EXIF_OK) {
+            EXPECT_EQ(setGps(h), EXIF_ERR_FORMAT);
+            EXPECT_EQ(ExifFileClose(h), EXIF_OK);
+        } else {
+            EXPECT_EQ(h, 0u);
+        }
+        EXPECT_EQ(readBytes(path), before);
+        EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"photo.jpg"});
+    }
+}
+
+TEST(AReadOnlyPhoto, canBeReadButRefusesWritesBeforeTouchingAnything)
+{
+    TempDir dir;
+    const auto path = copyFixture(dir, "ii_jfif_thumbnail.jpg");
+    const Bytes before = readBytes(path);
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    uint32_t h = 0;
+    ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
+    char date[20];
+    EXPECT_EQ(ExifGetDateTimeOriginal(h, date), EXIF_OK);
+    EXPECT_EQ(ExifSetDateTimeOriginal(h, "2001:01:01 01:01:01"), EXIF_ERR_READ_ONLY);
+    EXPECT_EQ(setGps(h), EXIF_ERR_READ_ONLY);
+    EXPECT_EQ(ExifFileClose(h), EXIF_OK);
+    EXPECT_EQ(readBytes(path), before);
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"photo.jpg"});
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST(APhotoMadeReadOnlyWhileOpen, isNotWrittenAtClose)
+{
+    TempDir dir;
+    const auto path = copyFixture(dir, "mm_plain.jpg");
+    const Bytes before = readBytes(path);
+    uint32_t h = 0;
+    ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
+    ASSERT_EQ(setGps(h), EXIF_OK);
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    EXPECT_EQ(ExifFileClose(h), EXIF_ERR_READ_ONLY);
+    EXPECT_EQ(readBytes(path), before);
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"photo.jpg"});
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST(APhotoChangedByAnotherProgramWhileOpen, isNotOverwritten)
+{
+    TempDir dir;
+    const auto path = copyFixture(dir, "mm_plain.jpg");
+    uint32_t h = 0;
+    ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
+    ASSERT_EQ(setGps(h), EXIF_OK);
+    Bytes other = readBytes(fixture("ii_jfif_thumbnail.jpg"));
+    writeBytes(path, other);
+    EXPECT_EQ(ExifFileClose(h), EXIF_ERR_WRITE);
+    EXPECT_EQ(readBytes(path), other);
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"photo.jpg"});
+}
+
+TEST(LeftoverTemporaryFiles, areNeitherReusedNorGrown)
+{
+    TempDir dir;
+    const auto path = copyFixture(dir, "mm_plain.jpg");
+    const Bytes junk = {'l', 'e', 'f', 't', 'o', 'v', 'e', 'r'};
+    // Names like the library's own, and a few plain guesses.
+    const std::vector<std::string> names = {".photo.jpg.exif-1-0-0.tmp", "~photo.jpg.exif-1-0-0.tmp",
+                                            "photo.jpg.tmp", "photo.tmp"};
+    for (const auto& n : names) writeBytes(dir.path() / n, junk);
+    ASSERT_EQ(writeGpsFile(path), EXIF_OK);
+    for (const auto& n : names) EXPECT_EQ(readBytes(dir.path() / n), junk) << n;
+    EXPECT_EQ(filesIn(dir.path()).size(), names.size() + 1);
+}
+
+#ifndef _WIN32
+TEST(AReadOnlyFolder, refusesWritesBeforeTouchingAnything)
+{
+    TempDir dir;
+    const auto folder = dir.path() / "album";
+    fs::create_directory(folder);
+    const auto path = folder / "photo.jpg";
+    fs::copy_file(fixture("mm_plain.jpg"), path);
+    const Bytes before = readBytes(path);
+    fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    uint32_t h = 0;
+    ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
+    EXPECT_EQ(setGps(h), EXIF_ERR_READ_ONLY);
+    EXPECT_EQ(ExifFileClose(h), EXIF_OK);
+    fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(readBytes(path), before);
+    EXPECT_EQ(filesIn(folder), std::vector<std::string>{"photo.jpg"});
+}
+
+TEST(APhotoWrittenOnLinux, keepsItsPermissions)
+{
+    TempDir dir;
+    const auto path = copyFixture(dir, "mm_plain.jpg");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_EQ(writeGpsFile(path), EXIF_OK);
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+// A full disk: the writer runs in a child process whose files may not grow
+// past a few hundred bytes (SIGXFSZ ignored, so the write just fails).
+TEST(AFullDisk, failsTheCloseAndLeavesTheOriginalWholeAndNoTemporaryFile)
+{
+    TempDir dir;
+    const auto path = copyFixture(dir, "ii_jfif_thumbnail.jpg");
+    const Bytes before = readBytes(path);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {};
+        limit.rlim_cur = limit.rlim_max = 300;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        uint32_t h = 0;
+        if (ExifFileOpen(narrow(path).c_str(), &h) != EXIF_OK) _exit(100);
+        if (setGps(h) != EXIF_OK) _exit(101);
+        _exit(-ExifFileClose(h));
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), -EXIF_ERR_WRITE);
+    EXPECT_EQ(readBytes(path), before);
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"photo.jpg"});
+}
+
+// A writer killed at any moment leaves the photo entirely old or entirely new.
+TEST(AKilledWriter, leavesThePhotoEntirelyOldOrEntirelyNew)
+{
+    TempDir dir;
+    const auto path = copyFixture(dir, "ii_canon_makernote.jpg");
+    const Bytes original = readBytes(path);
+    GpsValues a, b;
+    b.mapDatum = "TOKYO DATUM OF 1918, A LONG NAME";
+    // Every content a finished write of the child's sequence can give: the
+    // same writes, done here on a copy.
+    std::vector<Bytes> states = {original};
+    {
+        TempDir scratch;
+        const auto copy = scratch.path() / "photo.jpg";
+        writeBytes(copy, original);
+        for (int i = 0; i < 8; ++i) {
+            ASSERT_EQ(writeGpsFile(copy, i % 2 ? a : b), EXIF_OK);
+            states.push_back(readBytes(copy));
+        }
+    }
+    auto isAState = [&](const Bytes& bytes) { return std::find(states.begin(), states.end(), bytes) != states.end(); };
+
+    for (int round = 0; round < 20; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = 0;; ++i) writeGpsFile(path, i % 2 ? a : b);
+        }
+        usleep(static_cast<useconds_t>(200 + 700 * round));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        const Bytes now = readBytes(path);
+        EXPECT_TRUE(isAState(now)) << "round " << round;
+    }
+    // Whatever the kills left behind, a normal write still works and leaves
+    // those leftovers as they are.
+    std::map<std::string, Bytes> leftovers;
+    for (const auto& n : filesIn(dir.path()))
+        if (n != "photo.jpg") leftovers[n] = readBytes(dir.path() / n);
+    ASSERT_EQ(writeGpsFile(path, a), EXIF_OK);
+    for (const auto& [n, bytes] : leftovers) EXPECT_EQ(readBytes(dir.path() / n), bytes);
+    EXPECT_EQ(filesIn(dir.path()).size(), leftovers.size() + 1);
+}
+#endif
+
+}  // namespace
+}  // namespace vantora::test::exif

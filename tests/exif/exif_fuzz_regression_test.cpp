@@ -1,0 +1,35 @@
+// The inputs the fuzz target once broke (tests/exif/fuzz/regressions/) keep
+// every property of a write, in every build.
+#include "fuzz/layout_properties.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+TEST(FuzzRegressions, keepEveryPropertyOfAWrite)
+{
+    const std::filesystem::path folder = std::filesystem::path(EXIF_FUZZ_REGRESSION_DIR);
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(exif::properties::checkLayout(bytes.data(), bytes.size()), "") << entry.path().filename();
+        ++files;
+    }
+    EXPECT_GT(files, 0);
+}
+
+TEST(EveryFixture, keepsEveryPropertyOfAWrite)
+{
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(EXIF_FIXTURE_DIR))) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(exif::properties::checkLayout(bytes.data(), bytes.size()), "") << entry.path().filename();
+    }
+}
+
+}  // namespace

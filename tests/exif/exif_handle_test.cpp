@@ -1,0 +1,129 @@
+// Handles and arguments: a bad, closed or never-opened handle gives
+// EXIF_ERR_HANDLE from every function; null pointers EXIF_ERR_ARGUMENT;
+// several threads may use the library at once.
+#include "exif_test_support.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace vantora::test::exif {
+namespace {
+
+// Every function on one handle; how many did not answer `expected`.
+int callsNotAnswering(uint32_t h, int expected)
+{
+    char c4[4];
+    char c20[20];
+    char c16[16];
+    unsigned char u4[4] = {2, 0, 0, 0};
+    uint32_t r[6] = {1, 1, 1, 1, 1, 1};
+    int wrong = 0;
+    for (int s : {int(ExifGetExifVersion(h, c4)), int(ExifGetDateTimeOriginal(h, c20)), int(ExifGetGPSVersion(h, u4)),
+                  int(ExifGetGPSLatitudeRef(h, c4)), int(ExifGetGPSLongitudeRef(h, c4)), int(ExifGetGPSLatitude(h, r)),
+                  int(ExifGetGPSLongitude(h, r)), int(ExifGetGPSTimeStamp(h, r)), int(ExifGetGPSStatus(h, c4)),
+                  int(ExifGetGPSMapDatum(h, 16, c16)), int(ExifSetGPSVersion(h, u4)), int(ExifSetGPSLatitudeRef(h, "N")),
+                  int(ExifSetGPSLongitudeRef(h, "E")), int(ExifSetGPSLatitude(h, r)), int(ExifSetGPSLongitude(h, r)),
+                  int(ExifSetGPSStatus(h, "A")), int(ExifSetGPSTimeStamp(h, r)), int(ExifSetGPSMapDatum(h, "WGS-84")),
+                  int(ExifSetDateTimeOriginal(h, "2001:01:01 01:01:01")), int(ExifFileClose(h))})
+        wrong += s != expected;
+    return wrong;
+}
+
+TEST(AHandleNeverOpened, failsEveryFunctionWithoutACrash)
+{
+    for (uint32_t h : {0u, 1u, 0x45780001u, 0xFFFFFFFFu}) EXPECT_EQ(callsNotAnswering(h, EXIF_ERR_HANDLE), 0) << h;
+}
+
+TEST(AClosedHandle, failsEveryFunction)
+{
+    uint32_t h = 0;
+    ASSERT_EQ(ExifFileOpen(narrow(fixture("mm_plain.jpg")).c_str(), &h), EXIF_OK);
+    ASSERT_EQ(ExifFileClose(h), EXIF_OK);
+    EXPECT_EQ(callsNotAnswering(h, EXIF_ERR_HANDLE), 0);
+}
+
+TEST(NullPointers, areRefusedAsArguments)
+{
+    uint32_t h = 0;
+    EXPECT_EQ(ExifFileOpen(nullptr, &h), EXIF_ERR_ARGUMENT);
+    EXPECT_EQ(ExifFileOpen(narrow(fixture("mm_plain.jpg")).c_str(), nullptr), EXIF_ERR_ARGUMENT);
+    EXPECT_EQ(ExifFileOpen("", &h), EXIF_ERR_ARGUMENT);
+    ASSERT_EQ(ExifFileOpen(narrow(fixture("mm_plain.jpg")).c_str(), &h), EXIF_OK);
+    EXPECT_EQ(ExifGetExifVersion(h, nullptr), EXIF_ERR_ARGUMENT);
+    EXPECT_EQ(ExifGetDateTimeOriginal(h, nullptr), EXIF_ERR_ARGUMENT);
+    EXPECT_EQ(ExifGetGPSVersion(h, nullptr), EXIF_ERR_ARGUMENT);
+    EXPECT_EQ(ExifGetGPSLatitude(h, nullptr), EXIF_ERR_ARGUMENT);
+    EXPECT_EQ(ExifGetGPSMapDatum(h, 16, nullptr), EXIF_ERR_ARGUMENT);
+    char small[1];
+    EXPECT_EQ(ExifGetGPSMapDatum(h, 0, small), EXIF_ERR_ARGUMENT);
+    EXPECT_EQ(ExifGetGPSMapDatum(h, -5, small), EXIF_ERR_ARGUMENT);
+    EXPECT_EQ(ExifSetGPSVersion(h, nullptr), EXIF_ERR_ARGUMENT);
+    EXPECT_EQ(ExifSetGPSLatitude(h, nullptr), EXIF_ERR_ARGUMENT);
+    EXPECT_EQ(ExifSetGPSTimeStamp(h, nullptr), EXIF_ERR_ARGUMENT);
+    EXPECT_EQ(ExifSetGPSStatus(h, nullptr), EXIF_ERR_ARGUMENT);
+    EXPECT_EQ(ExifSetGPSMapDatum(h, nullptr), EXIF_ERR_ARGUMENT);
+    EXPECT_EQ(ExifSetDateTimeOriginal(h, nullptr), EXIF_ERR_ARGUMENT);
+    EXPECT_EQ(ExifFileClose(h), EXIF_OK);
+}
+
+TEST(AMissingFileOrAFolder, cannotBeOpened)
+{
+    TempDir dir;
+    uint32_t h = 77;
+    EXPECT_EQ(ExifFileOpen(narrow(dir.path() / "missing.jpg").c_str(), &h), EXIF_ERR_OPEN);
+    EXPECT_EQ(h, 0u);
+    EXPECT_EQ(ExifFileOpen(narrow(dir.path()).c_str(), &h), EXIF_ERR_OPEN);
+}
+
+TEST(ManyThreads, openReadWriteAndCloseTheirOwnPhotosAtOnce)
+{
+    TempDir dir;
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([&, t] {
+            const auto path = dir.path() / ("photo" + std::to_string(t) + ".jpg");
+            std::filesystem::copy_file(fixture(t % 2 ? "mm_gps_xmp.jpg" : "ii_jfif_thumbnail.jpg"), path);
+            for (int i = 0; i < 20; ++i) {
+                uint32_t h = 0;
+                if (ExifFileOpen(narrow(path).c_str(), &h) != EXIF_OK) { ++failures; continue; }
+                char date[20];
+                if (ExifGetDateTimeOriginal(h, date) != EXIF_OK) ++failures;
+                if (setGps(h) != EXIF_OK) ++failures;
+                if (ExifFileClose(h) != EXIF_OK) ++failures;
+                // A handle of another thread, closed or not, is never ours.
+                if (ExifGetDateTimeOriginal(h, date) != EXIF_ERR_HANDLE) ++failures;
+            }
+        });
+    }
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(failures.load(), 0);
+}
+
+TEST(OneHandle, canBeUsedFromSeveralThreads)
+{
+    TempDir dir;
+    const auto path = dir.path() / "photo.jpg";
+    std::filesystem::copy_file(fixture("mm_plain.jpg"), path);
+    uint32_t h = 0;
+    ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 50; ++i) {
+                if (setGps(h) != EXIF_OK) ++failures;
+                uint32_t r[6];
+                if (ExifGetGPSLatitude(h, r) != EXIF_OK || r[0] != 35) ++failures;
+            }
+        });
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(ExifFileClose(h), EXIF_OK);
+}
+
+}  // namespace
+}  // namespace vantora::test::exif

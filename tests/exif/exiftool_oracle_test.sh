@@ -1,0 +1,132 @@
+#!/bin/bash
+# exiftool judges what the Exif library writes. For a copy of every fixture
+# with Exif: write a position and a shooting time through exif-tool (linked to
+# the library), then check with exiftool that
+#   - no new validation warning or error appeared,
+#   - only the written tags changed (pointer tags and offsets aside),
+#   - the written values read back as intended,
+#   - the thumbnail and the image data are byte-identical,
+#   - the maker notes read the same (no offsets warning).
+# Files without Exif, and the PNG named .jpg, must be refused and left whole.
+#
+# Usage: exiftool_oracle_test.sh EXIF_TOOL FIXTURE_DIR
+set -uo pipefail
+
+tool=$1
+fixtures=$2
+if ! command -v exiftool >/dev/null; then
+    echo "exiftool is missing (Debian package libimage-exiftool-perl; see tools/install-deps.sh)"
+    exit 1
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() {
+    echo "FAIL $1: $2"
+    failures=$((failures + 1))
+}
+
+# Warnings that come from the values the program is specified to write, not
+# from how they are written: GPSVersionID is always written as 2.0.0.0, and
+# exiftool then objects to a GPSDateStamp that the photo already had.
+expected_warning='GPSDateStamp requires GPSVersionID 2.2.0.0'
+
+warnings() { exiftool -a -validate -warning -error "$1" | grep -v "$expected_warning" | sed 's/^Validate .*$//' | sort -u; }
+tags() {
+    exiftool -a -G1 -s -n -u -sort --File:all --Composite:all --ExifTool:all "$1" |
+        grep -v -E '^\[[^]]*\] +(ThumbnailOffset|ExifOffset|GPSInfo|InteropOffset|OtherImageStart|PreviewImageStart) '
+}
+# Bytes from the start-of-scan marker to the end of the file, hashed (perl
+# is there wherever exiftool is).
+image_data() {
+    perl -MDigest::SHA=sha256_hex -e '
+        local $/; open(my $f, "<:raw", $ARGV[0]) or die; my $d = <$f>;
+        my $i = 2;
+        while ($i + 4 <= length($d) && ord(substr($d, $i, 1)) == 0xFF) {
+            $i++ while ord(substr($d, $i, 1)) == 0xFF;
+            my $m = ord(substr($d, $i, 1));
+            my $n = unpack("n", substr($d, $i + 1, 2));
+            last if $m == 0xDA;
+            $i += 1 + $n;
+        }
+        print sha256_hex(substr($d, $i - 1)), "\n";' "$1"
+}
+
+for original in "$fixtures"/*.jpg; do
+    name=$(basename "$original")
+    failures_before=$failures
+    copy="$work/$name"
+    cp "$original" "$copy"
+    case $name in
+    no_exif.jpg | png_named.jpg)
+        if "$tool" gps "$copy" 2>/dev/null; then fail "$name" "writing was not refused"; fi
+        cmp -s "$original" "$copy" || fail "$name" "the refused file changed"
+        continue
+        ;;
+    esac
+
+    if [ "$name" = mm_near_limit.jpg ]; then
+        # The position does not fit: refused whole, the file unchanged; the
+        # shooting time still fits in place.
+        if "$tool" gps "$copy" 2>/dev/null; then fail "$name" "a position beyond the segment limit was written"; fi
+        cmp -s "$original" "$copy" || fail "$name" "the refused file changed"
+        "$tool" time "$copy" "2001:02:03 04:05:06" || fail "$name" "the shooting time was not written"
+    else
+        "$tool" gps "$copy" || fail "$name" "writing the position failed"
+        "$tool" time "$copy" "2001:02:03 04:05:06" || fail "$name" "writing the shooting time failed"
+    fi
+
+    # 1. No new warning.
+    new_warnings=$(comm -13 <(warnings "$original") <(warnings "$copy"))
+    [ -z "$new_warnings" ] || fail "$name" "new exiftool warnings: $new_warnings"
+    exiftool -a -warning "$copy" | grep -qiE 'maker ?notes' && fail "$name" "exiftool warns about the maker notes"
+
+    # 2. Only the intended tags changed.
+    changed=$(diff <(tags "$original") <(tags "$copy") | grep -E '^[<>]' |
+        grep -v -E '\] +(DateTimeOriginal|GPSVersionID|GPSLatitudeRef|GPSLatitude|GPSLongitudeRef|GPSLongitude|GPSStatus|GPSTimeStamp|GPSMapDatum) ')
+    [ -z "$changed" ] || fail "$name" "other tags changed: $changed"
+
+    # 3. The written values, as exiftool reads them.
+    expected="DateTimeOriginal: 2001:02:03 04:05:06"
+    if [ "$name" != mm_near_limit.jpg ]; then
+        expected+="
+GPSLatitude: 35.6520555555556
+GPSLatitudeRef: N
+GPSLongitude: 139.741258333333
+GPSLongitudeRef: E
+GPSMapDatum: WGS-84
+GPSStatus: A
+GPSTimeStamp: 01:30:05
+GPSVersionID: 2 0 0 0"
+    fi
+    got=$(exiftool -s -n -sort -DateTimeOriginal -GPSVersionID -GPSLatitudeRef -GPSLatitude -GPSLongitudeRef \
+        -GPSLongitude -GPSStatus -GPSTimeStamp -GPSMapDatum "$copy" | sed -E 's/ +: /: /')
+    [ "$got" = "$expected" ] || fail "$name" "values read back by exiftool: $got"
+    # The byte order stays.
+    [ "$(exiftool -s3 -ExifByteOrder "$original")" = "$(exiftool -s3 -ExifByteOrder "$copy")" ] ||
+        fail "$name" "the byte order changed"
+
+    # 4. Thumbnail and image data unchanged.
+    [ "$(exiftool -b -ThumbnailImage "$original" | sha256sum)" = "$(exiftool -b -ThumbnailImage "$copy" | sha256sum)" ] ||
+        fail "$name" "the thumbnail changed"
+    [ "$(image_data "$original")" = "$(image_data "$copy")" ] || fail "$name" "the image data changed"
+
+    # 5. A second identical write changes nothing at all.
+    cp "$copy" "$work/again.jpg"
+    if [ "$name" != mm_near_limit.jpg ]; then "$tool" gps "$work/again.jpg" >/dev/null; fi
+    "$tool" time "$work/again.jpg" "2001:02:03 04:05:06" >/dev/null
+    cmp -s "$copy" "$work/again.jpg" || fail "$name" "writing the same values again changed the file"
+    [ $failures -eq $failures_before ] && echo "ok   $name"
+done
+
+# The thumbnail fixture really has a thumbnail, and the maker-note fixture
+# really has Canon maker notes (else the checks above prove little).
+[ "$(exiftool -b -ThumbnailImage "$fixtures/ii_jfif_thumbnail.jpg" | wc -c)" -gt 0 ] || fail fixtures "no thumbnail to check"
+exiftool -s -OwnerName "$fixtures/ii_canon_makernote.jpg" | grep -q 'Vantora Fixture Owner' || fail fixtures "no maker note to check"
+[ "$(exiftool -s3 -OwnerName "$work/ii_canon_makernote.jpg")" = "Vantora Fixture Owner" ] || fail ii_canon_makernote.jpg "the maker note reads differently"
+
+if [ $failures -gt 0 ]; then
+    echo "$failures failure(s)"
+    exit 1
+fi
+echo "exiftool agrees with every write"
