@@ -7,6 +7,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 
 jobs=$(nproc 2>/dev/null || echo 2)
+wine_tree="Windows under Wine"
 passed=0
 failed=0
 skipped=0
@@ -32,7 +33,14 @@ run_tree() {
     fi
     echo "==> $name: running tests"
     local log="$dir/ctest.log"
+    local wine="tools/wine-run.sh --prefix $PWD/$dir/wineprefix"
+    if [ "$name" == "$wine_tree" ]; then
+        $wine --start-server
+    fi
     (cd "$dir" && ctest --output-on-failure -j "$parallel" --timeout 900) 2>&1 | tee "$log"
+    if [ "$name" == "$wine_tree" ]; then
+        $wine --stop-server
+    fi
     local summary
     summary=$(grep -E '[0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
     if [ -z "$summary" ]; then
@@ -55,8 +63,8 @@ run_tree "native" build/native "$jobs"
 run_tree "native with sanitizers" build/asan "$jobs" -DVANTORA_SANITIZE=ON
 run_tree "fuzz targets" build/fuzz "$jobs" -DVANTORA_FUZZ=ON \
     -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DFUZZ_SECONDS="${FUZZ_SECONDS:-20}"
-# Wine runs one test at a time: the suites share one prefix and display.
-run_tree "Windows under Wine" build/win64 1 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+# Wine runs one test at a time: the suites share one prefix and server.
+run_tree "$wine_tree" build/win64 1 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 
 echo
 echo "$passed passed, $failed failed, $skipped skipped"

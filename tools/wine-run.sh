@@ -1,9 +1,16 @@
 #!/bin/bash
 # Runs a Windows program under Wine as the tests need it: a Wine prefix of
 # its own (made on first use), no Mono or Gecko prompts, a Japanese locale so
-# the ANSI code page is 932, and a virtual display when there is none.
+# the ANSI code page is 932, and for programs with windows (--gui) a virtual
+# display when there is none. Console programs run without one, which is
+# faster and keeps X messages out of their output.
 #
-# Usage: wine-run.sh [--prefix DIR] PROGRAM.exe [ARGS...]
+# Usage: wine-run.sh [--prefix DIR] [--gui] PROGRAM.exe [ARGS...]
+#        wine-run.sh [--prefix DIR] --start-server | --stop-server
+#
+# A test run starts the Wine server once and stops it at the end: many short
+# runs that each start and stop their own server can race with it going
+# down, and then fail for no reason of their own.
 set -euo pipefail
 
 prefix=${WINEPREFIX:-}
@@ -15,11 +22,22 @@ if [ -z "$prefix" ]; then
     echo "wine-run.sh: no Wine prefix given (--prefix DIR or WINEPREFIX)" >&2
     exit 2
 fi
-if [ $# -lt 1 ]; then
-    echo "usage: wine-run.sh [--prefix DIR] PROGRAM.exe [ARGS...]" >&2
+server=""
+if [ "${1:-}" == "--start-server" ] || [ "${1:-}" == "--stop-server" ]; then
+    server=$1
+    shift
+fi
+gui=false
+if [ "${1:-}" == "--gui" ]; then
+    gui=true
+    shift
+fi
+if [ -z "$server" ] && [ $# -lt 1 ]; then
+    echo "usage: wine-run.sh [--prefix DIR] [--gui] PROGRAM.exe [ARGS...]" >&2
     exit 2
 fi
 
+prefix=$(realpath -m "$prefix")  # Wine takes only absolute prefixes
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
@@ -39,7 +57,22 @@ mkdir -p "$(dirname "$prefix")"
     fi
 ) 9>"$prefix.lock"
 
-if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
+if [ "$server" == "--stop-server" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    exit 0
+fi
+if [ "$server" == "--start-server" ]; then
+    # The server and the services it starts keep no terminal or pipe of ours.
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine wineboot </dev/null >/dev/null 2>&1 || true
+    exit 0
+fi
+
+if $gui && [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@"
+fi
+if ! $gui; then
+    unset DISPLAY
 fi
 exec wine "$@"
