@@ -26,6 +26,9 @@ void printUsage(std::ostream& out)
            "\n"
            "Commands:\n"
            "  log FILE...   print the fixes read from GPS logger NMEA logs\n"
+           "  match         match photos to the logs and print the review list\n"
+           "  write         write the matched positions into the photos\n"
+           "  shift         move the shooting time of photos (camera clock fix)\n"
            "\n"
            "vantora-gps COMMAND --help describes a command.\n";
 }
@@ -60,6 +63,12 @@ int run(int argc, Char** argv)
         }
         if (command == "log")
             return runLogCommand(args, std::cout, std::cerr);
+        if (command == "match")
+            return runMatchCommand(args, std::cout, std::cerr);
+        if (command == "write")
+            return runWriteCommand(args, std::cout, std::cerr);
+        if (command == "shift")
+            return runShiftCommand(args, std::cout, std::cerr);
         std::cerr << "vantora-gps: unknown command " << command << "\n";
         printUsage(std::cerr);
         return kExitUsage;

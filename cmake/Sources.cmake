@@ -8,6 +8,13 @@ set(VANTORA_CORE_SOURCES
     src/tracklog/nmea_reader.cpp
     src/tracklog/path_text.cpp
     src/tracklog/log_list.cpp
+    src/photo/position_fields.cpp
+    src/photo/photo_list.cpp
+    src/photo/matching.cpp
+    src/photo/photo_sources.cpp
+    src/photo/exif_file.cpp
+    src/photo/photo_reading.cpp
+    src/photo/photo_writing.cpp
 )
 
 if(WIN32)

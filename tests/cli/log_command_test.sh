@@ -1,18 +1,9 @@
 #!/bin/bash
 # Checks `vantora-gps log` end to end: output lines, exit status, messages.
 # Usage: log_command_test.sh VANTORA_GPS NMEA_GEN   (RUNNER: e.g. the Wine wrapper)
-set -u
 tool=$1
 gen=$2
-runner=${RUNNER:-}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failures=0
-
-run() { $runner "$@"; }
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-expect_eq() { [ "$1" == "$2" ] || fail "$3: expected [$2], got [$1]"; }
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 run "$gen" --start 2008-05-01T03:04:05 --seconds 10 --lat 35.65205667 --lon 139.761315 tokyo.log >/dev/null || fail "generator"
 run "$gen" --start 2009-12-31T23:59:58 --seconds 4 --lat -33.5 --lon -70.25 --extra south.log >/dev/null || fail "generator"
@@ -59,8 +50,4 @@ run "$tool" log --help > out.txt 2>&1
 expect_eq "$?" 0 "help"
 grep -q "usage: vantora-gps log" out.txt || fail "help text"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "all command-line checks passed"
+finish "all command-line checks passed"

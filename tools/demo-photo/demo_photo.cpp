@@ -1,15 +1,9 @@
-// demo-photo: writes a small JPEG photo with the Exif tags a camera writes
-// (Exif 2.3, DateTimeOriginal and the image size), for the demo and for
-// tests that need photos taken at known times. No GPS tags.
-//
-// Usage: demo-photo OUTFILE "YYYY:MM:DD HH:MM:SS"
+#include "demo_photo.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
-#include <iostream>
-#include <string>
-#include <vector>
+#include <iterator>
+
+namespace demo_photo {
 
 namespace {
 
@@ -133,6 +127,8 @@ std::vector<unsigned char> exifBlock(const std::string& dateTimeOriginal)
     return t.bytes();
 }
 
+}  // namespace
+
 bool isExifDateTime(const std::string& s)
 {
     if (s.size() != 19)
@@ -145,15 +141,9 @@ bool isExifDateTime(const std::string& s)
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+std::vector<unsigned char> makeDemoJpeg(const std::string& dateTimeOriginal, std::size_t fillBytes)
 {
-    if (argc != 3 || !isExifDateTime(argv[2])) {
-        std::cerr << "usage: demo-photo OUTFILE \"YYYY:MM:DD HH:MM:SS\"\n";
-        return 2;
-    }
-    const std::vector<unsigned char> tiff = exifBlock(argv[2]);
+    const std::vector<unsigned char> tiff = exifBlock(dateTimeOriginal);
     const std::size_t segmentLength = 2 + 6 + tiff.size();
 
     std::vector<unsigned char> jpeg = {0xFF, 0xD8, 0xFF, 0xE1,
@@ -161,13 +151,18 @@ int main(int argc, char** argv)
                                        static_cast<unsigned char>(segmentLength & 0xFF),
                                        'E', 'x', 'i', 'f', 0, 0};
     jpeg.insert(jpeg.end(), tiff.begin(), tiff.end());
-    jpeg.insert(jpeg.end(), std::begin(kImageAfterHeader), std::end(kImageAfterHeader));
-
-    std::ofstream out(argv[1], std::ios::binary);
-    out.write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
-    if (!out) {
-        std::cerr << "demo-photo: cannot write " << argv[1] << "\n";
-        return 1;
+    while (fillBytes > 0) {
+        const std::size_t part = fillBytes < 65533 ? fillBytes : 65533;
+        jpeg.push_back(0xFF);
+        jpeg.push_back(0xFE);  // COM
+        jpeg.push_back(static_cast<unsigned char>((part + 2) >> 8));
+        jpeg.push_back(static_cast<unsigned char>((part + 2) & 0xFF));
+        for (std::size_t i = 0; i < part; ++i)
+            jpeg.push_back(static_cast<unsigned char>('a' + i % 26));
+        fillBytes -= part;
     }
-    return 0;
+    jpeg.insert(jpeg.end(), std::begin(kImageAfterHeader), std::end(kImageAfterHeader));
+    return jpeg;
 }
+
+}  // namespace demo_photo

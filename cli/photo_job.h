@@ -1,0 +1,47 @@
+#pragma once
+// What the photo commands share: reading their arguments, loading the logs
+// as the log list does, and adding the photos as the photo list does, with
+// every refused file named on standard error.
+
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "photo/photo_record.h"
+#include "tracklog/log_list.h"
+
+namespace vantora::cli {
+
+struct PhotoJobOptions {
+    UtcOffset offset;  // +09 unless --utc-offset says otherwise
+    std::vector<std::filesystem::path> logSources;
+    std::vector<std::filesystem::path> photoSources;
+    bool dryRun = false;
+    bool help = false;
+};
+
+// Reads "+HH", "-HH" or "+HH:MM" (hours 0-13, minutes 0-59).
+std::optional<UtcOffset> parseUtcOffset(const std::string& text);
+
+// Reads "HH:MM:SS" (two digits each).
+bool parseClockAmount(const std::string& text, int& hours, int& minutes, int& seconds);
+
+// Options of match and write; `allowDryRun` for write. An error message on
+// failure.
+std::optional<std::string> parsePhotoJob(const std::vector<Argument>& args, bool allowDryRun,
+                                         PhotoJobOptions& options);
+
+// Loads the logs (files, or folders searched for .log files); false when
+// some were refused.
+bool loadLogSources(LogList& logs, const std::vector<std::filesystem::path>& sources,
+                    std::ostream& err);
+
+// Adds the photos (JPEG files, or folders loaded as the photo window loads
+// them); false when some were refused.
+bool addPhotoSources(PhotoList& photos, const std::vector<std::filesystem::path>& sources,
+                     std::ostream& err);
+
+}  // namespace vantora::cli

@@ -1,0 +1,36 @@
+#pragma once
+// One open photo in the Exif library, closed (and its changes committed)
+// when the object goes. Paths go to the library in the ANSI code page; a
+// path that does not convert exactly, or of 260 characters or more, is not
+// opened at all.
+
+#include <cstdint>
+#include <filesystem>
+
+namespace vantora {
+
+class ExifFile {
+public:
+    explicit ExifFile(const std::filesystem::path& path);
+    ~ExifFile();
+    ExifFile(ExifFile&& other) noexcept;
+    ExifFile& operator=(ExifFile&&) = delete;
+    ExifFile(const ExifFile&) = delete;
+    ExifFile& operator=(const ExifFile&) = delete;
+
+    bool isOpen() const { return open_; }
+    std::uint32_t handle() const { return handle_; }
+
+    // Exif 2.1 and later; false when the version cannot be read.
+    bool hasSupportedVersion() const;
+
+    // Commits the changes; true when they are in the file (or there were
+    // none). The file is closed either way.
+    bool close();
+
+private:
+    std::uint32_t handle_ = 0;
+    bool open_ = false;
+};
+
+}  // namespace vantora

@@ -1,0 +1,149 @@
+#include "photo/photo_list.h"
+
+#include <algorithm>
+#include <array>
+#include <new>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "tracklog/time_values.h"
+
+namespace vantora {
+
+namespace {
+
+// Works on code units, so it serves the UTF-16 paths of Windows and the
+// UTF-8 paths of Linux alike; non-ASCII units compare as they are.
+template <typename Char>
+Char foldAsciiLetter(Char c)
+{
+    return c >= Char('A') && c <= Char('Z') ? static_cast<Char>(c - Char('A') + Char('a')) : c;
+}
+
+template <typename Char>
+bool equalIgnoringAsciiCase(std::basic_string_view<Char> a, std::basic_string_view<Char> b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](Char x, Char y) {
+               return foldAsciiLetter(x) == foldAsciiLetter(y);
+           });
+}
+
+template <typename Char>
+bool extensionIs(std::basic_string_view<Char> extension, std::string_view ascii)
+{
+    if (extension.size() != ascii.size())
+        return false;
+    for (std::size_t i = 0; i < ascii.size(); ++i)
+        if (foldAsciiLetter(extension[i]) != static_cast<Char>(ascii[i]))
+            return false;
+    return true;
+}
+
+struct KindByExtension {
+    std::string_view extension;  // lower case
+    FileKind kind;
+};
+
+constexpr std::array<KindByExtension, 9> kKindsByExtension{{
+    {"bmp", FileKind::bitmap},
+    {"jpg", FileKind::jpeg},
+    {"jpeg", FileKind::jpeg},
+    {"jpe", FileKind::jpeg},
+    {"avi", FileKind::avi},
+    {"mpg", FileKind::mpeg},
+    {"mpeg", FileKind::mpeg},
+    {"wav", FileKind::wave},
+    {"mp3", FileKind::mp3},
+}};
+
+}  // namespace
+
+FileKind fileKindOf(const std::filesystem::path& path)
+{
+    using Char = std::filesystem::path::value_type;
+    const std::basic_string_view<Char> whole = path.native();
+    const auto dot = whole.rfind(Char('.'));
+    const auto extension = dot == whole.npos ? whole : whole.substr(dot + 1);
+    for (const auto& entry : kKindsByExtension)
+        if (extensionIs(extension, entry.extension))
+            return entry.kind;
+    return FileKind::other;
+}
+
+bool containsPath(const PhotoList& list, const std::filesystem::path& path)
+{
+    using Char = std::filesystem::path::value_type;
+    const std::basic_string_view<Char> wanted = path.native();
+    return std::any_of(list.records.begin(), list.records.end(), [&](const PhotoRecord& record) {
+        return equalIgnoringAsciiCase<Char>(record.exif.path.native(), wanted);
+    });
+}
+
+void removeAt(PhotoList& list, std::size_t index)
+{
+    if (index < list.records.size())
+        list.records.erase(list.records.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void removeAll(PhotoList& list)
+{
+    list.records.clear();
+}
+
+void clearMatches(PhotoList& list)
+{
+    for (PhotoRecord& record : list.records) {
+        record.match.reset();
+        record.doubtful = 0;
+        record.matchedLogPath.clear();
+    }
+}
+
+std::size_t countDoubtful(const PhotoList& list)
+{
+    return static_cast<std::size_t>(
+        std::count_if(list.records.begin(), list.records.end(),
+                      [](const PhotoRecord& record) { return record.doubtful != 0; }));
+}
+
+PhotoRecord copyRecord(const PhotoRecord& record)
+{
+    // Every part of a record is a value (the path and the match included),
+    // so a plain copy shares nothing with the original.
+    return record;
+}
+
+void sortByShootingTime(PhotoList& list)
+{
+    struct Key {
+        std::optional<TimeValue> instant;
+        std::size_t index;
+    };
+    try {
+        std::vector<Key> keys;
+        keys.reserve(list.records.size());
+        for (std::size_t i = 0; i < list.records.size(); ++i)
+            keys.push_back({toTimeValue(list.records[i].exif.shootingTime), i});
+
+        // Stable, so photos of equal times, and all those without a usable
+        // time, keep the order they had.
+        std::stable_sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+            if (!a.instant || !b.instant)
+                return a.instant.has_value() && !b.instant.has_value();
+            return *a.instant < *b.instant;
+        });
+
+        std::vector<PhotoRecord> sorted;
+        sorted.reserve(keys.size());
+        for (const Key& key : keys)
+            sorted.push_back(std::move(list.records[key.index]));
+        list.records = std::move(sorted);
+    } catch (const std::bad_alloc&) {
+        // Out of memory before anything moved: the list keeps its old order.
+    }
+}
+
+}  // namespace vantora

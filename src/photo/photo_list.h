@@ -1,0 +1,54 @@
+#pragma once
+// The plain operations on the photo list: what kind of file a path names,
+// finding, removing and copying records, and ordering them by shooting time.
+// Reading photos from disk lives with the Exif access, not here.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+
+#include "photo/photo_record.h"
+
+namespace vantora {
+
+// The media kind of a file, by its name's extension. The high half is the
+// media class (1 picture, 2 video, 4 sound); only jpeg admits a file to the
+// photo list.
+enum class FileKind : std::uint32_t {
+    other = 0,
+    bitmap = 0x10001,
+    jpeg = 0x10002,
+    avi = 0x20003,
+    mpeg = 0x20004,
+    wave = 0x40005,
+    mp3 = 0x40006,
+};
+
+// Looks at the text after the last dot of the whole path (a path without a
+// dot is taken whole), with ASCII letters folded to one case.
+FileKind fileKindOf(const std::filesystem::path& path);
+
+// True when some photo's path equals the path, compared whole with only the
+// ASCII letters A-Z and a-z folded.
+bool containsPath(const PhotoList& list, const std::filesystem::path& path);
+
+// Removes the record at the index; the later ones move up. Out of range: no
+// change.
+void removeAt(PhotoList& list, std::size_t index);
+void removeAll(PhotoList& list);
+
+// Every photo loses its match: no position, not doubtful, no log path.
+void clearMatches(PhotoList& list);
+
+std::size_t countDoubtful(const PhotoList& list);
+
+// An independent copy of the record, for editing in the detail window.
+PhotoRecord copyRecord(const PhotoRecord& record);
+
+// Orders the photos by shooting time, earliest first; photos with equal
+// times keep their order. Photos whose shooting time cannot be converted
+// (missing, year before 1900, zero month or day...) go after all others, in
+// the order they had.
+void sortByShootingTime(PhotoList& list);
+
+}  // namespace vantora

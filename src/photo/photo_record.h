@@ -1,0 +1,64 @@
+#pragma once
+// The photos the photo window works on: what was read from each file, and
+// the track position matched to it.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "tracklog/log_list.h"
+#include "tracklog/time_values.h"
+#include "tracklog/track_point.h"
+
+namespace vantora {
+
+constexpr std::size_t kMaxPhotos = 2000;
+
+// What was read from a photo's Exif block; updated when the program writes
+// to the file.
+struct PhotoExifData {
+    std::filesystem::path path;   // the key of the list
+    ExifDateTime shootingTime;    // DateTimeOriginal, text "2008/05/12 10:20:30"
+    std::int32_t hasGpsTags = 0;  // latitude, longitude and map datum all read, or written by us
+    std::array<std::uint8_t, 4> gpsVersion{};
+    // These six have the layout of the same-named TrackPoint fields, so a
+    // matched position is copied over them whole (copyPosition).
+    char latitudeText[32] = {};   // code page 932, "北緯 35度39分7.4秒"
+    char latitudeRef[2] = {};
+    Rational latitude[3] = {};
+    char longitudeText[32] = {};
+    char longitudeRef[2] = {};
+    Rational longitude[3] = {};
+    char gpsTimeText[9] = {};     // "%02d:%02d:%02d" of GPSTimeStamp
+    char gpsStatus[2] = {};
+    char gpsMapDatum[16] = {};
+};
+
+struct PhotoRecord {
+    PhotoExifData exif;
+    std::optional<TrackPoint> match;       // none: not matched
+    std::int32_t doubtful = 0;             // 1 when the match is doubtful
+    std::filesystem::path matchedLogPath;  // empty without a match
+};
+
+// The photo window's photos, ascending by shooting time; photos whose
+// shooting time cannot be placed on the time scale come last and are never
+// matched or written.
+struct PhotoList {
+    explicit PhotoList(const LogList& pcLogs, UtcOffset utcOffset = {})
+        : logs(pcLogs), offset(utcOffset)
+    {
+    }
+
+    const LogList& logs;  // the import window's PC logs; not owned, never changed here
+    UtcOffset offset;     // the offset of the last matching run
+    std::vector<PhotoRecord> records;
+};
+
+// Copies a track position (texts, letters and rationals of both axes) over
+// the photo's GPS position fields.
+void copyPosition(const TrackPoint& from, PhotoExifData& to);
+
+}  // namespace vantora

@@ -1,0 +1,176 @@
+#include "photo/photo_writing.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "exif/Exif.h"
+#include "tracklog/text_writer.h"
+
+namespace vantora {
+
+namespace {
+
+constexpr char kMapDatum[] = "WGS-84";
+
+// A log sentence with an empty status field counts as a valid fix; it is
+// written as "A", since GPSStatus cannot be empty.
+const char* statusToWrite(const TrackPoint& match)
+{
+    return match.status[0] != '\0' ? match.status : "A";
+}
+
+void toValues(const Rational (&rationals)[3], std::uint32_t (&values)[6])
+{
+    for (int i = 0; i < 3; ++i) {
+        values[2 * i] = rationals[i].numerator;
+        values[2 * i + 1] = rationals[i].denominator;
+    }
+}
+
+// "%d:%d:%d" of the match's UTC time text.
+void timeStampOf(const char* timeText, std::uint32_t (&values)[6])
+{
+    std::string_view text(timeText, strnlen(timeText, 9));
+    for (int i = 0; i < 3; ++i) {
+        const std::size_t colon = text.find(':');
+        const std::string_view piece = text.substr(0, colon);
+        std::uint32_t number = 0;
+        for (char c : piece) {
+            if (c < '0' || c > '9')
+                break;
+            number = number * 10 + static_cast<std::uint32_t>(c - '0');
+        }
+        values[2 * i] = number;
+        values[2 * i + 1] = 1;
+        text = colon == std::string_view::npos ? std::string_view{} : text.substr(colon + 1);
+    }
+}
+
+bool writeMatchTo(ExifFile& file, const TrackPoint& match)
+{
+    const std::uint32_t h = file.handle();
+    const unsigned char version[4] = {2, 0, 0, 0};
+    std::uint32_t latitude[6];
+    std::uint32_t longitude[6];
+    std::uint32_t stamp[6];
+    toValues(match.latitude, latitude);
+    toValues(match.longitude, longitude);
+    timeStampOf(match.timeText, stamp);
+
+    // A photo that already names a GPS version keeps it: stamping 2.0.0.0
+    // over 2.2 would leave its 2.2 tags (a date stamp, say) contradicting it.
+    unsigned char existing[4] = {};
+    const bool hasVersion = ExifGetGPSVersion(h, existing) == 0 && existing[0] != 0;
+    bool ok = hasVersion || ExifSetGPSVersion(h, version) == 0;
+    ok = ExifSetGPSLatitudeRef(h, match.latitudeRef[0] == 'N' ? "N" : "S") == 0 && ok;
+    ok = ExifSetGPSLatitude(h, latitude) == 0 && ok;
+    ok = ExifSetGPSLongitudeRef(h, match.longitudeRef[0] == 'E' ? "E" : "W") == 0 && ok;
+    ok = ExifSetGPSLongitude(h, longitude) == 0 && ok;
+    ok = ExifSetGPSStatus(h, statusToWrite(match)) == 0 && ok;
+    ok = ExifSetGPSTimeStamp(h, stamp) == 0 && ok;
+    ok = ExifSetGPSMapDatum(h, kMapDatum) == 0 && ok;
+    return file.close() && ok;
+}
+
+void recordWrittenMatch(PhotoRecord& record)
+{
+    const TrackPoint& match = *record.match;
+    PhotoExifData& exif = record.exif;
+    exif.hasGpsTags = 1;
+    TextWriter(exif.gpsTimeText).text(match.timeText);
+    TextWriter(exif.gpsMapDatum).text(kMapDatum);
+    TextWriter(exif.gpsStatus).text(statusToWrite(match));
+    if (exif.gpsVersion[0] == 0)
+        exif.gpsVersion = {2, 0, 0, 0};
+    copyPosition(match, exif);
+}
+
+// The instant `shift` seconds away, as fields that convert back and that
+// DateTimeOriginal can hold (a four-digit year).
+std::optional<ExifDateTime> shifted(const ExifDateTime& from, std::int64_t shift)
+{
+    const auto instant = toTimeValue(from);
+    if (!instant)
+        return std::nullopt;
+    auto moved = fromTimeValue(*instant + shift);
+    if (!moved || moved->year > 9999 || !toTimeValue(*moved))
+        return std::nullopt;
+    return moved;
+}
+
+bool writeShootingTime(const std::filesystem::path& path, const ExifDateTime& t)
+{
+    auto file = openForWriting(path);
+    if (!file)
+        return false;
+    char text[20];
+    TextWriter(text)
+        .number(t.year).text(":")
+        .number(t.month, 2).text(":")
+        .number(t.day, 2).text(" ")
+        .number(t.hour, 2).text(":")
+        .number(t.minute, 2).text(":")
+        .number(t.second, 2);
+    const bool set = ExifSetDateTimeOriginal(file->handle(), text) == 0;
+    return file->close() && set;
+}
+
+}  // namespace
+
+std::optional<ExifFile> openForWriting(const std::filesystem::path& path)
+{
+    ExifFile file(path);
+    if (!file.isOpen() || !file.hasSupportedVersion())
+        return std::nullopt;
+    return file;
+}
+
+WriteSummary writePositions(PhotoList& list, const StepCallback& progress)
+{
+    WriteSummary summary;
+    const int total = static_cast<int>(list.records.size());
+    for (int i = 0; i < total; ++i) {
+        PhotoRecord& record = list.records[static_cast<std::size_t>(i)];
+        if (record.match) {
+            auto file = openForWriting(record.exif.path);
+            const bool written = file && writeMatchTo(*file, *record.match);
+            if (written) {
+                recordWrittenMatch(record);
+                ++summary.written;
+            } else {
+                ++summary.failed;
+            }
+        } else {
+            ++summary.unmatched;
+        }
+        if (progress)
+            progress(i + 1, total);
+    }
+    return summary;
+}
+
+WriteSummary shiftShootingTimes(PhotoList& list, bool forward, int hours, int minutes, int seconds,
+                                const StepCallback& progress)
+{
+    WriteSummary summary;
+    const std::int64_t amount = (static_cast<std::int64_t>(hours) * 60 + minutes) * 60 + seconds;
+    const std::int64_t shift = forward ? amount : -amount;
+    const int total = static_cast<int>(list.records.size());
+    for (int i = 0; i < total; ++i) {
+        PhotoExifData& exif = list.records[static_cast<std::size_t>(i)].exif;
+        const auto moved = shifted(exif.shootingTime, shift);
+        if (moved && writeShootingTime(exif.path, *moved)) {
+            exif.shootingTime = *moved;  // the track form of the text comes with it
+            ++summary.written;
+        } else if (moved) {
+            ++summary.failed;
+        } else {
+            ++summary.unmatched;
+        }
+        if (progress)
+            progress(i + 1, total);
+    }
+    return summary;
+}
+
+}  // namespace vantora

@@ -1,0 +1,82 @@
+#!/bin/bash
+# The photo commands end to end, as a user runs them: match prints the
+# review list, write puts the positions into the photos (and --dry-run
+# does not), shift moves the shooting times there and back again.
+# Usage: photo_commands_test.sh VANTORA_GPS NMEA_GEN DEMO_PHOTO  (RUNNER: e.g. the Wine wrapper)
+tool=$1
+gen=$2
+photo=$3
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
+
+mkdir logs "写真"
+run "$gen" --start 2008-05-01T00:30:00 --seconds 600 --lat 35.681236 --lon 139.767125 \
+    --speed 1.4 --heading 200 logs/093000.log >/dev/null || fail "generator"
+run "$gen" --start 2008-05-01T03:10:00 --seconds 300 --lat 35.658034 --lon 139.701636 \
+    --speed 15 --heading 70 logs/121000.log >/dev/null || fail "generator"
+# Taken on the camera's clock (+09:00): before the track, inside the first
+# log, between the logs, inside the second, after the track.
+for t in 09:35:00 09:29:00 11:00:00 12:12:30 18:00:00 09:31:10; do
+    run "$photo" "写真/IMG_${t//:/}.JPG" "2008:05:01 $t" || fail "demo photo"
+done
+
+# The review list: shooting-time order, doubtful outside the logs and across
+# the long gap between them.
+run "$tool" match --log logs "写真" > out.txt 2> err.txt
+expect_eq "$?" 0 "match exit status"
+expect_eq "$(column 1 < out.txt)" \
+    "IMG_092900.JPG IMG_093110.JPG IMG_093500.JPG IMG_110000.JPG IMG_121230.JPG IMG_180000.JPG " \
+    "photos in shooting-time order"
+expect_eq "$(column 5 < out.txt)" "? OK OK ? OK ? " "review marks"
+expect_eq "$(column 6 < out.txt)" \
+    "093000.log 093000.log 093000.log 121000.log 121000.log 121000.log " "matched logs"
+expect_eq "$(head -1 out.txt | column 2)" "2008/05/01 09:29:00 " "shooting time text"
+
+# Refusals are named and make the exit status 1.
+cp logs/093000.log logs-again.log
+printf 'not a photo' > broken.jpg
+run "$tool" match --log logs --log logs-again.log "写真" broken.jpg notes.txt > out.txt 2> err.txt
+expect_eq "$?" 1 "match exit status with refusals"
+grep -q "logs-again.log" err.txt || fail "overlapping log not named"
+grep -q "broken.jpg" err.txt || fail "unreadable photo not named"
+grep -q "notes.txt" err.txt || fail "non-JPEG not named"
+expect_eq "$(tr -d '\r' < out.txt | wc -l)" 6 "the good photos still listed"
+
+# A dry run changes nothing.
+cp -r "写真" before
+run "$tool" write --dry-run --log logs "写真" > out.txt 2>&1
+expect_eq "$?" 0 "dry run exit status"
+grep -q "would write 6, no match 0, failed 0" out.txt || fail "dry-run summary: $(tail -1 out.txt)"
+diff -r before "写真" >/dev/null || fail "dry run changed a photo"
+
+# Writing: every matched photo, doubtful ones too.
+run "$tool" write --log logs "写真" > out.txt 2>&1
+expect_eq "$?" 0 "write exit status"
+grep -q "written 6, no match 0, failed 0" out.txt || fail "write summary: $(tail -1 out.txt)"
+for f in before/*.JPG; do
+    cmp -s "$f" "写真/$(basename "$f")" && fail "$(basename "$f") not written"
+done
+cp -r "写真" written
+
+# Shifting forward and back again restores every byte.
+run "$tool" shift --forward 01:00:00 "写真" > out.txt 2>&1
+expect_eq "$?" 0 "shift exit status"
+grep -q "shifted 6, unchanged 0, failed 0" out.txt || fail "shift summary: $(tail -1 out.txt)"
+grep -q $'IMG_180000.JPG\t2008/05/01 19:00:00' <(tr -d '\r' < out.txt) || fail "shifted time"
+run "$tool" match --log logs "写真" > out.txt 2>/dev/null
+expect_eq "$(head -1 out.txt | column 2)" "2008/05/01 10:29:00 " "shifted time read back"
+run "$tool" shift --back 01:00:00 "写真" > /dev/null 2>&1
+diff -r written "写真" >/dev/null || fail "shifting there and back changed a photo"
+run "$tool" shift --forward 00:00:00 "写真" > out.txt 2>&1
+grep -q "nothing to shift" out.txt || fail "a zero shift"
+
+# Usage errors.
+run "$tool" match "写真" > /dev/null 2>&1
+expect_eq "$?" 2 "match without a log"
+run "$tool" match --utc-offset +14 --log logs "写真" > /dev/null 2>&1
+expect_eq "$?" 2 "offset out of range"
+run "$tool" shift --forward 1:00 "写真" > /dev/null 2>&1
+expect_eq "$?" 2 "malformed shift"
+run "$tool" write --help > out.txt 2>&1
+expect_eq "$?" 0 "write help"
+
+finish "all photo command checks passed"

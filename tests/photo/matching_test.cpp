@@ -1,0 +1,409 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "photo/matching.h"
+#include "photo/point_comparison.h"
+#include "photo/track_builder.h"
+#include "support/nmea_text.h"
+#include "support/time_zone.h"
+#include "tracklog/nmea_reader.h"
+
+namespace vantora {
+namespace {
+
+using test::dms;
+
+constexpr UtcOffset kJapan{1, 9, 0};
+
+// Matching on 1 May 2008 (UTC), in a fixed zone for the calendar conversions.
+class Matching : public ::testing::Test {
+protected:
+    // Room for every photo a test adds, so references to them stay valid.
+    Matching() { list_.records.reserve(16); }
+
+    static TimeValue utc(int hour, int minute, int second)
+    {
+        return toTimeValue(test::dateTime(2008, 5, 1, hour, minute, second)).value();
+    }
+
+    // A log with a fix every `step` seconds from `first` to `last`; each fix
+    // is 10 arc seconds further north and 20 further east than the one before.
+    static std::unique_ptr<LogFileRecord> steadyLog(const char* name, TimeValue first,
+                                                    TimeValue last, TimeValue step)
+    {
+        test::LogBuilder log(name);
+        for (TimeValue t = first, i = 0; t <= last; t += step, ++i)
+            log.fixAt(t, dms(35, 0, 0) + i * 100, dms(139, 0, 0) + i * 200);
+        return log.build();
+    }
+
+    // A photo taken when the track's clock read the given UTC instant.
+    PhotoRecord& photoAtUtc(TimeValue utcInstant, const UtcOffset& offset = kJapan)
+    {
+        list_.records.push_back(test::photoTakenAt(test::onCameraClock(utcInstant, offset)));
+        return list_.records.back();
+    }
+
+    const TrackPoint& pointAt(std::size_t log, std::size_t index) const
+    {
+        return logs_[log]->points()[index];
+    }
+
+    test::ScopedTimeZone tz_{"JST-9"};
+    LogList logs_;
+    PhotoList list_{logs_};
+};
+
+void expectCopyOf(const PhotoRecord& photo, const TrackPoint& point, const LogFileRecord& log,
+                  int doubtful)
+{
+    ASSERT_TRUE(photo.match.has_value());
+    EXPECT_EQ(test::firstDifference(*photo.match, point), "");
+    EXPECT_EQ(photo.doubtful, doubtful);
+    EXPECT_EQ(photo.matchedLogPath, log.path);
+}
+
+TEST_F(Matching, interpolatesBetweenTwoFixesIntoACopyOfTheNearerOne)
+{
+    logs_.push_back(steadyLog("day.log", utc(1, 0, 0), utc(2, 0, 0), 10));
+    const PhotoRecord& photo = photoAtUtc(utc(1, 30, 5));  // 10:30:05 on the camera
+
+    matchAll(list_, kJapan);
+
+    ASSERT_TRUE(photo.match.has_value());
+    const TrackPoint& m = *photo.match;
+    EXPECT_EQ(photo.doubtful, 0);
+    EXPECT_EQ(photo.matchedLogPath, "day.log");
+    EXPECT_STREQ(m.time.dateTimeText, "2008/05/01 10:30:05");
+    EXPECT_EQ(m.time.hour, 10);
+    EXPECT_EQ(m.time.second, 5);
+    EXPECT_STREQ(m.timeText, "01:30:05");
+    // Fix 180 is at 35°30'0.0" N 140°0'0.0" E; the photo is half way to fix 181.
+    EXPECT_STREQ(m.latitudeRef, "N");
+    EXPECT_EQ(m.latitude[0].numerator, 35u);
+    EXPECT_EQ(m.latitude[1].numerator, 30u);
+    EXPECT_EQ(m.latitude[2].numerator, 50u);
+    EXPECT_STREQ(m.longitudeRef, "E");
+    EXPECT_EQ(m.longitude[0].numerator, 140u);
+    EXPECT_EQ(m.longitude[1].numerator, 0u);
+    EXPECT_EQ(m.longitude[2].numerator, 100u);
+    EXPECT_STREQ(m.status, "A");
+}
+
+TEST_F(Matching, copiesAFixTakenInThePhotosSecondUnchanged)
+{
+    logs_.push_back(steadyLog("day.log", utc(1, 0, 0), utc(2, 0, 0), 10));
+    const PhotoRecord& photo = photoAtUtc(utc(1, 30, 0));
+
+    matchAll(list_, kJapan);
+
+    expectCopyOf(photo, pointAt(0, 180), *logs_[0], 0);
+    EXPECT_STREQ(photo.match->time.dateTimeText, "2008/05/01 01:30:00");  // stays UTC
+}
+
+TEST_F(Matching, interpolatesAcrossTheGapBetweenTwoLogs)
+{
+    struct Case {
+        int secondLogStartsAtMinute;
+        int doubtful;
+        std::size_t copiedLog;  // the nearer end of the gap
+    };
+    // The photo is at 02:03, three minutes after the first log ends.
+    for (const Case c : {Case{5, 0, 1}, Case{20, 1, 0}}) {
+        logs_.clear();
+        list_.records.clear();
+        logs_.push_back(steadyLog("first.log", utc(1, 0, 0), utc(2, 0, 0), 10));
+        logs_.push_back(steadyLog("second.log", utc(2, c.secondLogStartsAtMinute, 0),
+                                  utc(3, 0, 0), 10));
+        const PhotoRecord& photo = photoAtUtc(utc(2, 3, 0));
+
+        matchAll(list_, kJapan);
+
+        SCOPED_TRACE(c.secondLogStartsAtMinute);
+        ASSERT_TRUE(photo.match.has_value());
+        EXPECT_EQ(photo.doubtful, c.doubtful);
+        EXPECT_EQ(photo.matchedLogPath, logs_[c.copiedLog]->path);
+        EXPECT_STREQ(photo.match->timeText, "02:03:00");
+        EXPECT_STREQ(photo.match->time.dateTimeText, "2008/05/01 11:03:00");
+    }
+}
+
+TEST_F(Matching, givesTheNearerFixAsRecordedAcrossAGapOfTenHoursOrMore)
+{
+    logs_.push_back(steadyLog("morning.log", utc(1, 0, 0), utc(2, 0, 0), 60));
+    logs_.push_back(steadyLog("afternoon.log", utc(13, 0, 0), utc(14, 0, 0), 60));
+    const PhotoRecord& early = photoAtUtc(utc(5, 0, 0));
+    const PhotoRecord& halfway = photoAtUtc(utc(7, 30, 0));
+    const PhotoRecord& late = photoAtUtc(utc(9, 0, 0));
+
+    matchAll(list_, kJapan);
+
+    expectCopyOf(early, logs_[0]->points().back(), *logs_[0], 1);
+    expectCopyOf(halfway, logs_[0]->points().back(), *logs_[0], 1);
+    expectCopyOf(late, pointAt(1, 0), *logs_[1], 1);
+}
+
+TEST_F(Matching, givesTheEndsOfTheWholeTrackToPhotosOutsideItAsDoubtful)
+{
+    logs_.push_back(steadyLog("first.log", utc(1, 0, 0), utc(2, 0, 0), 10));
+    logs_.push_back(steadyLog("last.log", utc(3, 0, 0), utc(4, 0, 0), 10));
+    const PhotoRecord& before = photoAtUtc(utc(0, 0, 0));
+    const PhotoRecord& after = photoAtUtc(utc(5, 0, 0));
+
+    matchAll(list_, kJapan);
+
+    expectCopyOf(before, pointAt(0, 0), *logs_[0], 1);
+    expectCopyOf(after, logs_[1]->points().back(), *logs_[1], 1);
+}
+
+TEST_F(Matching, handlesALogOfASingleFix)
+{
+    logs_.push_back(test::LogBuilder("one.log").fixAt(utc(1, 0, 0), 1000, 2000).build());
+    const PhotoRecord& before = photoAtUtc(utc(0, 59, 59));
+    const PhotoRecord& at = photoAtUtc(utc(1, 0, 0));
+    const PhotoRecord& after = photoAtUtc(utc(1, 0, 1));
+
+    matchAll(list_, kJapan);
+
+    expectCopyOf(before, pointAt(0, 0), *logs_[0], 1);
+    expectCopyOf(at, pointAt(0, 0), *logs_[0], 0);
+    expectCopyOf(after, pointAt(0, 0), *logs_[0], 1);
+}
+
+TEST_F(Matching, roundsUpToTheNextDegreeInsideACopyOfTheEarlierFixAtHalfway)
+{
+    logs_.push_back(test::LogBuilder("n.log")
+                        .fixAt(utc(1, 0, 0), dms(35, 59, 599), dms(139, 0, 0), "A")
+                        .fixAt(utc(1, 0, 10), dms(36, 0, 1), dms(139, 0, 0), "a")
+                        .build());
+    const PhotoRecord& photo = photoAtUtc(utc(1, 0, 5));
+
+    matchAll(list_, kJapan);
+
+    ASSERT_TRUE(photo.match.has_value());
+    const TrackPoint& m = *photo.match;
+    EXPECT_STREQ(m.status, "A");  // the earlier fix wins the tie
+    EXPECT_EQ(m.latitude[0].numerator, 36u);
+    EXPECT_EQ(m.latitude[1].numerator, 0u);
+    EXPECT_EQ(m.latitude[2].numerator, 0u);
+    EXPECT_EQ(m.latitude[2].denominator, 10u);
+    EXPECT_EQ(std::string(m.latitudeText), "\x96\x6B\x88\xDC 36\x93\x78" "0\x95\xAA" "0.0\x95\x62");
+}
+
+TEST_F(Matching, marksDoubtfulFromTenMinutesAndStopsInterpolatingAtTenHours)
+{
+    struct Case {
+        TimeValue gap;
+        bool interpolated;
+        int doubtful;
+    };
+    const Case cases[] = {
+        {9 * 60 + 59, true, 0},
+        {10 * 60, true, 1},
+        {9 * 3600 + 59 * 60, true, 1},
+        {10 * 3600 - 1, true, 1},
+        {10 * 3600, false, 1},
+    };
+    for (const bool betweenLogs : {false, true}) {
+        for (const Case& c : cases) {
+            logs_.clear();
+            list_.records.clear();
+            const TimeValue a = utc(1, 0, 0);
+            if (betweenLogs) {
+                logs_.push_back(test::LogBuilder("a.log").fixAt(a, 0, 0).build());
+                logs_.push_back(test::LogBuilder("b.log").fixAt(a + c.gap, 6000, 6000).build());
+            } else {
+                logs_.push_back(
+                    test::LogBuilder("ab.log").fixAt(a, 0, 0).fixAt(a + c.gap, 6000, 6000).build());
+            }
+            const PhotoRecord& photo = photoAtUtc(a + 1);
+
+            matchAll(list_, kJapan);
+
+            SCOPED_TRACE(testing::Message()
+                         << "gap " << c.gap << (betweenLogs ? " between logs" : " in one log"));
+            ASSERT_TRUE(photo.match.has_value());
+            EXPECT_EQ(photo.doubtful, c.doubtful);
+            EXPECT_EQ(photo.matchedLogPath, logs_[0]->path);
+            if (c.interpolated)
+                EXPECT_STREQ(photo.match->time.dateTimeText, "2008/05/01 10:00:01");
+            else
+                EXPECT_EQ(test::firstDifference(*photo.match, pointAt(0, 0)), "");
+        }
+    }
+}
+
+TEST_F(Matching, takesTheFirstOfEqualFixesAndTheLastBeforeALaterOne)
+{
+    const TimeValue t = utc(1, 0, 0);
+    logs_.push_back(test::LogBuilder("twice.log")
+                        .fixAt(t, 1000, 0)
+                        .fixAt(t + 10, 2000, 0)
+                        .fixAt(t + 10, 3000, 0, "a")
+                        .fixAt(t + 20, 4000, 0)
+                        .build());
+    const PhotoRecord& atTheRepeatedSecond = photoAtUtc(t + 10);
+    const PhotoRecord& afterIt = photoAtUtc(t + 15);
+
+    matchAll(list_, kJapan);
+
+    expectCopyOf(atTheRepeatedSecond, pointAt(0, 1), *logs_[0], 0);
+    ASSERT_TRUE(afterIt.match.has_value());
+    EXPECT_STREQ(afterIt.match->status, "a");  // a copy of the second fix of t + 10
+    EXPECT_EQ(afterIt.match->latitude[2].numerator, 3500u % 600u);
+    EXPECT_EQ(afterIt.match->latitude[1].numerator, 3500u / 600u);
+}
+
+TEST_F(Matching, scansFixesOutOfTimeOrderInFileOrder)
+{
+    // The first fix not before the photo, in file order, closes the span.
+    const TimeValue t = utc(1, 0, 0);
+    logs_.push_back(test::LogBuilder("shuffled.log")
+                        .fixAt(t, 0, 0)
+                        .fixAt(t + 30, 3000, 0)
+                        .fixAt(t + 20, 2000, 0)
+                        .fixAt(t + 40, 4000, 0)
+                        .build());
+    const PhotoRecord& photo = photoAtUtc(t + 25);
+
+    matchAll(list_, kJapan);
+
+    ASSERT_TRUE(photo.match.has_value());
+    EXPECT_EQ(positionTenths(*photo.match, Axis::latitude), 2500);
+}
+
+TEST_F(Matching, interpolatesLongitudeTheShortWayRoundTheGlobe)
+{
+    struct Case {
+        std::int64_t from, to;
+        TimeValue at;  // of 10 s
+        std::int64_t expected;
+    };
+    const std::int64_t nearDateLine = dms(179, 59, 590);
+    const Case cases[] = {
+        {nearDateLine, -nearDateLine, 5, dms(180, 0, 0)},
+        {nearDateLine, -nearDateLine, 8, -dms(179, 59, 594)},
+        {-nearDateLine, nearDateLine, 5, -dms(180, 0, 0)},
+        {-nearDateLine, nearDateLine, 2, -dms(179, 59, 594)},
+        {-dms(0, 0, 10), dms(0, 0, 10), 5, 0},
+        {dms(10, 0, 0), dms(20, 0, 0), 5, dms(15, 0, 0)},
+    };
+    for (const Case& c : cases) {
+        logs_.clear();
+        list_.records.clear();
+        const TimeValue t = utc(1, 0, 0);
+        logs_.push_back(
+            test::LogBuilder("pacific.log").fixAt(t, 0, c.from).fixAt(t + 10, 0, c.to).build());
+        const PhotoRecord& photo = photoAtUtc(t + c.at);
+
+        matchAll(list_, kJapan);
+
+        ASSERT_TRUE(photo.match.has_value());
+        EXPECT_EQ(positionTenths(*photo.match, Axis::longitude), c.expected)
+            << c.from << " to " << c.to << " at " << c.at;
+    }
+}
+
+TEST_F(Matching, leavesPhotosWithoutAUsableShootingTimeUnmatched)
+{
+    logs_.push_back(steadyLog("day.log", utc(1, 0, 0), utc(2, 0, 0), 10));
+    for (const ExifDateTime& time :
+         {ExifDateTime{}, test::dateTime(1899, 12, 31, 10, 0, 0),
+          test::dateTime(2008, 0, 1, 10, 0, 0), test::dateTime(2008, 5, 0, 10, 0, 0),
+          test::dateTime(2008, 5, 1, 24, 0, 0), test::dateTime(2008, 5, 1, 10, 60, 0),
+          test::dateTime(2008, 5, 1, 10, 0, 60)})
+        list_.records.push_back(test::photoTakenAt(time));
+    const PhotoRecord& usable = photoAtUtc(utc(1, 30, 0));
+
+    matchAll(list_, kJapan);
+
+    EXPECT_TRUE(usable.match.has_value());
+    for (std::size_t i = 0; i + 1 < list_.records.size(); ++i) {
+        const PhotoRecord& photo = list_.records[i];
+        EXPECT_FALSE(photo.match.has_value()) << photo.exif.shootingTime.dateTimeText;
+        EXPECT_EQ(photo.doubtful, 0);
+        EXPECT_TRUE(photo.matchedLogPath.empty());
+    }
+}
+
+TEST_F(Matching, leavesMatchedPhotosAloneAndKeepsTheOffsetOfTheRun)
+{
+    logs_.push_back(steadyLog("day.log", utc(1, 0, 0), utc(2, 0, 0), 10));
+    PhotoRecord& earlier = photoAtUtc(utc(1, 30, 0));
+    const TrackPoint kept = test::trackPoint(test::dateTime(2000, 1, 1, 0, 0, 0), 1, 2);
+    earlier.match = kept;
+    earlier.doubtful = 1;
+    earlier.matchedLogPath = "elsewhere.log";
+    const UtcOffset west{0, 5, 30};
+
+    matchAll(list_, west);
+
+    EXPECT_EQ(test::firstDifference(*list_.records[0].match, kept), "");
+    EXPECT_EQ(list_.records[0].doubtful, 1);
+    EXPECT_EQ(list_.records[0].matchedLogPath, "elsewhere.log");
+    EXPECT_EQ(list_.offset.east, 0);
+    EXPECT_EQ(list_.offset.hours, 5);
+    EXPECT_EQ(list_.offset.minutes, 30);
+}
+
+TEST_F(Matching, changesNothingWithoutLogs)
+{
+    const PhotoRecord& photo = photoAtUtc(utc(1, 0, 0));
+    list_.offset = UtcOffset{1, 3, 0};
+
+    matchAll(list_, kJapan);
+
+    EXPECT_FALSE(photo.match.has_value());
+    EXPECT_EQ(list_.offset.hours, 3);
+}
+
+TEST_F(Matching, placesPhotosOnTheTrackForOffsetsEitherSideOfUtc)
+{
+    logs_.push_back(steadyLog("day.log", utc(1, 0, 0), utc(2, 0, 0), 10));
+    struct Case {
+        UtcOffset offset;
+        const char* cameraTime;
+    };
+    const Case cases[] = {
+        {UtcOffset{1, 9, 0}, "2008/05/01 10:30:05"},
+        {UtcOffset{0, 5, 0}, "2008/04/30 20:30:05"},
+        {UtcOffset{1, 5, 45}, "2008/05/01 07:15:05"},
+        {UtcOffset{0, 0, 0}, "2008/05/01 01:30:05"},
+        {UtcOffset{0, 13, 0}, "2008/04/30 12:30:05"},
+    };
+    for (const Case& c : cases) {
+        list_.records.clear();
+        const PhotoRecord& photo = photoAtUtc(utc(1, 30, 5), c.offset);
+
+        matchAll(list_, c.offset);
+
+        ASSERT_TRUE(photo.match.has_value()) << c.cameraTime;
+        EXPECT_STREQ(photo.match->time.dateTimeText, c.cameraTime);
+        EXPECT_STREQ(photo.match->timeText, "01:30:05") << c.cameraTime;
+        EXPECT_EQ(photo.match->latitude[2].numerator, 50u) << c.cameraTime;
+    }
+}
+
+TEST(FixInstants, shiftedByTheOffsetAreTheFixesTimesOnTheCameraClock)
+{
+    test::ScopedTimeZone tz("JST-9");
+    std::string text;
+    for (const char* time : {"235958.000", "235959.000", "000000.000"})
+        text += test::fix(time, "311208");
+    text += test::fix("120000.000", "290208");
+    LogFileRecord log;
+    ASSERT_TRUE(readNmeaText(text, log));
+
+    for (const UtcOffset offset : {UtcOffset{1, 9, 0}, UtcOffset{0, 5, 0}, UtcOffset{1, 13, 30},
+                                   UtcOffset{0, 0, 0}}) {
+        const TimeValue shift = offset.east ? seconds(offset) : -seconds(offset);
+        for (std::size_t i = 0; i < log.points().size(); ++i)
+            EXPECT_EQ(log.pointTimes()[i] + shift, toLocalTimeValue(log.points()[i].time, offset))
+                << i;
+    }
+}
+
+}  // namespace
+}  // namespace vantora

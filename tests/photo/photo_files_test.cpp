@@ -1,0 +1,360 @@
+// Reading photos into the list and writing positions and shooting times
+// back, through the Exif library, on real files.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "demo_photo.h"
+#include "exif/Exif.h"
+#include "photo/photo_list.h"
+#include "photo/photo_reading.h"
+#include "photo/photo_writing.h"
+#include "photo/track_builder.h"
+#include "platform/code_page.h"
+#include "support/temp_dir.h"
+#include "support/time_zone.h"
+
+namespace vantora {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+Bytes readBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// Replaces the first occurrence of `from` in the photo's bytes.
+Bytes patched(Bytes bytes, const std::string& fromText, const std::string& toText)
+{
+    const Bytes from(fromText.begin(), fromText.end());
+    const Bytes to(toText.begin(), toText.end());
+    auto at = std::search(bytes.begin(), bytes.end(), from.begin(), from.end());
+    EXPECT_NE(at, bytes.end()) << fromText;
+    if (at != bytes.end())
+        std::copy(to.begin(), to.end(), at);
+    return bytes;
+}
+
+// The demo photo with its DateTimeOriginal tag turned into DateTimeDigitized,
+// so that it has no shooting time.
+Bytes photoWithoutShootingTime()
+{
+    return patched(demo_photo::makeDemoJpeg("2008:05:12 10:20:30"), std::string("\x03\x90", 2),
+                   std::string("\x04\x90", 2));
+}
+
+class PhotoFiles : public ::testing::Test {
+protected:
+    std::filesystem::path photo(const std::string& name, const std::string& taken)
+    {
+        return write(name, demo_photo::makeDemoJpeg(taken));
+    }
+
+    std::filesystem::path write(const std::string& name, const Bytes& bytes)
+    {
+        return dir_.write(name, std::string(bytes.begin(), bytes.end()));
+    }
+
+    // The GPS tags as the library reads them back from the file.
+    struct GpsTags {
+        unsigned char version[4] = {};
+        char latitudeRef[4] = {};
+        std::uint32_t latitude[6] = {};
+        std::uint32_t stamp[6] = {};
+        char status[4] = {};
+        char datum[16] = {};
+    };
+
+    GpsTags gpsTagsOf(const std::filesystem::path& path)
+    {
+        GpsTags tags;
+        const auto ansi = platform::toAnsiPath(path);
+        std::uint32_t h = 0;
+        EXPECT_EQ(ExifFileOpen(ansi->c_str(), &h), EXIF_OK);
+        ExifGetGPSVersion(h, tags.version);
+        ExifGetGPSLatitudeRef(h, tags.latitudeRef);
+        ExifGetGPSLatitude(h, tags.latitude);
+        ExifGetGPSTimeStamp(h, tags.stamp);
+        ExifGetGPSStatus(h, tags.status);
+        ExifGetGPSMapDatum(h, sizeof tags.datum, tags.datum);
+        ExifFileClose(h);
+        return tags;
+    }
+
+    std::string dateTimeOriginalOf(const std::filesystem::path& path)
+    {
+        const auto ansi = platform::toAnsiPath(path);
+        std::uint32_t h = 0;
+        char text[20] = {};
+        EXPECT_EQ(ExifFileOpen(ansi->c_str(), &h), EXIF_OK);
+        ExifGetDateTimeOriginal(h, text);
+        ExifFileClose(h);
+        return text;
+    }
+
+    PhotoRecord matchedRecord(const std::filesystem::path& path)
+    {
+        PhotoRecord record;
+        EXPECT_EQ(readPhoto(path, record.exif), kPhotoRead);
+        record.match = test::trackPoint(test::dateTime(2008, 5, 1, 1, 30, 5),
+                                        test::dms(35, 39, 74), test::dms(139, 45, 407));
+        return record;
+    }
+
+    test::ScopedTimeZone tz_{"JST-9"};
+    test::TempDir dir_;
+    LogList noLogs_;
+};
+
+TEST_F(PhotoFiles, readTheShootingTimeAsTextAndNumbers)
+{
+    PhotoExifData exif;
+    const auto path = photo("a.jpg", "2008:05:12 10:20:30");
+    ASSERT_EQ(readPhoto(path, exif), kPhotoRead);
+    EXPECT_EQ(exif.path, path);
+    EXPECT_STREQ(exif.shootingTime.dateTimeText, "2008/05/12 10:20:30");
+    EXPECT_EQ(exif.shootingTime.year, 2008);
+    EXPECT_EQ(exif.shootingTime.month, 5);
+    EXPECT_EQ(exif.shootingTime.day, 12);
+    EXPECT_EQ(exif.shootingTime.hour, 10);
+    EXPECT_EQ(exif.shootingTime.minute, 20);
+    EXPECT_EQ(exif.shootingTime.second, 30);
+    EXPECT_EQ(exif.hasGpsTags, 0);
+    EXPECT_EQ(exif.gpsVersion, (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
+}
+
+TEST_F(PhotoFiles, acceptOnlyExif21AndLater)
+{
+    const Bytes original = demo_photo::makeDemoJpeg("2008:05:12 10:20:30");
+    const struct {
+        const char* version;
+        int result;
+    } cases[] = {{"0230", kPhotoRead}, {"0210", kPhotoRead}, {"0300", kPhotoRead},
+                 {"0220", kPhotoRead}, {"0200", kPhotoVersionRefused},
+                 {"0110", kPhotoVersionRefused}, {"0100", kPhotoVersionRefused}};
+    for (const auto& c : cases) {
+        PhotoExifData exif;
+        const auto path = write(std::string(c.version) + ".jpg", patched(original, "0230", c.version));
+        EXPECT_EQ(readPhoto(path, exif), c.result) << c.version;
+    }
+}
+
+TEST_F(PhotoFiles, refuseWhatTheLibraryCannotOpen)
+{
+    PhotoExifData exif;
+    EXPECT_EQ(readPhoto(dir_.path() / "missing.jpg", exif), kPhotoCannotOpen);
+    EXPECT_EQ(readPhoto(dir_.write("text.jpg", "not a photo"), exif), kPhotoCannotOpen);
+    EXPECT_EQ(readPhoto(dir_.path(), exif), kPhotoCannotOpen);
+    EXPECT_TRUE(exif.path.empty());
+}
+
+TEST_F(PhotoFiles, refusePathsOf260CharactersOrMore)
+{
+    const std::size_t base = utf16Length(dir_.path()) + 1;
+    if (base + 10 >= kMaxPathLength)
+        GTEST_SKIP() << "temporary folder path too long for this check";
+    const auto fits = photo(std::string(kMaxPathLength - base - 4, 'a') + ".jpg", "2008:05:12 10:20:30");
+    const auto tooLong = photo(std::string(kMaxPathLength - base - 3, 'a') + ".jpg", "2008:05:12 10:20:30");
+    PhotoExifData exif;
+    EXPECT_EQ(readPhoto(fits, exif), kPhotoRead);
+    EXPECT_EQ(readPhoto(tooLong, exif), kPhotoCannotOpen);
+}
+
+TEST_F(PhotoFiles, keepAPhotoWithoutShootingTimeButSortItLast)
+{
+    const Bytes withoutTime = photoWithoutShootingTime();
+    PhotoList list(noLogs_);
+    int added = 0;
+    bool limitReached = false;
+    const int result = addPhotos(list, {write("none.jpg", withoutTime), photo("b.jpg", "2008:05:12 10:20:31"),
+                                        photo("a.jpg", "2008:05:12 10:20:30")},
+                                 added, limitReached);
+    EXPECT_EQ(result, kAllAdded);
+    ASSERT_EQ(list.records.size(), 3u);
+    EXPECT_EQ(list.records[0].exif.path.filename(), "a.jpg");
+    EXPECT_EQ(list.records[2].exif.path.filename(), "none.jpg");
+    EXPECT_STREQ(list.records[2].exif.shootingTime.dateTimeText, "");
+}
+
+TEST_F(PhotoFiles, addInShootingTimeOrderAndReportWhatWasRefused)
+{
+    std::vector<std::filesystem::path> paths;
+    for (int i = 24; i >= 0; --i)
+        paths.push_back(photo("p" + std::to_string(i) + ".jpg",
+                              "2008:05:12 10:" + std::to_string(10 + i) + ":00"));
+    PhotoList list(noLogs_);
+    int added = 0;
+    bool limitReached = true;
+    EXPECT_EQ(addPhotos(list, paths, added, limitReached), kAllAdded);
+    EXPECT_EQ(added, 25);
+    EXPECT_FALSE(limitReached);
+    EXPECT_EQ(list.records.front().exif.path.filename(), "p0.jpg");
+    EXPECT_EQ(list.records.back().exif.path.filename(), "p24.jpg");
+
+    EXPECT_EQ(addPhotos(list, {dir_.path() / "missing.jpg", photo("late.jpg", "2009:01:01 00:00:00")},
+                        added, limitReached),
+              kSomeNotAdded);
+    EXPECT_EQ(added, 1);
+}
+
+TEST_F(PhotoFiles, stopAtTwoThousandPhotos)
+{
+    PhotoList list(noLogs_);
+    list.records.resize(1995);
+    std::vector<std::filesystem::path> paths;
+    for (int i = 0; i < 10; ++i)
+        paths.push_back(photo("p" + std::to_string(i) + ".jpg", "2008:05:12 10:20:3" + std::to_string(i)));
+    int added = 0;
+    bool limitReached = false;
+    EXPECT_EQ(addPhotos(list, paths, added, limitReached), kSomeNotAdded);
+    EXPECT_EQ(added, 5);
+    EXPECT_TRUE(limitReached);
+    EXPECT_EQ(list.records.size(), kMaxPhotos);
+}
+
+TEST_F(PhotoFiles, stopWhenTheProgressAnswersAndKeepWhatWasAdded)
+{
+    std::vector<std::filesystem::path> paths;
+    for (int i = 0; i < 5; ++i)
+        paths.push_back(photo("p" + std::to_string(i) + ".jpg", "2008:05:12 10:20:3" + std::to_string(4 - i)));
+    PhotoList list(noLogs_);
+    int added = 0;
+    bool limitReached = false;
+    std::vector<int> seen;
+    const int result = addPhotos(list, paths, added, limitReached, [&](int position, int total) {
+        EXPECT_EQ(total, 5);
+        seen.push_back(position);
+        return position == 3 ? 1 : 0;
+    });
+    EXPECT_EQ(result, kAddingStopped);
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3}));
+    ASSERT_EQ(added, 3);
+    EXPECT_EQ(list.records[0].exif.path.filename(), "p2.jpg");  // sorted after the stop
+}
+
+TEST_F(PhotoFiles, writeExactlyTheMatchedGpsTags)
+{
+    const auto path = photo("a.jpg", "2008:05:01 10:30:05");
+    PhotoList list(noLogs_);
+    list.records.push_back(matchedRecord(path));
+    const WriteSummary summary = writePositions(list);
+    EXPECT_EQ(summary.written, 1);
+    EXPECT_EQ(summary.failed, 0);
+
+    const GpsTags tags = gpsTagsOf(path);
+    EXPECT_EQ(std::vector<int>(tags.version, tags.version + 4), (std::vector<int>{2, 0, 0, 0}));
+    EXPECT_STREQ(tags.latitudeRef, "N");
+    EXPECT_EQ(std::vector<std::uint32_t>(tags.latitude, tags.latitude + 6),
+              (std::vector<std::uint32_t>{35, 1, 39, 1, 74, 10}));
+    EXPECT_EQ(std::vector<std::uint32_t>(tags.stamp, tags.stamp + 6),
+              (std::vector<std::uint32_t>{1, 1, 30, 1, 5, 1}));
+    EXPECT_STREQ(tags.status, "A");
+    EXPECT_STREQ(tags.datum, "WGS-84");
+    EXPECT_EQ(dateTimeOriginalOf(path), "2008:05:01 10:30:05");  // untouched
+
+    const PhotoExifData& exif = list.records[0].exif;
+    EXPECT_EQ(exif.hasGpsTags, 1);
+    EXPECT_STREQ(exif.gpsMapDatum, "WGS-84");
+    EXPECT_STREQ(exif.gpsTimeText, "01:30:05");
+    EXPECT_EQ(std::string(exif.latitudeText), std::string(list.records[0].match->latitudeText));
+
+    // What the list now holds is what the file reads back.
+    PhotoExifData reread;
+    ASSERT_EQ(readPhoto(path, reread), kPhotoRead);
+    EXPECT_EQ(std::string(reread.latitudeText), std::string(exif.latitudeText));
+    EXPECT_EQ(std::string(reread.longitudeText), std::string(exif.longitudeText));
+    EXPECT_EQ(reread.hasGpsTags, 1);
+}
+
+TEST_F(PhotoFiles, keepAnExistingNewerGpsVersionInTheListAndTheFile)
+{
+    const auto path = photo("a.jpg", "2008:05:01 10:30:05");
+    {
+        const auto ansi = platform::toAnsiPath(path);
+        std::uint32_t h = 0;
+        ASSERT_EQ(ExifFileOpen(ansi->c_str(), &h), EXIF_OK);
+        const unsigned char v22[4] = {2, 2, 0, 0};
+        ExifSetGPSVersion(h, v22);
+        ASSERT_EQ(ExifFileClose(h), EXIF_OK);
+    }
+    PhotoList list(noLogs_);
+    list.records.push_back(matchedRecord(path));
+    EXPECT_EQ(list.records[0].exif.gpsVersion, (std::array<std::uint8_t, 4>{2, 2, 0, 0}));
+    writePositions(list);
+    EXPECT_EQ(list.records[0].exif.gpsVersion, (std::array<std::uint8_t, 4>{2, 2, 0, 0}));
+    // Not downgraded in the file either: its 2.2 tags stay consistent.
+    EXPECT_EQ(gpsTagsOf(path).version[1], 2);
+}
+
+TEST_F(PhotoFiles, leaveTheListAsTheFileIsWhenAWriteFails)
+{
+    const auto path = photo("a.jpg", "2008:05:01 10:30:05");
+    PhotoList list(noLogs_);
+    list.records.push_back(matchedRecord(path));
+    list.records.push_back(PhotoRecord{});  // without a match: passed over
+    std::filesystem::remove(path);
+    std::vector<int> progress;
+    const WriteSummary summary = writePositions(list, [&](int position, int total) {
+        progress.push_back(position * 10 + total);
+        return 1;  // not cancellable: the answer is not used
+    });
+    EXPECT_EQ(summary.failed, 1);
+    EXPECT_EQ(summary.unmatched, 1);
+    EXPECT_EQ(list.records[0].exif.hasGpsTags, 0);
+    EXPECT_STREQ(list.records[0].exif.gpsMapDatum, "");
+    EXPECT_EQ(progress, (std::vector<int>{12, 22}));
+}
+
+TEST_F(PhotoFiles, shiftShootingTimesAcrossDaysAndYears)
+{
+    PhotoList list(noLogs_);
+    int added = 0;
+    bool limitReached = false;
+    addPhotos(list, {photo("a.jpg", "2008:12:31 23:30:00"), photo("b.jpg", "2008:03:01 00:00:10")},
+              added, limitReached);
+    ASSERT_EQ(added, 2);
+
+    shiftShootingTimes(list, true, 1, 0, 0);
+    EXPECT_STREQ(list.records[1].exif.shootingTime.dateTimeText, "2009/01/01 00:30:00");
+    EXPECT_EQ(dateTimeOriginalOf(list.records[1].exif.path), "2009:01:01 00:30:00");
+
+    shiftShootingTimes(list, false, 1, 0, 20);
+    EXPECT_STREQ(list.records[0].exif.shootingTime.dateTimeText, "2008/02/29 23:59:50");
+    EXPECT_EQ(list.records[0].exif.shootingTime.day, 29);
+    EXPECT_EQ(dateTimeOriginalOf(list.records[0].exif.path), "2008:02:29 23:59:50");
+}
+
+TEST_F(PhotoFiles, neverWriteATimeThatCannotBePlaced)
+{
+    // No shooting time at all, and one whose shift would leave the four-digit
+    // years (or, on Windows, lies beyond the calendar conversion already).
+    const auto noTime = write("none.jpg", photoWithoutShootingTime());
+    const auto late = photo("late.jpg", "9999:12:31 23:30:00");
+    PhotoList list(noLogs_);
+    int added = 0;
+    bool limitReached = false;
+    addPhotos(list, {noTime, late}, added, limitReached);
+    ASSERT_EQ(added, 2);
+    const Bytes noTimeBefore = readBytes(noTime);
+    const Bytes lateBefore = readBytes(late);
+
+    const WriteSummary summary = shiftShootingTimes(list, true, 1, 0, 0);
+    EXPECT_EQ(summary.written, 0);
+    EXPECT_EQ(summary.unmatched, 2);
+    EXPECT_EQ(readBytes(noTime), noTimeBefore);
+    EXPECT_EQ(readBytes(late), lateBefore);
+    for (const PhotoRecord& record : list.records)
+        if (record.exif.path == late)
+            EXPECT_STREQ(record.exif.shootingTime.dateTimeText, "9999/12/31 23:30:00");
+}
+
+}  // namespace
+}  // namespace vantora
