@@ -104,13 +104,7 @@ bool writeShootingTime(const std::filesystem::path& path, const ExifDateTime& t)
     if (!file)
         return false;
     char text[20];
-    TextWriter(text)
-        .number(t.year).text(":")
-        .number(t.month, 2).text(":")
-        .number(t.day, 2).text(" ")
-        .number(t.hour, 2).text(":")
-        .number(t.minute, 2).text(":")
-        .number(t.second, 2);
+    writeDateTimeText(text, sizeof text, t, ':');
     const bool set = ExifSetDateTimeOriginal(file->handle(), text) == 0;
     return file->close() && set;
 }

@@ -65,15 +65,21 @@ std::wstring formatLocalDateTime(const ExifDateTime& utc, const UtcOffset& offse
     return widenAscii(text);
 }
 
-void writeTrackDateTimeText(ExifDateTime& t)
+void writeDateTimeText(char* text, std::size_t size, const ExifDateTime& t, char dateSeparator)
 {
-    TextWriter(t.dateTimeText)
-        .number(t.year).text("/")
-        .number(t.month, 2).text("/")
+    const std::string_view separator(&dateSeparator, 1);
+    TextWriter(text, size)
+        .number(t.year).text(separator)
+        .number(t.month, 2).text(separator)
         .number(t.day, 2).text(" ")
         .number(t.hour, 2).text(":")
         .number(t.minute, 2).text(":")
         .number(t.second, 2);
+}
+
+void writeTrackDateTimeText(ExifDateTime& t)
+{
+    writeDateTimeText(t.dateTimeText, sizeof t.dateTimeText, t, '/');
 }
 
 }  // namespace vantora

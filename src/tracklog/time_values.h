@@ -3,6 +3,7 @@
 // camera's local time; both are compared only as 64-bit second counts of the
 // local calendar conversion, and the UtcOffset joins the two.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -52,8 +53,14 @@ std::optional<TimeValue> toLocalTimeValue(const ExifDateTime& utc, const UtcOffs
 // Empty when the instant cannot be converted.
 std::wstring formatLocalDateTime(const ExifDateTime& utc, const UtcOffset& offset);
 
-// Writes the track form "%d/%02d/%02d %02d:%02d:%02d" of the six fields
-// into the date-time's own text.
+// "%d/%02d/%02d %02d:%02d:%02d" of the six fields, with the given date
+// separator ('/' for display, ':' for the Exif DateTimeOriginal text),
+// bounded by the buffer's size.
+void writeDateTimeText(char* text, std::size_t size, const ExifDateTime& dateTime,
+                       char dateSeparator);
+
+// Writes the track form "2008/05/01 03:04:05" of the six fields into the
+// date-time's own text.
 void writeTrackDateTimeText(ExifDateTime& dateTime);
 
 }  // namespace vantora
