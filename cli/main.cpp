@@ -29,6 +29,7 @@ void printUsage(std::ostream& out)
            "  match         match photos to the logs and print the review list\n"
            "  write         write the matched positions into the photos\n"
            "  shift         move the shooting time of photos (camera clock fix)\n"
+           "  kml           write the route and the photos as a KML file for Google Earth\n"
            "\n"
            "vantora-gps COMMAND --help describes a command.\n";
 }
@@ -69,6 +70,8 @@ int run(int argc, Char** argv)
             return runWriteCommand(args, std::cout, std::cerr);
         if (command == "shift")
             return runShiftCommand(args, std::cout, std::cerr);
+        if (command == "kml")
+            return runKmlCommand(args, std::cout, std::cerr);
         std::cerr << "vantora-gps: unknown command " << command << "\n";
         printUsage(std::cerr);
         return kExitUsage;

@@ -15,6 +15,7 @@ set(VANTORA_CORE_SOURCES
     src/photo/exif_file.cpp
     src/photo/photo_reading.cpp
     src/photo/photo_writing.cpp
+    src/export/kml_writer.cpp
 )
 
 if(WIN32)
