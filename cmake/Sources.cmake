@@ -16,12 +16,16 @@ set(VANTORA_CORE_SOURCES
     src/photo/photo_reading.cpp
     src/photo/photo_writing.cpp
     src/export/kml_writer.cpp
+    src/export/file_names.cpp
 )
 
 if(WIN32)
     list(APPEND VANTORA_CORE_SOURCES
         src/platform/local_time_windows.cpp
-        src/platform/code_page_windows.cpp)
+        src/platform/code_page_windows.cpp
+        src/export/google_earth_windows.cpp)
+    # The registry reads and the shell's "open" of the Google Earth launch.
+    set(VANTORA_CORE_WIN32_LIBS advapi32 shell32)
 else()
     list(APPEND VANTORA_CORE_SOURCES
         src/platform/local_time_posix.cpp
