@@ -57,10 +57,8 @@ std::optional<std::string> parseKmlOptions(const std::vector<Argument>& args,
         if (word == "--help" || word == "-h") {
             options.help = true;
         } else if (word == "--utc-offset") {
-            const auto offset = hasValue ? parseUtcOffset(args[++i].text) : std::nullopt;
-            if (!offset)
-                return "--utc-offset takes +HH, -HH or +HH:MM (hours up to 13)";
-            options.offset = *offset;
+            if (!takeUtcOffset(args, i, options.offset))
+                return kUtcOffsetUsage;
         } else if (word == "--log") {
             i = takeValues(args, i, options.logSources);
         } else if (word == "--photos") {

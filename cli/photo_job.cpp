@@ -71,6 +71,14 @@ std::optional<UtcOffset> parseUtcOffset(const std::string& text)
     return UtcOffset{text[0] == '+' ? 1 : 0, hours, minutes};
 }
 
+bool takeUtcOffset(const std::vector<Argument>& args, std::size_t& i, UtcOffset& offset)
+{
+    const auto parsed = i + 1 < args.size() ? parseUtcOffset(args[++i].text) : std::nullopt;
+    if (parsed)
+        offset = *parsed;
+    return parsed.has_value();
+}
+
 std::optional<std::string> parsePhotoJob(const std::vector<Argument>& args, bool allowDryRun,
                                          PhotoJobOptions& options)
 {
@@ -80,10 +88,8 @@ std::optional<std::string> parsePhotoJob(const std::vector<Argument>& args, bool
         if (word == "--help" || word == "-h") {
             options.help = true;
         } else if (word == "--utc-offset") {
-            const auto offset = hasValue ? parseUtcOffset(args[++i].text) : std::nullopt;
-            if (!offset)
-                return "--utc-offset takes +HH, -HH or +HH:MM (hours up to 13)";
-            options.offset = *offset;
+            if (!takeUtcOffset(args, i, options.offset))
+                return kUtcOffsetUsage;
         } else if (word == "--log") {
             if (!hasValue)
                 return "--log takes a log file or a folder";

@@ -26,6 +26,12 @@ struct PhotoJobOptions {
 // Reads "+HH", "-HH" or "+HH:MM" (hours 0-13, minutes 0-59).
 std::optional<UtcOffset> parseUtcOffset(const std::string& text);
 
+constexpr const char* kUtcOffsetUsage = "--utc-offset takes +HH, -HH or +HH:MM (hours up to 13)";
+
+// The value after --utc-offset at args[i]: moves i onto it and sets the
+// offset; false when it is missing or malformed.
+bool takeUtcOffset(const std::vector<Argument>& args, std::size_t& i, UtcOffset& offset);
+
 // Reads "HH:MM:SS" (two digits each).
 bool parseClockAmount(const std::string& text, int& hours, int& minutes, int& seconds);
 
