@@ -17,17 +17,31 @@ set(VANTORA_CORE_SOURCES
     src/photo/photo_writing.cpp
     src/export/kml_writer.cpp
     src/export/file_names.cpp
+    src/platform/program_folder.cpp
+    src/unit/text_file_lines.cpp
+    src/unit/unit_layout.cpp
+    src/unit/log_list_view.cpp
+    src/unit/log_registration.cpp
+    src/unit/log_store.cpp
+    src/unit/unit_logs.cpp
+    src/unit/unit_detection.cpp
 )
 
 if(WIN32)
     list(APPEND VANTORA_CORE_SOURCES
         src/platform/local_time_windows.cpp
         src/platform/code_page_windows.cpp
+        src/platform/program_folder_windows.cpp
+        src/platform/store_files_windows.cpp
+        src/platform/unit_drives_windows.cpp
+        src/platform/device_change_windows.cpp
         src/export/google_earth_windows.cpp)
     # The registry reads and the shell's "open" of the Google Earth launch.
     set(VANTORA_CORE_WIN32_LIBS advapi32 shell32)
 else()
     list(APPEND VANTORA_CORE_SOURCES
         src/platform/local_time_posix.cpp
-        src/platform/code_page_posix.cpp)
+        src/platform/code_page_posix.cpp
+        src/platform/program_folder_posix.cpp
+        src/platform/store_files_posix.cpp)
 endif()

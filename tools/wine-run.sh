@@ -47,13 +47,41 @@ export LC_ALL=ja_JP.UTF-8
 # takes Wine's system time zone, as on a real PC.
 unset TZ
 
-# Make the prefix once; the lock keeps parallel first runs from racing.
+# Drives R:, S: and T: are removable drives for the tests: folders beside
+# the prefix, of type "floppy", whose volume label is the text of the file
+# .windows-label in their root. Wine's mount manager reads drive types and
+# labels only when it defines a drive (at its start), so the server is
+# stopped once the types are set; tests/unit/wine_drives.h defines a drive
+# anew when it changes the label. The stamp gives the drives to prefixes
+# made before they existed too.
+test_drive_letters="r s t"
+drives_stamp="$prefix/.vantora-drives-1"
+
+provide_test_drives() {
+    local drives letter
+    drives=$(dirname "$prefix")/test-drives
+    for letter in $test_drive_letters; do
+        mkdir -p "$drives/$letter"
+        ln -sfn "$drives/$letter" "$prefix/dosdevices/$letter:"
+        env -u DISPLAY wine reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /d floppy /f \
+            </dev/null >/dev/null 2>&1
+    done
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w
+}
+
+# Make the prefix and its drives once; the lock keeps parallel first runs
+# from racing.
 mkdir -p "$(dirname "$prefix")"
 (
     flock 9
     if [ ! -f "$prefix/system.reg" ]; then
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
+    fi
+    if [ ! -f "$drives_stamp" ]; then
+        provide_test_drives
+        touch "$drives_stamp"
     fi
 ) 9>"$prefix.lock"
 

@@ -15,6 +15,10 @@ namespace vantora::platform {
 // file, or none, under a name the user never chose.
 std::optional<std::string> toAnsiPath(const std::filesystem::path& path);
 
+// Text in the system's ANSI code page (as the program's own text files keep
+// paths and names) as a path; nullopt when the bytes are not valid in it.
+std::optional<std::filesystem::path> fromAnsiPath(std::string_view text);
+
 // Code page 932 text as UTF-8, for printing. Invalid bytes become U+FFFD.
 std::string cp932ToUtf8(std::string_view text);
 

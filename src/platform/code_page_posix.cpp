@@ -11,6 +11,11 @@ std::optional<std::string> toAnsiPath(const std::filesystem::path& path)
     return path.native();
 }
 
+std::optional<std::filesystem::path> fromAnsiPath(std::string_view text)
+{
+    return std::filesystem::path(std::string(text));
+}
+
 std::string cp932ToUtf8(std::string_view text)
 {
     iconv_t cd = iconv_open("UTF-8", "CP932");

@@ -53,6 +53,14 @@ std::optional<std::string> toAnsiPath(const std::filesystem::path& path)
     return ansi;
 }
 
+std::optional<std::filesystem::path> fromAnsiPath(std::string_view text)
+{
+    std::wstring wide = toWide(CP_ACP, MB_ERR_INVALID_CHARS, text);
+    if (wide.empty() && !text.empty())
+        return std::nullopt;
+    return std::filesystem::path(std::move(wide));
+}
+
 std::string cp932ToUtf8(std::string_view text)
 {
     return toNarrow(CP_UTF8, 0, toWide(932, 0, text), nullptr);

@@ -1,0 +1,42 @@
+#pragma once
+// The one seam through which the program asks the user anything or shows a
+// progress window. The windows hold a UserDialogs; on Windows it shows real
+// message boxes and the progress window, the command-line tool answers from
+// its options, and tests answer from a script and keep the texts asked.
+// No Win32 here, so the logic behind the windows can use it everywhere.
+
+#include <memory>
+#include <string>
+
+namespace vantora {
+
+enum class DialogButtons {
+    Ok,
+    YesNo,
+    OkCancelDefaultCancel,  // the exit question: Cancel is the default button
+};
+
+enum class DialogAnswer { Ok, Cancel, Yes, No };
+
+// A progress window that is open for as long as the object lives.
+class ProgressDisplay {
+public:
+    virtual ~ProgressDisplay() = default;
+    // After every item: (items done, items in total). Returns 0 to go on,
+    // nonzero once the user asked to cancel.
+    virtual int step(int position, int total) = 0;
+};
+
+class UserDialogs {
+public:
+    virtual ~UserDialogs() = default;
+
+    // A modal message box with a fixed text (UTF-8) and the given buttons.
+    virtual DialogAnswer ask(const std::string& text, DialogButtons buttons) = 0;
+
+    // Opens the progress window with its caption (UTF-8); the window closes
+    // when the returned object is destroyed.
+    virtual std::unique_ptr<ProgressDisplay> openProgress(bool cancellable, const std::string& caption) = 0;
+};
+
+}  // namespace vantora

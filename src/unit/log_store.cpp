@@ -1,0 +1,139 @@
+#include "unit/log_store.h"
+
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "platform/code_page.h"
+#include "platform/program_folder.h"
+#include "platform/store_files.h"
+#include "unit/log_registration.h"
+#include "unit/text_file_lines.h"
+
+namespace vantora {
+
+namespace {
+
+using NativeString = std::filesystem::path::string_type;
+constexpr auto kSeparator = std::filesystem::path::preferred_separator;
+
+bool exists(const NativeString& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::path(path), error);
+}
+
+// The path above the last separator; a separator at the very start leaves
+// the root itself.
+NativeString parentText(const NativeString& path, std::size_t cut)
+{
+    return cut == 0 ? path.substr(0, 1) : path.substr(0, cut);
+}
+
+std::filesystem::path defaultStoreName()
+{
+    return std::filesystem::path("GPSApp");
+}
+
+}  // namespace
+
+bool CreateFolderPath(const std::filesystem::path& path)
+{
+    NativeString remaining = path.native();
+    if (!remaining.empty() && remaining.back() == kSeparator)
+        remaining.pop_back();
+    if (remaining.empty())
+        return false;
+    std::vector<NativeString> missing;
+    while (!exists(remaining)) {
+        const std::size_t cut = remaining.find_last_of(kSeparator);
+        if (cut == NativeString::npos)
+            return false;
+        missing.push_back(remaining.substr(cut + 1));
+        remaining = parentText(remaining, cut);
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        if (remaining.back() != kSeparator)
+            remaining += kSeparator;
+        remaining += *it;
+        std::error_code ignored;
+        std::filesystem::create_directory(std::filesystem::path(remaining), ignored);
+    }
+    return true;
+}
+
+void ensureStoreFolder(const std::filesystem::path& folder)
+{
+    if (exists(folder.native()))
+        return;
+    CreateFolderPath(folder);
+    platform::markStoreFolder(folder);
+}
+
+std::filesystem::path chooseAppFolder(const std::filesystem::path& documentsFolder,
+                                      const std::filesystem::path& programFolder)
+{
+    const auto nameFile = platform::joinToFolder(programFolder, kStoreNameFileName);
+    {
+        // Appending creates a missing file and never truncates one.
+        std::ofstream create(nameFile, std::ios::app | std::ios::binary);
+    }
+    auto name = readFirstAnsiLine(nameFile).value_or(std::filesystem::path());
+    if (name.empty())
+        name = defaultStoreName();
+    return platform::joinToFolder(platform::joinToFolder(documentsFolder, "Korvel"), name);
+}
+
+std::filesystem::path pcListFile(const ImportWindowState& state)
+{
+    return platform::joinToFolder(state.appFolder, kPcListFileName);
+}
+
+std::filesystem::path storeLogFolder(const ImportWindowState& state)
+{
+    return platform::joinToFolder(state.appFolder, kStoreLogFolderName);
+}
+
+void LoadPcList(ImportWindow& window)
+{
+    const AnsiLines file = readAnsiLines(pcListFile(window.state), kMaxPcListLineBytes);
+    std::vector<std::filesystem::path> paths;
+    for (const std::string& line : file.lines) {
+        if (line.empty())
+            continue;
+        const auto path = platform::fromAnsiPath(line);
+        if (!path || !exists(path->native()))
+            continue;
+        bool seen = false;
+        for (const auto& kept : paths)
+            seen = seen || kept.native() == path->native();
+        if (!seen)
+            paths.push_back(*path);
+    }
+    RegisterLogFiles(window, paths, LogSide::Pc, false, false);
+}
+
+bool SavePcList(const ImportWindowState& state)
+{
+    ensureStoreFolder(state.appFolder);
+    const auto listFile = pcListFile(state);
+    std::error_code error;
+    if (state.pcLogs.empty()) {
+        std::filesystem::remove(listFile, error);
+        return !error;
+    }
+    std::string text;
+    for (const auto& log : state.pcLogs) {
+        if (const auto ansi = platform::toAnsiPath(log->path))
+            text += *ansi + "\r\n";
+    }
+    auto newFile = listFile;
+    newFile += ".new";
+    if (platform::writeFileDurably(newFile, text) && platform::replaceFile(newFile, listFile))
+        return true;
+    std::filesystem::remove(newFile, error);
+    return false;
+}
+
+}  // namespace vantora

@@ -1,0 +1,175 @@
+#include "unit/log_store.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "unit/import_window_fixture.h"
+#include "unit/log_registration.h"
+
+namespace vantora::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string contents(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class LogStore : public ImportWindowTest {
+protected:
+    // Logs on the PC, one an hour from 09:00 UTC, ten fixes each.
+    std::vector<fs::path> pcLogFiles(int count, int firstHour = 0)
+    {
+        std::vector<fs::path> paths;
+        for (int i = 0; i < count; ++i) {
+            const std::string name = "pc/log" + std::to_string(firstHour + i) + ".log";
+            paths.push_back(temp.write(name, logText(firstHour + i, 0, 0, 10)));
+        }
+        return paths;
+    }
+};
+
+TEST(CreateFolderPath, CreatesEveryMissingFolderBelowTheDeepestExistingOne)
+{
+    TempDir temp;
+    const fs::path deep = temp.path() / "a" / "b" / "c";
+    EXPECT_TRUE(CreateFolderPath(deep.native() + fs::path::preferred_separator));
+    EXPECT_TRUE(fs::is_directory(deep));
+    EXPECT_TRUE(CreateFolderPath(deep));  // already there
+    EXPECT_FALSE(CreateFolderPath(""));
+    EXPECT_FALSE(CreateFolderPath("no-such-relative-folder"));
+    EXPECT_FALSE(fs::exists("no-such-relative-folder"));
+}
+
+TEST(AppFolder, ComesFromTheFirstLineOfKorvelDatOrIsGpsApp)
+{
+    TempDir program;
+    const fs::path documents = program.path() / "Documents";
+    const fs::path nameFile = program.path() / "korvel.dat";
+
+    EXPECT_EQ(chooseAppFolder(documents, program.path()), documents / "Korvel" / "GPSApp");
+    ASSERT_TRUE(fs::exists(nameFile)) << "a missing korvel.dat is created empty";
+    EXPECT_EQ(fs::file_size(nameFile), 0u);
+
+    program.write("korvel.dat", "Test\r\nignored\r\n");
+    EXPECT_EQ(chooseAppFolder(documents, program.path()), documents / "Korvel" / "Test");
+    EXPECT_EQ(contents(nameFile), "Test\r\nignored\r\n") << "never truncated";
+}
+
+TEST_F(LogStore, ListFileKeepsThePcListAcrossRuns)
+{
+    const auto paths = pcLogFiles(3);
+    RegisterLogFiles(window, paths, LogSide::Pc, true, true);
+    ASSERT_TRUE(SavePcList(state));
+
+    std::string expected;
+    for (const auto& path : paths)
+        expected += path.string() + "\r\n";
+    EXPECT_EQ(contents(pcListFile(state)), expected);
+
+    ImportWindowState next;
+    next.appFolder = state.appFolder;
+    RecordingControls nextControls;
+    ImportWindow nextWindow{next, nextControls, dialogs};
+    LoadPcList(nextWindow);
+    ASSERT_EQ(next.pcLogs.size(), 3u);
+    EXPECT_EQ(next.pcLogs[2]->path, paths[2]);
+    EXPECT_EQ(nextControls.names(LogSide::Pc), (std::vector<std::wstring>{L"log0.log", L"log1.log", L"log2.log"}));
+}
+
+TEST_F(LogStore, ListFileReadingDropsRepeatsAndMissingFilesAndStopsAtAnOverlongLine)
+{
+    const auto paths = pcLogFiles(4);
+    fs::create_directories(state.appFolder);
+    const std::string overlong(520, 'x');
+    temp.write(pcListFile(state).lexically_relative(temp.path()),
+               paths[0].string() + "\r\n" + paths[0].string() + "\r\n\r\n" + (temp.path() / "gone.log").string() +
+                   "\n" + paths[1].string() + "\r\n" + overlong + "\r\n" + paths[2].string() + "\r\n");
+
+    LoadPcList(window);
+
+    ASSERT_EQ(state.pcLogs.size(), 2u);
+    EXPECT_EQ(state.pcLogs[0]->path, paths[0]);
+    EXPECT_EQ(state.pcLogs[1]->path, paths[1]);
+    EXPECT_TRUE(dialogs.asked.empty());
+}
+
+TEST_F(LogStore, EmptyListLeavesNoFileAndAFailedSaveKeepsTheOldOne)
+{
+    RegisterLogFiles(window, pcLogFiles(2), LogSide::Pc, false, false);
+    ASSERT_TRUE(SavePcList(state));
+    const std::string saved = contents(pcListFile(state));
+
+    // The new list cannot be written beside the old one: the old one stays whole.
+    fs::create_directories(pcListFile(state).native() + fs::path(".new").native());
+    removeAt(state.pcLogs, 0);
+    EXPECT_FALSE(SavePcList(state));
+    EXPECT_EQ(contents(pcListFile(state)), saved);
+    fs::remove(pcListFile(state).native() + fs::path(".new").native());
+
+    removeAll(state.pcLogs);
+    EXPECT_TRUE(SavePcList(state));
+    EXPECT_FALSE(fs::exists(pcListFile(state)));
+    LoadPcList(window);
+    EXPECT_TRUE(state.pcLogs.empty());
+}
+
+TEST_F(LogStore, RegisteringTellsEachKindOfRefusalOnceWhenAskedTo)
+{
+    const auto paths = pcLogFiles(2);
+    RegisterLogFiles(window, paths, LogSide::Pc, true, true);
+    EXPECT_TRUE(dialogs.asked.empty());
+    const int fillsBefore = controls.fills[LogSide::Pc];
+
+    auto again = paths;
+    again.push_back(temp.write("pc/overlapping.log", logText(0, 0, 5, 10)));
+    const Registration result = RegisterLogFiles(window, again, LogSide::Pc, true, true);
+    EXPECT_EQ(result.added, 0);
+    EXPECT_EQ(dialogs.asked, std::vector<std::string>{"日時に重複のあるファイルは登録できません。"});
+    EXPECT_EQ(controls.fills[LogSide::Pc], fillsBefore) << "nothing added, nothing refilled";
+
+    RegisterLogFiles(window, again, LogSide::Pc, false, true);
+    EXPECT_EQ(dialogs.asked.size(), 1u) << "silent without messages";
+}
+
+TEST_F(LogStore, RegisteringAFullListSaysSoAfterTheOverlap)
+{
+    for (std::size_t i = 0; i < kMaxLogFiles; ++i) {
+        auto log = std::make_unique<LogFileRecord>();
+        ExifDateTime time{};
+        time.year = 2001;
+        time.month = 1;
+        time.day = 1;
+        time.hour = 0;
+        time.second = static_cast<int>(i % 60);
+        time.minute = static_cast<int>(i / 60);
+        log->appendPoint(TrackPoint{.time = time}, *toTimeValue(time));
+        state.pcLogs.push_back(std::move(log));
+    }
+    const auto paths = pcLogFiles(1);
+    const auto overlapping = temp.write("pc/same.log", logText(0, 0, 5, 3, "010101"));
+    RegisterLogFiles(window, {overlapping, paths[0]}, LogSide::Pc, true, false);
+    EXPECT_EQ(dialogs.asked, (std::vector<std::string>{"日時に重複のあるファイルは登録できません。",
+                                                       "リストに登録できるのは1000個までです。"}));
+}
+
+TEST_F(LogStore, RegisteringMoreThanTwentyShowsProgressOnlyWhenAskedFor)
+{
+    RegisterLogFiles(window, pcLogFiles(21), LogSide::Pc, true, false);
+    EXPECT_TRUE(dialogs.progress.empty());
+    removeAll(state.pcLogs);
+    RegisterLogFiles(window, pcLogFiles(20), LogSide::Pc, true, true);
+    EXPECT_TRUE(dialogs.progress.empty());
+    removeAll(state.pcLogs);
+    RegisterLogFiles(window, pcLogFiles(21), LogSide::Pc, true, true);
+    ASSERT_EQ(dialogs.progress.size(), 1u);
+    EXPECT_EQ(dialogs.progress[0]->steps.back(), std::make_pair(20, 21));
+    EXPECT_EQ(state.pcLogs.size(), 21u);
+}
+
+}  // namespace
+}  // namespace vantora::test
