@@ -35,7 +35,8 @@ if(WIN32)
         src/platform/store_files_windows.cpp
         src/platform/unit_drives_windows.cpp
         src/platform/device_change_windows.cpp
-        src/export/google_earth_windows.cpp)
+        src/export/google_earth_windows.cpp
+        src/export/show_in_google_earth_windows.cpp)
     # The registry reads and the shell's "open" of the Google Earth launch.
     set(VANTORA_CORE_WIN32_LIBS advapi32 shell32)
 else()
