@@ -26,11 +26,13 @@ int runMatchCommand(const std::vector<Argument>& args, std::ostream& out, std::o
 int runWriteCommand(const std::vector<Argument>& args, std::ostream& out, std::ostream& err);
 int runShiftCommand(const std::vector<Argument>& args, std::ostream& out, std::ostream& err);
 int runKmlCommand(const std::vector<Argument>& args, std::ostream& out, std::ostream& err);
+int runImportCommand(const std::vector<Argument>& args, std::ostream& out, std::ostream& err);
 void printLogUsage(std::ostream& out);
 void printMatchUsage(std::ostream& out);
 void printWriteUsage(std::ostream& out);
 void printShiftUsage(std::ostream& out);
 void printKmlUsage(std::ostream& out);
+void printImportUsage(std::ostream& out);
 
 // A path as UTF-8 text for printing; never throws.
 std::string displayName(const std::filesystem::path& path);

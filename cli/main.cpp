@@ -30,6 +30,7 @@ void printUsage(std::ostream& out)
            "  write         write the matched positions into the photos\n"
            "  shift         move the shooting time of photos (camera clock fix)\n"
            "  kml           write the route and the photos as a KML file for Google Earth\n"
+           "  import        copy the GPS unit's logs into the log store\n"
            "\n"
            "vantora-gps COMMAND --help describes a command.\n";
 }
@@ -72,6 +73,8 @@ int run(int argc, Char** argv)
             return runShiftCommand(args, std::cout, std::cerr);
         if (command == "kml")
             return runKmlCommand(args, std::cout, std::cerr);
+        if (command == "import")
+            return runImportCommand(args, std::cout, std::cerr);
         std::cerr << "vantora-gps: unknown command " << command << "\n";
         printUsage(std::cerr);
         return kExitUsage;
