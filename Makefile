@@ -1,5 +1,5 @@
 # The commands of the README. Each one installs what it needs first.
-.PHONY: test demo bench fuzz deps native win64 clean
+.PHONY: test demo bench fuzz deps native win64 screenshots clean
 
 # Every test: native, sanitizers and the Windows build under Wine.
 test: deps
@@ -22,6 +22,10 @@ fuzz: deps
 		-DCMAKE_C_COMPILER=clang -DFUZZ_SECONDS=600 >/dev/null
 	@cmake --build build/fuzz
 	@cd build/fuzz && ctest --output-on-failure --timeout 0
+
+# PNGs of every window under build/win64/screenshots, to look at.
+screenshots: win64
+	@tools/screenshots.sh
 
 deps:
 	@tools/install-deps.sh

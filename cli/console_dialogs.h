@@ -31,6 +31,13 @@ public:
         return std::make_unique<Silent>();
     }
 
+    // The tool is given its files on the command line; it never browses.
+    std::vector<std::filesystem::path> chooseLogFiles(const std::filesystem::path&) override { return {}; }
+    std::optional<std::filesystem::path> chooseFolder(const std::string&, const std::filesystem::path&) override
+    {
+        return std::nullopt;
+    }
+
 private:
     class Silent : public ProgressDisplay {
     public:

@@ -46,3 +46,24 @@ else()
         src/platform/program_folder_posix.cpp
         src/platform/store_files_posix.cpp)
 endif()
+
+# The Windows program: its window framework, windows, controls and drawing.
+# Built only for Windows, on top of the core.
+if(WIN32)
+    set(VANTORA_PROGRAM_SOURCES
+        src/ui/dialog.cpp
+        src/ui/wide_text.cpp
+        src/ui/list_view.cpp
+        src/app/user_dialogs_windows.cpp
+        src/app/shared_commands.cpp
+        src/app/import_window.cpp
+        src/app/application.cpp
+        src/app/photo_window_stand_in.cpp
+        src/windows/adjust_time_diff_dialog.cpp
+        src/app/progress_window.cpp
+        src/controls/skin_images.cpp
+        src/controls/skinned_drawing.cpp
+        src/controls/arrow_button.cpp
+        src/app/about_dialog.cpp
+    )
+endif()

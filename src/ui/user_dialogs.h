@@ -5,8 +5,11 @@
 // its options, and tests answer from a script and keep the texts asked.
 // No Win32 here, so the logic behind the windows can use it everywhere.
 
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vantora {
 
@@ -37,6 +40,15 @@ public:
     // Opens the progress window with its caption (UTF-8); the window closes
     // when the returned object is destroyed.
     virtual std::unique_ptr<ProgressDisplay> openProgress(bool cancellable, const std::string& caption) = 0;
+
+    // The file-open dialog for log files, several selectable, starting in
+    // the folder; the chosen files in the dialog's order, none on Cancel.
+    virtual std::vector<std::filesystem::path> chooseLogFiles(const std::filesystem::path& startFolder) = 0;
+
+    // The folder browser with its title (UTF-8), opening at the folder;
+    // nullopt on Cancel.
+    virtual std::optional<std::filesystem::path> chooseFolder(const std::string& title,
+                                                              const std::filesystem::path& startFolder) = 0;
 };
 
 }  // namespace vantora

@@ -49,4 +49,18 @@ inline std::string fix(std::string_view time, std::string_view date = "010508")
     return gga(time) + "\r\n" + rmc(time, date) + "\r\n";
 }
 
+// A log of `count` one-second fixes from hh:mm:ss UTC on the given day
+// (ddmmyy), the way the logger writes it.
+inline std::string logText(int hour, int minute, int second, int count, const char* date = "151008")
+{
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        const int t = hour * 3600 + minute * 60 + second + i;
+        char time[16];
+        std::snprintf(time, sizeof time, "%02d%02d%02d.000", t / 3600, t / 60 % 60, t % 60);
+        text += fix(time, date);
+    }
+    return text;
+}
+
 }  // namespace vantora::test

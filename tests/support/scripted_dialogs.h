@@ -3,6 +3,8 @@
 // asked and every progress window with its steps.
 
 #include <deque>
+#include <filesystem>
+#include <optional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -44,7 +46,37 @@ public:
         return std::make_unique<Window>(*progress.back());
     }
 
+    void willChooseFiles(std::vector<std::filesystem::path> files) { files_.push_back(std::move(files)); }
+    void willChooseFolder(std::optional<std::filesystem::path> folder) { folders_.push_back(std::move(folder)); }
+
+    // Without a scripted answer the file dialog and the folder browser are
+    // cancelled.
+    std::vector<std::filesystem::path> chooseLogFiles(const std::filesystem::path& startFolder) override
+    {
+        fileDialogFolders.push_back(startFolder);
+        if (files_.empty())
+            return {};
+        auto files = std::move(files_.front());
+        files_.pop_front();
+        return files;
+    }
+
+    std::optional<std::filesystem::path> chooseFolder(const std::string& title,
+                                                      const std::filesystem::path& startFolder) override
+    {
+        folderBrowserTitles.push_back(title);
+        folderBrowserStarts.push_back(startFolder);
+        if (folders_.empty())
+            return std::nullopt;
+        auto folder = std::move(folders_.front());
+        folders_.pop_front();
+        return folder;
+    }
+
     std::vector<std::string> asked;
+    std::vector<std::filesystem::path> fileDialogFolders;
+    std::vector<std::string> folderBrowserTitles;
+    std::vector<std::filesystem::path> folderBrowserStarts;
     std::vector<std::unique_ptr<Progress>> progress;
 
 private:
@@ -63,6 +95,8 @@ private:
     };
 
     std::deque<DialogAnswer> answers_;
+    std::deque<std::vector<std::filesystem::path>> files_;
+    std::deque<std::optional<std::filesystem::path>> folders_;
 };
 
 }  // namespace vantora::test

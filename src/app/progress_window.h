@@ -1,0 +1,31 @@
+#pragma once
+// The progress window of the long operations, shown by ProgressProc.dll for
+// as long as the object lives. The window disables its owner meanwhile.
+
+#include "ui/user_dialogs.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace vantora {
+
+class ProgressWindow : public ProgressDisplay {
+public:
+    // Opens the window over `owner` with a Cancel button when `cancellable`
+    // and the caption line given in UTF-8. Never throws.
+    ProgressWindow(HWND owner, bool cancellable, const std::string& captionUtf8);
+    ~ProgressWindow() override;
+    ProgressWindow(const ProgressWindow&) = delete;
+    ProgressWindow& operator=(const ProgressWindow&) = delete;
+
+    // Shows position of total as a percentage (0 for a total of 0, at most
+    // 100) and keeps the window responsive. Returns 0 to go on, 1 once the
+    // user asked to cancel.
+    int step(int position, int total) override;
+};
+
+// The percentage the bar shows for `position` of `total`.
+int progressPercent(int position, int total);
+
+}  // namespace vantora

@@ -1,0 +1,153 @@
+#include "app/user_dialogs_windows.h"
+
+#include <commdlg.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "app/progress_window.h"
+#include "ui/wide_text.h"
+
+namespace vantora {
+
+namespace {
+
+const wchar_t kMessageCaption[] = L"Vantora GPS Utility";
+// Room for a few hundred chosen log names with their folder.
+constexpr std::size_t kFileNamesBufferLength = 261001;
+
+UINT messageBoxType(DialogButtons buttons)
+{
+    switch (buttons) {
+    case DialogButtons::YesNo:
+        return MB_YESNO;
+    case DialogButtons::OkCancelDefaultCancel:
+        return MB_OKCANCEL | MB_DEFBUTTON2;
+    case DialogButtons::Ok:
+        break;
+    }
+    return MB_OK;
+}
+
+DialogAnswer answerOf(int pressed)
+{
+    switch (pressed) {
+    case IDYES:
+        return DialogAnswer::Yes;
+    case IDNO:
+        return DialogAnswer::No;
+    case IDOK:
+        return DialogAnswer::Ok;
+    default:
+        return DialogAnswer::Cancel;
+    }
+}
+
+// The buffer holds either one full path, or the folder followed by the
+// names, each ended by a NUL, the list by a second NUL.
+std::vector<std::filesystem::path> chosenFiles(const std::wstring& buffer)
+{
+    std::vector<std::wstring> parts;
+    for (std::size_t at = 0; at < buffer.size() && buffer[at] != L'\0';) {
+        const std::size_t end = buffer.find(L'\0', at);
+        parts.push_back(buffer.substr(at, end - at));
+        at = end + 1;
+    }
+    if (parts.size() == 1)
+        return {std::filesystem::path(parts[0])};
+    std::vector<std::filesystem::path> files;
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        std::wstring path = parts[0];
+        if (!path.empty() && path.back() != L'\\')
+            path += L'\\';
+        files.emplace_back(path + parts[i]);
+    }
+    return files;
+}
+
+int CALLBACK browseCallback(HWND window, UINT message, LPARAM lParam, LPARAM data)
+{
+    if (message == BFFM_INITIALIZED) {
+        SendMessageW(window, BFFM_SETSELECTIONW, TRUE, data);
+    } else if (message == BFFM_SELCHANGED) {
+        // OK only for items that are folders of the file system.
+        wchar_t path[MAX_PATH] = {};
+        const BOOL isFolder = SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam), path);
+        SendMessageW(window, BFFM_ENABLEOK, 0, isFolder);
+    }
+    return 0;
+}
+
+// The component library for the browser's lifetime only.
+class ComApartment {
+public:
+    ComApartment() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment()
+    {
+        if (ok_)
+            CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool ok_;
+};
+
+}  // namespace
+
+DialogAnswer WindowsUserDialogs::ask(const std::string& text, DialogButtons buttons)
+{
+    return answerOf(MessageBoxW(owner(), ui::widen(text).c_str(), kMessageCaption, messageBoxType(buttons)));
+}
+
+std::unique_ptr<ProgressDisplay> WindowsUserDialogs::openProgress(bool cancellable, const std::string& caption)
+{
+    return std::make_unique<ProgressWindow>(owner(), cancellable, caption);
+}
+
+std::vector<std::filesystem::path> WindowsUserDialogs::chooseLogFiles(const std::filesystem::path& startFolder)
+{
+    std::wstring names(kFileNamesBufferLength, L'\0');
+    const wchar_t initialName[] = L"*.log";
+    names.replace(0, sizeof initialName / sizeof initialName[0] - 1, initialName);
+    const std::wstring folder = startFolder.native();
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = owner();
+    dialog.lpstrFilter = L"log Files(*.log)\0*.log\0\0";
+    dialog.lpstrFile = names.data();
+    dialog.nMaxFile = static_cast<DWORD>(names.size());
+    dialog.lpstrInitialDir = folder.c_str();
+    dialog.lpstrDefExt = L"log";
+    dialog.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameW(&dialog))
+        return {};
+    return chosenFiles(names);
+}
+
+std::optional<std::filesystem::path> WindowsUserDialogs::chooseFolder(const std::string& title,
+                                                                     const std::filesystem::path& startFolder)
+{
+    const ComApartment apartment;
+    std::wstring start = startFolder.native();
+    if (start.size() > 3 && start.back() == L'\\')
+        start.pop_back();
+    const std::wstring wideTitle = ui::widen(title);
+    BROWSEINFOW browse{};
+    browse.hwndOwner = owner();
+    browse.lpszTitle = wideTitle.c_str();
+    browse.ulFlags = BIF_RETURNONLYFSDIRS;
+    browse.lpfn = browseCallback;
+    browse.lParam = reinterpret_cast<LPARAM>(start.c_str());
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
+    if (!chosen)
+        return std::nullopt;
+    wchar_t path[MAX_PATH] = {};
+    const BOOL isFolder = SHGetPathFromIDListW(chosen, path);
+    CoTaskMemFree(chosen);
+    if (!isFolder)
+        return std::nullopt;
+    return std::filesystem::path(path);
+}
+
+}  // namespace vantora

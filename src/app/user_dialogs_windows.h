@@ -1,0 +1,30 @@
+#pragma once
+// The dialog seam as the user sees it: message boxes, the progress window,
+// the file-open dialog and the folder browser, each over the window that
+// asks.
+
+#include <windows.h>
+
+#include "ui/user_dialogs.h"
+
+namespace vantora {
+
+class WindowsUserDialogs : public UserDialogs {
+public:
+    explicit WindowsUserDialogs(HWND owner = nullptr) : owner_(owner) {}
+    void setOwner(HWND owner) { owner_ = owner; }
+
+    DialogAnswer ask(const std::string& text, DialogButtons buttons) override;
+    std::unique_ptr<ProgressDisplay> openProgress(bool cancellable, const std::string& caption) override;
+    std::vector<std::filesystem::path> chooseLogFiles(const std::filesystem::path& startFolder) override;
+    std::optional<std::filesystem::path> chooseFolder(const std::string& title,
+                                                      const std::filesystem::path& startFolder) override;
+
+private:
+    // Without a fixed owner the window in front asks.
+    HWND owner() const { return owner_ ? owner_ : GetActiveWindow(); }
+
+    HWND owner_;
+};
+
+}  // namespace vantora

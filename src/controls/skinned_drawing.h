@@ -1,0 +1,141 @@
+#pragma once
+// The drawing pieces of the windows' own look: owners of GDI objects and
+// device contexts, the font rule of every text a window paints itself, the
+// transparent copy of a bitmap and the small title pictures.
+
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+
+namespace vantora {
+
+// --- Owners of GDI objects and device contexts ---------------------------
+
+struct GdiObjectDeleter {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+struct MemoryDcDeleter {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+struct IconDeleter {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+struct LibraryDeleter {
+    void operator()(HMODULE library) const { FreeLibrary(library); }
+};
+
+using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
+using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
+using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
+using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+using UniqueLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryDeleter>;
+
+// Selects an object into a context for one scope and puts the previous one
+// back, so that the object can be deleted afterwards.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~SelectedObject()
+    {
+        if (previous_ && previous_ != HGDI_ERROR)
+            SelectObject(dc_, previous_);
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+    bool ok() const { return previous_ && previous_ != HGDI_ERROR; }
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+// The context of a window's client area, released with the scope.
+class ClientDc {
+public:
+    explicit ClientDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~ClientDc()
+    {
+        if (dc_)
+            ReleaseDC(window_, dc_);
+    }
+    ClientDc(const ClientDc&) = delete;
+    ClientDc& operator=(const ClientDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// BeginPaint/EndPaint for one WM_PAINT.
+class PaintDc {
+public:
+    explicit PaintDc(HWND window) : window_(window) { dc_ = BeginPaint(window, &paint_); }
+    ~PaintDc() { EndPaint(window_, &paint_); }
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
+};
+
+// --- Painted texts -------------------------------------------------------
+
+// Height and weight of a painted text (weight 0 is the default weight).
+struct CaptionFont {
+    int height;  // negative: character height in device units
+    int weight;
+};
+
+// The font record of a painted text for a context whose selected text
+// character set is `contextCharset`: only height, weight, character set
+// (Thai becomes ANSI) and, for Shift-JIS, the face "ＭＳ Ｐゴシック".
+LOGFONTW CaptionFontRecord(CaptionFont font, UINT contextCharset);
+
+// Makes the caption font for `dc`, selects it and sets a transparent
+// background and the colour; the destructor restores all three and deletes
+// the font. Use it to measure and draw with one font.
+class CaptionTextScope {
+public:
+    CaptionTextScope(HDC dc, CaptionFont font, COLORREF colour);
+    ~CaptionTextScope();
+    CaptionTextScope(const CaptionTextScope&) = delete;
+    CaptionTextScope& operator=(const CaptionTextScope&) = delete;
+
+private:
+    HDC dc_;
+    UniqueFont font_;
+    HGDIOBJ previousFont_ = nullptr;
+    int previousMode_;
+    COLORREF previousColour_;
+};
+
+// Draws `text` by the caption font rule with DrawTextW and `flags`; with
+// DT_CALCRECT it only adjusts `rect`. Returns DrawTextW's height.
+int DrawCaptionText(HDC dc, const wchar_t* text, CaptionFont font, COLORREF colour, RECT& rect,
+                    UINT flags);
+
+// --- Bitmaps -------------------------------------------------------------
+
+// Copies `bitmap` to (0, 0) of `target` in its own size, leaving the target
+// as it was where the bitmap is pure white. The bitmap must not be selected
+// into another context; it is unchanged afterwards. False when a context or
+// work bitmap cannot be made (the target is then untouched).
+bool DrawTransparentBitmap(HDC target, HBITMAP bitmap);
+
+// Loads bitmap `resourceId` of the program and returns a picture of its size,
+// compatible with `window`'s client area, that shows it on the button-face
+// colour (its white parts become button face). Null when it does not load.
+UniqueBitmap MakeTitlePicture(HWND window, int resourceId);
+
+// True when the common controls library in use is version 6 or later.
+bool IsCommonControls6();
+
+// Width and height of a bitmap, {0, 0} for none.
+SIZE BitmapSize(HBITMAP bitmap);
+
+}  // namespace vantora

@@ -1,0 +1,70 @@
+#pragma once
+// The small dialog framework the windows are built on: a Dialog runs a
+// dialog template from the program's resources, modally with a message loop
+// of its own (so that PreTranslateMessage sees every message first) or
+// modelessly (as the end-to-end tests drive the windows), and hands the
+// messages to virtual handlers. One class per window derives from it.
+
+#include <windows.h>
+
+namespace vantora::ui {
+
+class Dialog {
+public:
+    Dialog(int templateId, HWND parent);
+    virtual ~Dialog();
+    Dialog(const Dialog&) = delete;
+    Dialog& operator=(const Dialog&) = delete;
+
+    // Shows the dialog with its owner disabled and returns the result given
+    // to EndDialog, or -1 when the template cannot be created.
+    INT_PTR DoModal();
+    // Creates the dialog without a loop of its own; false on failure. The
+    // window is destroyed with the object, or by EndDialog.
+    bool Create();
+    // Ends the modal loop with the result (or destroys a modeless dialog).
+    void EndDialog(INT_PTR result);
+
+    HWND hwnd() const { return hwnd_; }
+    HWND item(int id) const { return GetDlgItem(hwnd_, id); }
+    HWND parent() const { return parent_; }
+
+protected:
+    // The handlers. Each returns whether it handled the message; no
+    // exception may leave them (the dispatcher catches and ignores any).
+    virtual BOOL OnInitDialog() { return TRUE; }
+    virtual bool OnCommand(int /*id*/, int /*code*/, HWND /*control*/) { return false; }
+    virtual bool OnNotify(int /*id*/, NMHDR& /*header*/, LRESULT& /*result*/) { return false; }
+    virtual bool OnPaint() { return false; }
+    // The close box, Alt+F4 and (unless swallowed) Esc.
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+    virtual void OnOK() { EndDialog(IDOK); }
+    // Called while the window still exists, however the dialog ends.
+    virtual void OnDestroy() {}
+    // Every other message; `result` becomes the dialog's message result.
+    virtual bool OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/)
+    {
+        return false;
+    }
+    // Sees each message of the modal loop before the dialog does; true
+    // swallows it.
+    virtual bool PreTranslateMessage(MSG& /*message*/) { return false; }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    void runModalLoop();
+    void centreOverOwner();
+
+    int templateId_;
+    HWND parent_;
+    HWND hwnd_ = nullptr;
+    bool modal_ = false;
+    bool ending_ = false;
+    INT_PTR result_ = -1;
+};
+
+// The module whose resources hold the templates, bitmaps and icon.
+HINSTANCE resourceModule();
+
+}  // namespace vantora::ui

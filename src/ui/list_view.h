@@ -1,0 +1,41 @@
+#pragma once
+// The list view operations the windows use: report-style columns, whole
+// rows of texts, and the selection.
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace vantora::ui {
+
+struct ListColumn {
+    std::wstring title;
+    int width;
+};
+
+class ListView {
+public:
+    ListView() = default;
+    explicit ListView(HWND control) : control_(control) {}
+
+    HWND hwnd() const { return control_; }
+    void addColumns(const std::vector<ListColumn>& columns);
+    void setFullRowSelect();
+
+    void deleteAllRows();
+    void appendRow(const std::vector<std::wstring>& texts);
+    void deleteRow(std::size_t row);
+
+    std::size_t rowCount() const;
+    std::wstring text(std::size_t row, int column) const;
+    // The selected rows in ascending order.
+    std::vector<std::size_t> selectedRows() const;
+    void select(std::size_t row, bool selected);
+
+private:
+    HWND control_ = nullptr;
+};
+
+}  // namespace vantora::ui

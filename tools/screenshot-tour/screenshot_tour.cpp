@@ -1,0 +1,149 @@
+// Shows each window of the program as a user meets it, one after the
+// other, so that tools/screenshots.sh can take a picture of each:
+// the import window without and with the GPS unit (the arrow normal,
+// pressed and disabled), the about box, the time-zone dialog and the
+// progress window. Runs under Wine with a display.
+//
+// Usage: screenshot-tour.exe OUTPUT_FOLDER
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/about_dialog.h"
+#include "app/import_window.h"
+#include "app/progress_window.h"
+#include "controls/skin_images.h"
+#include "res/resource.h"
+#include "support/scripted_dialogs.h"
+#include "support/nmea_text.h"
+#include "support/time_zone.h"
+#include "unit/wine_drives.h"
+#include "windows/adjust_time_diff_dialog.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace vantora;
+
+// Lets the windows paint for a while.
+void settle(int milliseconds = 700)
+{
+    const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+    MSG message;
+    while (GetTickCount() < end) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(20);
+    }
+}
+
+// Asks tools/screenshots.sh to take the screen: NAME.ready appears, and the
+// script removes it once the picture is taken. Meanwhile the windows keep
+// painting.
+bool waitForScreenshot(const fs::path& marker)
+{
+    std::ofstream(marker) << "ready\n";
+    for (int waited = 0; waited < 30000 && fs::exists(marker); waited += 100)
+        settle(100);
+    return !fs::exists(marker);
+}
+
+class Tour {
+public:
+    explicit Tour(fs::path folder) : folder_(std::move(folder)) { fs::create_directories(folder_); }
+
+    void shoot(const char* name)
+    {
+        settle();
+        const fs::path marker = folder_ / (std::string(name) + ".ready");
+        std::printf("%s %s\n", waitForScreenshot(marker) ? "taken" : "NOT TAKEN", name);
+        std::fflush(stdout);
+    }
+
+    std::unique_ptr<CVantoraGPSAppDlg> importWindow()
+    {
+        auto window = std::make_unique<CVantoraGPSAppDlg>(dialogs_, *drives_, [](HWND, LogList&, const fs::path&, UtcOffset) {
+            return INT_PTR{1};
+        });
+        window->Create();
+        return window;
+    }
+
+    test::ScriptedDialogs dialogs_;
+    std::unique_ptr<UnitDrives> drives_ = systemUnitDrives();
+
+private:
+    fs::path folder_;
+};
+
+void tourImportWindow(Tour& tour)
+{
+    {
+        const auto window = tour.importWindow();
+        tour.shoot("import-window-without-unit");
+    }
+    test::TestDrive unit(L'S', L"KRV-TL770");
+    for (int hour = 0; hour < 6; ++hour) {
+        char name[32];
+        std::snprintf(name, sizeof name, "20081015\\%02d3000.log", hour);
+        unit.write(name, test::logText(hour, 30, 0, 600));
+    }
+    const auto window = tour.importWindow();
+    tour.shoot("import-window-with-unit");
+    SendMessageW(window->item(IDC_IMPORT_ARROW), BM_SETSTATE, TRUE, 0);
+    tour.shoot("import-window-arrow-pressed");
+    SendMessageW(window->item(IDC_IMPORT_ARROW), BM_SETSTATE, FALSE, 0);
+}
+
+void tourDialogs(Tour& tour)
+{
+    const auto owner = tour.importWindow();
+    {
+        CAboutDlg about(owner->hwnd());
+        about.Create();
+        ShowWindow(about.hwnd(), SW_SHOW);
+        tour.shoot("about-box");
+    }
+    {
+        CAdjustTimeDiffDlg timeZone(owner->hwnd());
+        timeZone.Create();
+        ShowWindow(timeZone.hwnd(), SW_SHOW);
+        tour.shoot("time-zone-dialog");
+    }
+    {
+        ProgressWindow progress(owner->hwnd(), true, "ログファイル取得中...");
+        progress.step(12, 30);
+        tour.shoot("progress-window");
+    }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: screenshot-tour.exe OUTPUT_FOLDER\n");
+        return 2;
+    }
+    try {
+        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&controls);
+        const vantora::test::ScopedTimeZone zone("JST-9");
+        const SkinImagesInstallation skins;
+        Tour tour(argv[1]);
+        tourImportWindow(tour);
+        tourDialogs(tour);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "screenshot-tour: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
