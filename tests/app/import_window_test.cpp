@@ -346,6 +346,52 @@ TEST_F(ImportWindowOnScreen, GoogleEarthGetsTheSelectedLogsOnly)
     EXPECT_EQ(window_->state().pcLogs[1]->inRoute, 0);
 }
 
+TEST_F(ImportWindowOnScreen, TellsAutoPlayToStayAwayFromTheInsertedUnit)
+{
+    open();
+    const UINT message = RegisterWindowMessageW(L"QueryCancelAutoPlay");
+    EXPECT_EQ(SendMessageW(window_->hwnd(), message, 0, 0), 1);
+}
+
+// Keys typed into the running window, then a close, from inside its modal
+// loop: what was asked after the keys tells whether they reached it.
+struct KeysThenClose {
+    static inline HWND window = nullptr;
+    static inline ScriptedDialogs* dialogs = nullptr;
+    static inline int askedAfterKeys = -1;
+    static inline int ticks = 0;
+
+    static void CALLBACK tick(HWND, UINT, UINT_PTR timer, DWORD)
+    {
+        window = FindWindowW(L"#32770", L"Vantora GPS Utility");
+        if (!window)
+            return;
+        const HWND list = GetDlgItem(window, IDC_PC_LIST);
+        if (++ticks == 1) {
+            for (const WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+                PostMessageW(list, WM_KEYDOWN, key, 0);
+                PostMessageW(list, WM_KEYUP, key, 0);
+            }
+            return;
+        }
+        KillTimer(nullptr, timer);
+        askedAfterKeys = static_cast<int>(dialogs->asked.size());
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+};
+
+TEST_F(ImportWindowOnScreen, EnterAndEscDoNothingAndTheCloseBoxAsksFirst)
+{
+    CVantoraGPSAppDlg window(dialogs_, *drives_, [](HWND, LogList&, const fs::path&, UtcOffset) { return INT_PTR{1}; });
+    KeysThenClose::dialogs = &dialogs_;
+    SetTimer(nullptr, 0, 300, KeysThenClose::tick);
+
+    window.DoModal();  // the exit question is answered OK
+
+    EXPECT_EQ(KeysThenClose::askedAfterKeys, 0);
+    EXPECT_EQ(dialogs_.asked, std::vector<std::string>{"アプリケーションを終了します。\nよろしいですか?"});
+}
+
 TEST_F(ImportWindowOnScreen, ASecondStartEndsAtOnceWithoutAWindow)
 {
     const auto start = [] {
