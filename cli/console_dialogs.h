@@ -33,6 +33,7 @@ public:
 
     // The tool is given its files on the command line; it never browses.
     std::vector<std::filesystem::path> chooseLogFiles(const std::filesystem::path&) override { return {}; }
+    std::vector<std::filesystem::path> choosePhotoFiles() override { return {}; }
     std::optional<std::filesystem::path> chooseFolder(const std::string&, const std::filesystem::path&) override
     {
         return std::nullopt;

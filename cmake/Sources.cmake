@@ -58,12 +58,15 @@ if(WIN32)
         src/app/shared_commands.cpp
         src/app/import_window.cpp
         src/app/application.cpp
-        src/app/photo_window_stand_in.cpp
         src/windows/adjust_time_diff_dialog.cpp
         src/app/progress_window.cpp
         src/controls/skin_images.cpp
         src/controls/skinned_drawing.cpp
         src/controls/arrow_button.cpp
         src/app/about_dialog.cpp
+        src/controls/photo_list_control.cpp
+        src/windows/photo_detail_dialog.cpp
+        src/windows/adjust_shooting_date_dialog.cpp
+        src/windows/photo_window.cpp
     )
 endif()

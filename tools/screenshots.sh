@@ -1,8 +1,9 @@
 #!/bin/bash
 # Saves PNG screenshots of every window of the program under
 # build/win64/screenshots: the import window without and with the GPS unit
-# (and its arrow pressed), the about box, the time-zone dialog and the
-# progress window. The Windows build runs under Wine on a virtual display;
+# (and its arrow pressed), the about box, the time-zone dialog, the
+# progress window, the photo window before and after writing, the
+# shooting-time dialog and the detail window. The Windows build runs under Wine on a virtual display;
 # the tour program shows one window after the other and waits while this
 # script takes the screen.
 set -euo pipefail
@@ -40,4 +41,5 @@ while kill -0 "$tour" 2>/dev/null; do
     sleep 0.2
 done
 wait "$tour"
+rm -rf "$out/scratch"
 ls "$out"/*.png

@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "app/import_window.h"
-#include "app/photo_window_stand_in.h"
 #include "app/user_dialogs_windows.h"
 #include "controls/skin_images.h"
+#include "windows/photo_window.h"
 
 namespace vantora {
 
@@ -56,7 +56,11 @@ bool CVantoraGPSAppApp::InitInstance()
 
     WindowsUserDialogs dialogs;
     const auto drives = systemUnitDrives();
-    CVantoraGPSAppDlg importWindow(dialogs, *drives, runPhotoWindowStandIn);
+    CVantoraGPSAppDlg importWindow(dialogs, *drives,
+                                   [&dialogs](HWND parent, LogList& pcLogs, const std::filesystem::path& folder,
+                                              UtcOffset offset) {
+                                       return runPhotoWindow(dialogs, parent, pcLogs, folder, offset);
+                                   });
     importWindow.DoModal();
     return false;
 }

@@ -5,27 +5,44 @@
 #include <shlobj.h>
 
 #include "app/progress_window.h"
+
+#include <cwchar>
 #include "ui/wide_text.h"
 
 namespace vantora {
 
+// What tells the log and the photo file dialogs apart.
+struct FileDialogSettings {
+    const wchar_t* filter;
+    const wchar_t* defaultExtension;
+    const wchar_t* initialName;
+    std::size_t bufferLength;
+    const wchar_t* startFolder;
+};
+
 namespace {
 
 const wchar_t kMessageCaption[] = L"Vantora GPS Utility";
-// Room for a few hundred chosen log names with their folder.
-constexpr std::size_t kFileNamesBufferLength = 261001;
+// Room for a few hundred chosen log names, and a thousand photos, with their
+// folder.
+constexpr std::size_t kLogNamesBufferLength = 261001;
+constexpr std::size_t kPhotoNamesBufferLength = 522001;
+
 
 UINT messageBoxType(DialogButtons buttons)
 {
     switch (buttons) {
+    // The icons the framework's message boxes have always shown.
     case DialogButtons::YesNo:
-        return MB_YESNO;
+        return MB_YESNO | MB_ICONQUESTION;
+    case DialogButtons::OkCancel:
+        return MB_OKCANCEL | MB_ICONEXCLAMATION;
     case DialogButtons::OkCancelDefaultCancel:
-        return MB_OKCANCEL | MB_DEFBUTTON2;
+        return MB_OKCANCEL | MB_DEFBUTTON2 | MB_ICONEXCLAMATION;
     case DialogButtons::Ok:
         break;
     }
-    return MB_OK;
+    return MB_OK | MB_ICONEXCLAMATION;
 }
 
 DialogAnswer answerOf(int pressed)
@@ -105,24 +122,34 @@ std::unique_ptr<ProgressDisplay> WindowsUserDialogs::openProgress(bool cancellab
     return std::make_unique<ProgressWindow>(owner(), cancellable, caption);
 }
 
-std::vector<std::filesystem::path> WindowsUserDialogs::chooseLogFiles(const std::filesystem::path& startFolder)
+std::vector<std::filesystem::path> WindowsUserDialogs::chooseFiles(const FileDialogSettings& settings)
 {
-    std::wstring names(kFileNamesBufferLength, L'\0');
-    const wchar_t initialName[] = L"*.log";
-    names.replace(0, sizeof initialName / sizeof initialName[0] - 1, initialName);
-    const std::wstring folder = startFolder.native();
+    std::wstring names(settings.bufferLength, L'\0');
+    names.replace(0, std::wcslen(settings.initialName), settings.initialName);
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = owner();
-    dialog.lpstrFilter = L"log Files(*.log)\0*.log\0\0";
+    dialog.lpstrFilter = settings.filter;
     dialog.lpstrFile = names.data();
     dialog.nMaxFile = static_cast<DWORD>(names.size());
-    dialog.lpstrInitialDir = folder.c_str();
-    dialog.lpstrDefExt = L"log";
+    dialog.lpstrInitialDir = settings.startFolder;
+    dialog.lpstrDefExt = settings.defaultExtension;
     dialog.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     if (!GetOpenFileNameW(&dialog))
         return {};
     return chosenFiles(names);
+}
+
+std::vector<std::filesystem::path> WindowsUserDialogs::chooseLogFiles(const std::filesystem::path& startFolder)
+{
+    const std::wstring folder = startFolder.native();
+    return chooseFiles({L"log Files(*.log)\0*.log\0\0", L"log", L"*.log", kLogNamesBufferLength, folder.c_str()});
+}
+
+std::vector<std::filesystem::path> WindowsUserDialogs::choosePhotoFiles()
+{
+    return chooseFiles({L"Jpeg Files(*.jpg; *.jpeg; *jpe)\0*.jpg;*.jpeg;*.jpe\0\0", L"jpg", L"*.jpg",
+                        kPhotoNamesBufferLength, nullptr});
 }
 
 std::optional<std::filesystem::path> WindowsUserDialogs::chooseFolder(const std::string& title,

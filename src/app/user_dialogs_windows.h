@@ -9,6 +9,8 @@
 
 namespace vantora {
 
+struct FileDialogSettings;
+
 class WindowsUserDialogs : public UserDialogs {
 public:
     explicit WindowsUserDialogs(HWND owner = nullptr) : owner_(owner) {}
@@ -17,10 +19,13 @@ public:
     DialogAnswer ask(const std::string& text, DialogButtons buttons) override;
     std::unique_ptr<ProgressDisplay> openProgress(bool cancellable, const std::string& caption) override;
     std::vector<std::filesystem::path> chooseLogFiles(const std::filesystem::path& startFolder) override;
+    std::vector<std::filesystem::path> choosePhotoFiles() override;
     std::optional<std::filesystem::path> chooseFolder(const std::string& title,
                                                       const std::filesystem::path& startFolder) override;
 
 private:
+    std::vector<std::filesystem::path> chooseFiles(const FileDialogSettings& settings);
+
     // Without a fixed owner the window in front asks.
     HWND owner() const { return owner_ ? owner_ : GetActiveWindow(); }
 

@@ -5,6 +5,8 @@
 // Dialog templates.
 #define IDD_ABOUTBOX                100  // about box: one picture and the version
 #define IDD_VANTORAGPSAPP_DIALOG    102  // import window (the main window)
+#define IDD_STILLLIST_DIALOG        129  // photo window
+#define IDD_STILLDETAIL_DIALOG      130  // photo detail window
 #define IDD_ADJUST_SHOOTING_DATE    133  // shift of all shooting times
 #define IDD_ADJUST_TIME_DIFF        134  // time-zone offset from UTC
 
@@ -49,6 +51,28 @@
 #define IDC_SHIFT_SECONDS           1036  // combo box "00".."59"
 #define IDC_SHIFT_FORWARD           1037  // radio "進める", first of the group
 #define IDC_SHIFT_BACK              1038  // radio "戻す"
+
+// Photo window (template 129).
+#define IDC_PHOTO_LIST              1009  // list view of the photos; accepts dropped files
+#define IDC_PHOTO_DETAIL            1010  // "詳細情報"
+#define IDC_CLEAR_PHOTO_ROWS        1011  // "選択した写真をリストからクリア"
+#define IDC_ADD_PHOTOS              1012  // "リストに写真をさらに追加"
+#define IDC_ADJUST_SHOOTING_TIME    1013  // "撮影時間を調整"
+#define IDC_WRITE_POSITIONS         1015  // "表示されている位置情報を付加する"
+#define IDC_START_AGAIN_CANCEL      1016  // "キャンセル"
+#define IDC_PHOTOS_IN_GOOGLE_EARTH  1017  // "Google Earthで確認" (after writing)
+#define IDC_START_AGAIN             1026  // "新しく作業を開始する" (after writing)
+#define IDC_PHOTO_WALKING_HISTORY   1042  // hidden: start the walking-history recorder
+#define IDC_PHOTO_OPEN_MANUAL       1043  // "ヘルプ"
+// (1041 "バージョン情報" is IDC_ABOUT, as in the import window.)
+
+// Photo detail window (template 130).
+#define IDC_DETAIL_TAGS             1017  // list view: stored and matched GPS tags
+#define IDC_DETAIL_FILE_NAME        1018
+#define IDC_DETAIL_FOLDER           1019
+#define IDC_DETAIL_LOG_FILE         1020
+#define IDC_DETAIL_GPS_TITLE        1021
+#define IDC_DETAIL_SHOOTING_TIME    1022
 
 #ifndef IDC_STATIC
 #define IDC_STATIC                  (-1)

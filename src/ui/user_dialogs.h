@@ -16,6 +16,7 @@ namespace vantora {
 enum class DialogButtons {
     Ok,
     YesNo,
+    OkCancel,               // OK is the default button
     OkCancelDefaultCancel,  // the exit question: Cancel is the default button
 };
 
@@ -44,6 +45,10 @@ public:
     // The file-open dialog for log files, several selectable, starting in
     // the folder; the chosen files in the dialog's order, none on Cancel.
     virtual std::vector<std::filesystem::path> chooseLogFiles(const std::filesystem::path& startFolder) = 0;
+
+    // The file-open dialog for JPEG photos, several selectable; the chosen
+    // files in the dialog's order, none on Cancel.
+    virtual std::vector<std::filesystem::path> choosePhotoFiles() = 0;
 
     // The folder browser with its title (UTF-8), opening at the folder;
     // nullopt on Cancel.

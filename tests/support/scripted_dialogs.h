@@ -43,17 +43,31 @@ public:
         progress.push_back(std::make_unique<Progress>());
         progress.back()->cancellable = cancellable;
         progress.back()->caption = caption;
-        return std::make_unique<Window>(*progress.back());
+        return std::make_unique<Window>(*progress.back(), cancelAfterSteps_);
     }
+
+    // Progress windows opened from now on ask to cancel at their given step
+    // and every later one, as if the user had pressed Cancel.
+    void willCancelProgressAtStep(int step) { cancelAfterSteps_ = step; }
 
     void willChooseFiles(std::vector<std::filesystem::path> files) { files_.push_back(std::move(files)); }
     void willChooseFolder(std::optional<std::filesystem::path> folder) { folders_.push_back(std::move(folder)); }
 
-    // Without a scripted answer the file dialog and the folder browser are
-    // cancelled.
+    // Without a scripted answer the file dialogs and the folder browser are
+    // cancelled; both file dialogs take the answers of willChooseFiles.
     std::vector<std::filesystem::path> chooseLogFiles(const std::filesystem::path& startFolder) override
     {
         fileDialogFolders.push_back(startFolder);
+        if (files_.empty())
+            return {};
+        auto files = std::move(files_.front());
+        files_.pop_front();
+        return files;
+    }
+
+    std::vector<std::filesystem::path> choosePhotoFiles() override
+    {
+        ++photoDialogs;
         if (files_.empty())
             return {};
         auto files = std::move(files_.front());
@@ -75,6 +89,7 @@ public:
 
     std::vector<std::string> asked;
     std::vector<std::filesystem::path> fileDialogFolders;
+    int photoDialogs = 0;
     std::vector<std::string> folderBrowserTitles;
     std::vector<std::filesystem::path> folderBrowserStarts;
     std::vector<std::unique_ptr<Progress>> progress;
@@ -82,19 +97,21 @@ public:
 private:
     class Window : public ProgressDisplay {
     public:
-        explicit Window(Progress& record) : record_(record) {}
+        Window(Progress& record, std::optional<int> cancelAtStep) : record_(record), cancelAtStep_(cancelAtStep) {}
         ~Window() override { record_.closed = true; }
         int step(int position, int total) override
         {
             record_.steps.emplace_back(position, total);
-            return 0;
+            return cancelAtStep_ && static_cast<int>(record_.steps.size()) >= *cancelAtStep_ ? 1 : 0;
         }
 
     private:
         Progress& record_;
+        std::optional<int> cancelAtStep_;
     };
 
     std::deque<DialogAnswer> answers_;
+    std::optional<int> cancelAfterSteps_;
     std::deque<std::vector<std::filesystem::path>> files_;
     std::deque<std::optional<std::filesystem::path>> folders_;
 };

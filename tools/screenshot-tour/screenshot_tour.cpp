@@ -2,7 +2,8 @@
 // other, so that tools/screenshots.sh can take a picture of each:
 // the import window without and with the GPS unit (the arrow normal,
 // pressed and disabled), the about box, the time-zone dialog and the
-// progress window. Runs under Wine with a display.
+// progress window, the photo window before and after writing, the shooting
+// time dialog and the detail window. Runs under Wine with a display.
 //
 // Usage: screenshot-tour.exe OUTPUT_FOLDER
 
@@ -18,13 +19,18 @@
 #include "app/about_dialog.h"
 #include "app/import_window.h"
 #include "app/progress_window.h"
+#include "demo_photo.h"
+#include "photo/photo_list.h"
 #include "controls/skin_images.h"
 #include "res/resource.h"
 #include "support/scripted_dialogs.h"
 #include "support/nmea_text.h"
 #include "support/time_zone.h"
 #include "unit/wine_drives.h"
+#include "windows/adjust_shooting_date_dialog.h"
 #include "windows/adjust_time_diff_dialog.h"
+#include "windows/photo_detail_dialog.h"
+#include "windows/photo_window.h"
 
 namespace {
 
@@ -125,6 +131,60 @@ void tourDialogs(Tour& tour)
     }
 }
 
+// Ten photos of a walk and the walk's log, in a folder of the tour.
+fs::path makeWalk(const fs::path& folder, LogList& logs)
+{
+    fs::create_directories(folder);
+    const fs::path log = folder / "walk.log";
+    std::ofstream(log, std::ios::binary) << test::logText(0, 30, 0, 1800);
+    int added = 0;
+    bool overlap = false;
+    bool limit = false;
+    loadLogFiles(logs, {log}, added, overlap, limit);
+    for (int i = 0; i < 10; ++i) {
+        char name[32];
+        char time[32];
+        std::snprintf(name, sizeof name, "IMG_%04d.JPG", 200 + i);
+        std::snprintf(time, sizeof time, "2008:10:15 09:%02d:00", i == 0 ? 10 : 31 + 2 * i);
+        const auto bytes = demo_photo::makeDemoJpeg(time);
+        std::ofstream(folder / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    return folder;
+}
+
+void tourPhotoWindows(Tour& tour, const fs::path& scratch)
+{
+    LogList logs;
+    const auto owner = tour.importWindow();
+    CStillListDlg photos(owner->hwnd(), tour.dialogs_);
+    photos.m_pcLogList = &logs;
+    photos.m_folder = makeWalk(scratch / "walk", logs);
+    photos.Create();
+    ShowWindow(owner->hwnd(), SW_HIDE);
+    tour.shoot("photo-window-before-writing");
+    {
+        CAdjustShootingDateDlg shift(photos.hwnd());
+        shift.Create();
+        ShowWindow(shift.hwnd(), SW_SHOW);
+        tour.shoot("shooting-time-dialog");
+    }
+    {
+        CStillDetailDlg detail(photos.hwnd(), copyRecord(photos.photos()->records[0]));
+        detail.Create();
+        ShowWindow(detail.hwnd(), SW_SHOW);
+        tour.shoot("photo-detail-window-doubtful");
+    }
+    SendMessageW(photos.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_WRITE_POSITIONS, BN_CLICKED), 0);
+    tour.shoot("photo-window-after-writing");
+    {
+        CStillDetailDlg detail(photos.hwnd(), copyRecord(photos.photos()->records[3]));
+        detail.Create();
+        ShowWindow(detail.hwnd(), SW_SHOW);
+        tour.shoot("photo-detail-window-written");
+    }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -141,6 +201,7 @@ int wmain(int argc, wchar_t** argv)
         Tour tour(argv[1]);
         tourImportWindow(tour);
         tourDialogs(tour);
+        tourPhotoWindows(tour, fs::path(argv[1]) / "scratch");
     } catch (const std::exception& error) {
         std::fprintf(stderr, "screenshot-tour: %s\n", error.what());
         return 1;

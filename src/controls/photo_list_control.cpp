@@ -1,0 +1,257 @@
+#include "controls/photo_list_control.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "photo/matching.h"
+#include "photo/photo_list.h"
+#include "photo/photo_reading.h"
+#include "ui/list_view.h"
+#include "windows/photo_detail_dialog.h"
+
+namespace vantora {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Up to this many photos are read without the progress window.
+constexpr std::size_t kQuietBatchSize = 20;
+constexpr char kReadingCaption[] = "画像データ取得中...";
+constexpr char kExifVersionMessage[] = "Exif 2.1以降のJPEGファイルにのみ対応しています。";
+constexpr char kLimitMessage[] = "リストに登録できる写真は2000個までです。";
+constexpr char kDuplicateMessage[] = "登録済みのファイルを追加しようとしました。";
+constexpr wchar_t kDoubtfulRemark[] = L"マッチングが正しくない可能性があります。";
+
+// The shell hands dropped paths over in a buffer of this many characters.
+constexpr UINT kDropPathLength = 260;
+constexpr UINT_PTR kSubclassId = 1;
+constexpr UINT kCodePage932 = 932;
+
+// The text of a fixed-size field: up to its first NUL, never past its end.
+template <std::size_t N>
+std::string_view fieldText(const char (&field)[N])
+{
+    const void* end = std::memchr(field, '\0', N);
+    return {field, end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : N};
+}
+
+std::wstring fromCodePage(UINT codePage, std::string_view text)
+{
+    if (text.empty())
+        return {};
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+    if (length <= 0)
+        return {};
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
+    return wide;
+}
+
+// The row shows the name as the user knows it from Explorer: the text after
+// the last backslash.
+std::wstring fileNamePart(const fs::path& path)
+{
+    const std::wstring& whole = path.native();
+    const std::size_t slash = whole.rfind(L'\\');
+    return slash == std::wstring::npos ? std::wstring{} : whole.substr(slash + 1);
+}
+
+std::vector<std::wstring> rowTexts(const PhotoRecord& record)
+{
+    const bool good = record.match.has_value() && record.doubtful == 0;
+    // Position texts are code page 932 whatever the system's code page is.
+    std::wstring latitude;
+    std::wstring longitude;
+    if (record.match) {
+        latitude = fromCodePage(kCodePage932, fieldText(record.match->latitudeText));
+        longitude = fromCodePage(kCodePage932, fieldText(record.match->longitudeText));
+    }
+    return {
+        record.exif.hasGpsTags ? L"有" : L"無",
+        good ? L"OK" : L"?",
+        fileNamePart(record.exif.path),
+        fromCodePage(CP_ACP, fieldText(record.exif.shootingTime.dateTimeText)),
+        std::move(latitude),
+        std::move(longitude),
+        good ? L"" : kDoubtfulRemark,
+    };
+}
+
+// One repaint for the whole list rather than one per row; drawing comes
+// back however the filling ends.
+class RedrawPause {
+public:
+    explicit RedrawPause(HWND window) : window_(window) { SendMessageW(window_, WM_SETREDRAW, FALSE, 0); }
+    ~RedrawPause()
+    {
+        SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(window_, nullptr, TRUE);
+    }
+    RedrawPause(const RedrawPause&) = delete;
+    RedrawPause& operator=(const RedrawPause&) = delete;
+
+private:
+    HWND window_;
+};
+
+// Releases the shell's drop handle however the handler is left.
+class DropHandle {
+public:
+    explicit DropHandle(HDROP drop) : drop_(drop) {}
+    ~DropHandle()
+    {
+        if (drop_)
+            DragFinish(drop_);
+    }
+    DropHandle(const DropHandle&) = delete;
+    DropHandle& operator=(const DropHandle&) = delete;
+
+    HDROP get() const { return drop_; }
+
+private:
+    HDROP drop_;
+};
+
+// The dropped JPEG files not yet in the list, in drop order; other files
+// are passed over silently. The handle is released on return.
+std::vector<fs::path> droppedPhotos(HDROP drop, const PhotoList& photos, bool& duplicatesMet)
+{
+    const DropHandle handle(drop);
+    std::vector<fs::path> batch;
+    const UINT count = DragQueryFileW(handle.get(), 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        // A path that does not fit is left out: cut short it could name
+        // another photo, which would later be written to.
+        if (DragQueryFileW(handle.get(), i, nullptr, 0) >= kDropPathLength)
+            continue;
+        wchar_t buffer[kDropPathLength] = {};
+        if (DragQueryFileW(handle.get(), i, buffer, kDropPathLength) == 0)
+            continue;
+        const fs::path path(buffer);
+        if (fileKindOf(path) != FileKind::jpeg)
+            continue;
+        if (containsPath(photos, path))
+            duplicatesMet = true;
+        else
+            batch.push_back(path);
+    }
+    return batch;
+}
+
+// Large batches get the cancellable progress window; it closes when the
+// reading ends, before any message is shown.
+int readBatch(UserDialogs& dialogs, const std::vector<fs::path>& batch, PhotoList& photos, int& added,
+              bool& limitReached)
+{
+    if (batch.size() <= kQuietBatchSize)
+        return addPhotos(photos, batch, added, limitReached);
+    const std::unique_ptr<ProgressDisplay> progress = dialogs.openProgress(true, kReadingCaption);
+    if (!progress)
+        return addPhotos(photos, batch, added, limitReached);
+    return addPhotos(photos, batch, added, limitReached,
+                     [&progress](int position, int total) { return progress->step(position, total); });
+}
+
+LRESULT CALLBACK listSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                  DWORD_PTR reference)
+{
+    auto* control = reinterpret_cast<CCustomListCtrl*>(reference);
+    try {
+        if (message == WM_DROPFILES)
+            control->OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        else if (message == WM_NCDESTROY)
+            control->Detach();  // the window goes; the control must not keep its handle
+    } catch (...) {
+        // Nothing may leave a window procedure; the drop handle is already released.
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void FillPhotoListView(HWND listView, const PhotoList& photos)
+{
+    const RedrawPause pause(listView);
+    ui::ListView view(listView);
+    view.deleteAllRows();
+    for (const PhotoRecord& record : photos.records)
+        view.appendRow(rowTexts(record));
+}
+
+void addPhotoBatch(UserDialogs& dialogs, HWND /*owner: the dialog seam places its windows*/, HWND listView,
+                   const std::vector<fs::path>& batch, bool duplicatesMet, PhotoList& photos,
+                   const UtcOffset& offset)
+{
+    if (!batch.empty()) {
+        int added = 0;
+        bool limitReached = false;
+        const int result = readBatch(dialogs, batch, photos, added, limitReached);
+        if (added > 0) {
+            matchAll(photos, offset);
+            FillPhotoListView(listView, photos);
+        }
+        // A cancelled run is not reported as refused photos.
+        if (result == kSomeNotAdded)
+            dialogs.ask(kExifVersionMessage, DialogButtons::Ok);
+        if (limitReached)
+            dialogs.ask(kLimitMessage, DialogButtons::Ok);
+    }
+    if (duplicatesMet)
+        dialogs.ask(kDuplicateMessage, DialogButtons::Ok);
+}
+
+CCustomListCtrl::CCustomListCtrl(UserDialogs& dialogs) : m_dialogs(dialogs) {}
+
+CCustomListCtrl::~CCustomListCtrl()
+{
+    Detach();
+}
+
+void CCustomListCtrl::Attach(HWND listView)
+{
+    Detach();
+    if (listView && SetWindowSubclass(listView, listSubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+        m_hWnd = listView;
+}
+
+void CCustomListCtrl::Detach()
+{
+    if (!m_hWnd)
+        return;
+    RemoveWindowSubclass(m_hWnd, listSubclassProc, kSubclassId);
+    m_hWnd = nullptr;
+}
+
+void CCustomListCtrl::OpenPhotoDetail()
+{
+    if (!m_hWnd || !m_photoList)
+        return;
+    if (SendMessageW(m_hWnd, LVM_GETSELECTEDCOUNT, 0, 0) != 1)
+        return;
+    const LRESULT row = SendMessageW(m_hWnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+    if (row < 0 || static_cast<std::size_t>(row) >= m_photoList->records.size())
+        return;
+    // The window works on its own copy; the copy goes with the window.
+    CStillDetailDlg dialog(GetParent(m_hWnd), copyRecord(m_photoList->records[static_cast<std::size_t>(row)]));
+    dialog.DoModal();
+}
+
+void CCustomListCtrl::OnDropFiles(HDROP drop)
+{
+    if (!m_photoList) {
+        DragFinish(drop);  // not yet given a list: nothing to add to
+        return;
+    }
+    bool duplicatesMet = false;
+    const std::vector<fs::path> batch = droppedPhotos(drop, *m_photoList, duplicatesMet);
+    const UtcOffset offset{m_offsetPlus, m_offsetHours, m_offsetMinutes};
+    addPhotoBatch(m_dialogs, m_hWnd, m_hWnd, batch, duplicatesMet, *m_photoList, offset);
+}
+
+}  // namespace vantora

@@ -1,0 +1,59 @@
+#pragma once
+// The photo window's list of photos (control 1009): shows a PhotoList row
+// by row, takes JPEG files dropped from the shell, opens the detail window
+// for the selected row, and is the one way a batch of photo paths enters the
+// photo list.
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "photo/photo_record.h"
+#include "tracklog/time_values.h"
+#include "ui/user_dialogs.h"
+
+namespace vantora {
+
+// The one routine that shows a PhotoList in a list view: every row anew.
+void FillPhotoListView(HWND listView, const PhotoList& photos);
+
+// The one procedure by which a batch of photo paths enters the photo list
+// (the folder at start, the file dialog, a drop): adds them (with the
+// cancellable progress window for more than 20), matches and refills when
+// some were added, and tells the user about refusals and duplicates.
+void addPhotoBatch(UserDialogs& dialogs, HWND owner, HWND listView,
+                   const std::vector<std::filesystem::path>& batch, bool duplicatesMet, PhotoList& photos,
+                   const UtcOffset& offset);
+
+class CCustomListCtrl {
+public:
+    explicit CCustomListCtrl(UserDialogs& dialogs);
+    ~CCustomListCtrl();
+    CCustomListCtrl(const CCustomListCtrl&) = delete;
+    CCustomListCtrl& operator=(const CCustomListCtrl&) = delete;
+
+    // Takes over the list view control (dropped files reach OnDropFiles)
+    // until Detach or destruction.
+    void Attach(HWND listView);
+    void Detach();
+    HWND hwnd() const { return m_hWnd; }
+
+    // The detail window for the one selected row; nothing otherwise. The
+    // photo window calls it for its button and for the list's double-click.
+    void OpenPhotoDetail();
+    // A WM_DROPFILES that reached the control.
+    void OnDropFiles(HDROP drop);
+
+    PhotoList* m_photoList = nullptr;
+    int m_offsetHours = 9;
+    int m_offsetMinutes = 0;
+    int m_offsetPlus = 1;
+
+private:
+    UserDialogs& m_dialogs;
+    HWND m_hWnd = nullptr;
+};
+
+}  // namespace vantora

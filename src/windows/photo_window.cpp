@@ -1,0 +1,360 @@
+#include "windows/photo_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "app/shared_commands.h"
+#include "controls/skin_images.h"
+#include "controls/skinned_drawing.h"
+#include "export/show_in_google_earth.h"
+#include "photo/matching.h"
+#include "photo/photo_list.h"
+#include "photo/photo_sources.h"
+#include "photo/photo_writing.h"
+#include "res/resource.h"
+#include "ui/list_view.h"
+#include "windows/adjust_shooting_date_dialog.h"
+
+namespace vantora {
+
+namespace {
+
+inline constexpr char kWriteQuestion[] = "すべての画像データに位置情報を付加しますか？";
+inline constexpr char kWriteDoubtfulQuestion[] =
+    "マッチングの有効性に疑問のあるファイルが含まれています。\nすべての画像データに位置情報を付加しますか？";
+inline constexpr char kNoLogsMessage[] = "ログファイルが登録されていません。";
+inline constexpr char kWrittenMessage[] = "位置情報を付加しました。";
+inline constexpr char kStartAgainQuestion[] = "リストをクリアして取り込み画面に戻ります。\nよろしいですか？";
+inline constexpr char kExitQuestion[] = "アプリケーションを終了します。\nよろしいですか?";
+inline constexpr char kWritingCaption[] = "位置情報付加中...";
+inline constexpr char kShiftingCaption[] = "撮影時間変更中...";
+constexpr std::size_t kProgressThreshold = 20;
+
+constexpr int kClientWidth = 885;
+constexpr int kClientHeight = 600;
+
+struct Placement {
+    int id;
+    int x, y, width, height;
+    bool shownBefore;  // before positions are written
+    bool shownAfter;   // after
+};
+
+constexpr Placement kPlacements[] = {
+    {IDC_PHOTO_LIST, 14, 70, 859, 483, true, true},
+    {IDC_PHOTO_DETAIL, 20, 45, 72, 20, true, true},
+    {IDC_ADJUST_SHOOTING_TIME, 103, 45, 93, 20, true, false},
+    {IDC_ADD_PHOTOS, 537, 45, 141, 20, true, false},
+    {IDC_CLEAR_PHOTO_ROWS, 684, 45, 183, 20, true, true},
+    {IDC_WRITE_POSITIONS, 587, 564, 203, 26, true, false},
+    {IDC_START_AGAIN_CANCEL, 801, 564, 72, 26, true, false},
+    {IDC_PHOTOS_IN_GOOGLE_EARTH, 620, 564, 124, 26, false, true},
+    {IDC_START_AGAIN, 755, 564, 118, 26, false, true},
+    {IDC_ABOUT, 719, 6, 80, 18, true, true},
+    {IDC_PHOTO_OPEN_MANUAL, 809, 6, 65, 18, true, true},
+    {IDC_PHOTO_WALKING_HISTORY, 492, 564, 118, 26, false, false},
+};
+
+const std::vector<ui::ListColumn> kPhotoColumns = {
+    {L"位置情報", 60},  {L"有効性", 60}, {L"ファイル名", 90}, {L"撮影日時", 120},
+    {L"緯度(マッチング結果)", 130}, {L"経度(マッチング結果)", 130}, {L"備考", 250}};
+
+// Runs an operation over the photos with the progress window when there
+// are many of them; it always runs to its end.
+template <typename Operation>
+void withProgress(UserDialogs& dialogs, std::size_t count, const char* caption, Operation operation)
+{
+    if (count <= kProgressThreshold) {
+        operation(StepCallback{});
+        return;
+    }
+    const auto progress = dialogs.openProgress(false, caption);
+    operation(StepCallback([&](int position, int total) { return progress->step(position, total); }));
+}
+
+}  // namespace
+
+CStillListDlg::CStillListDlg(HWND parent, UserDialogs& dialogs)
+    : ui::Dialog(IDD_STILLLIST_DIALOG, parent), m_dialogs(dialogs), m_listCtrl(dialogs)
+{
+}
+
+CStillListDlg::~CStillListDlg() = default;
+
+BOOL CStillListDlg::OnInitDialog()
+{
+    m_hIcon = LoadIconW(ui::resourceModule(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SetWindowTextW(hwnd(), L"Vantora GPS Utility");
+
+    static LogList noLogs;
+    m_photos = std::make_unique<PhotoList>(m_pcLogList ? *m_pcLogList : noLogs, m_offset);
+    m_listCtrl.Attach(item(IDC_PHOTO_LIST));
+    ui::ListView(item(IDC_PHOTO_LIST)).addColumns(kPhotoColumns);
+    showButtons(false);
+    loadFolder();
+
+    m_listCtrl.m_photoList = m_photos.get();
+    m_listCtrl.m_offsetHours = m_offset.hours;
+    m_listCtrl.m_offsetMinutes = m_offset.minutes;
+    m_listCtrl.m_offsetPlus = m_offset.east;
+    ui::ListView(item(IDC_PHOTO_LIST)).setFullRowSelect();
+    placeControls();
+    return TRUE;
+}
+
+void CStillListDlg::loadFolder()
+{
+    if (m_folder.empty())
+        return;
+    addPhotoBatch(m_dialogs, hwnd(), item(IDC_PHOTO_LIST), folderPhotoBatch(m_folder), false, *m_photos,
+                  m_offset);
+}
+
+void CStillListDlg::placeControls()
+{
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE));
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    RECT area{};
+    const HWND owner = parent();
+    if (!owner || !GetWindowRect(owner, &area))
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    const int x = std::max(0L, area.left + (area.right - area.left - width) / 2);
+    const int y = std::max(0L, area.top + (area.bottom - area.top - height) / 2);
+    SetWindowPos(hwnd(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const Placement& place : kPlacements)
+        MoveWindow(item(place.id), place.x, place.y, place.width, place.height, FALSE);
+}
+
+void CStillListDlg::showButtons(bool afterWriting)
+{
+    for (const Placement& place : kPlacements) {
+        const bool shown = afterWriting ? place.shownAfter : place.shownBefore;
+        ShowWindow(item(place.id), shown ? SW_SHOW : SW_HIDE);
+    }
+}
+
+void CStillListDlg::refill()
+{
+    FillPhotoListView(item(IDC_PHOTO_LIST), *m_photos);
+}
+
+bool CStillListDlg::OnCommand(int id, int code, HWND)
+{
+    if (code != BN_CLICKED)
+        return false;
+    switch (id) {
+    case IDC_PHOTO_DETAIL: m_listCtrl.OpenPhotoDetail(); return true;
+    case IDC_ADJUST_SHOOTING_TIME: OnAdjustShootingTime(); return true;
+    case IDC_ADD_PHOTOS: OnAddPhotos(); return true;
+    case IDC_CLEAR_PHOTO_ROWS: OnClearSelectedRows(); return true;
+    case IDC_WRITE_POSITIONS: OnWritePositions(); return true;
+    case IDC_START_AGAIN_CANCEL:
+    case IDC_START_AGAIN: OnStartAgain(); return true;
+    case IDC_PHOTOS_IN_GOOGLE_EARTH:
+        if (m_pcLogList)
+            showInGoogleEarth(m_dialogs, *m_pcLogList, m_photos->records);
+        return true;
+    case IDC_ABOUT: showAbout(hwnd()); return true;
+    case IDC_PHOTO_OPEN_MANUAL: openManual(m_dialogs); return true;
+    case IDC_PHOTO_WALKING_HISTORY: startOrRaiseWalkingHistory(); return true;
+    default: return false;
+    }
+}
+
+void CStillListDlg::OnAddPhotos()
+{
+    const auto chosen = m_dialogs.choosePhotoFiles();
+    if (chosen.empty())
+        return;
+    std::vector<std::filesystem::path> batch;
+    bool duplicatesMet = false;
+    for (const auto& path : chosen) {
+        if (fileKindOf(path) != FileKind::jpeg)
+            continue;
+        if (containsPath(*m_photos, path))
+            duplicatesMet = true;
+        else
+            batch.push_back(path);
+    }
+    addPhotoBatch(m_dialogs, hwnd(), item(IDC_PHOTO_LIST), batch, duplicatesMet, *m_photos, m_offset);
+}
+
+void CStillListDlg::OnClearSelectedRows()
+{
+    ui::ListView view(item(IDC_PHOTO_LIST));
+    const auto rows = view.selectedRows();
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        removeAt(*m_photos, *it);
+        view.deleteRow(*it);
+    }
+}
+
+void CStillListDlg::OnAdjustShootingTime()
+{
+    if (m_photos->records.empty())
+        return;
+    CAdjustShootingDateDlg dialog(hwnd());
+    if (dialog.DoModal() != IDOK)
+        return;
+    if (dialog.m_hour == 0 && dialog.m_minute == 0 && dialog.m_second == 0)
+        return;
+    withProgress(m_dialogs, m_photos->records.size(), kShiftingCaption, [&](const StepCallback& progress) {
+        shiftShootingTimes(*m_photos, dialog.m_direction == 0, dialog.m_hour, dialog.m_minute, dialog.m_second,
+                           progress);
+    });
+    clearMatches(*m_photos);
+    matchAll(*m_photos, m_offset);
+    refill();
+}
+
+void CStillListDlg::OnWritePositions()
+{
+    if (m_photos->records.empty())
+        return;
+    const char* question = countDoubtful(*m_photos) > 0 ? kWriteDoubtfulQuestion : kWriteQuestion;
+    if (m_dialogs.ask(question, DialogButtons::OkCancel) != DialogAnswer::Ok)
+        return;
+    if (!m_pcLogList || m_pcLogList->empty()) {
+        m_dialogs.ask(kNoLogsMessage, DialogButtons::Ok);
+        return;
+    }
+    showButtons(true);
+    withProgress(m_dialogs, m_photos->records.size(), kWritingCaption,
+                 [&](const StepCallback& progress) { writePositions(*m_photos, progress); });
+    refill();
+    m_dialogs.ask(kWrittenMessage, DialogButtons::Ok);
+    m_positionsWritten = 1;
+    DragAcceptFiles(item(IDC_PHOTO_LIST), FALSE);
+    InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void CStillListDlg::OnStartAgain()
+{
+    if (m_photos->records.empty()) {
+        EndDialog(1);
+        return;
+    }
+    if (m_dialogs.ask(kStartAgainQuestion, DialogButtons::OkCancelDefaultCancel) == DialogAnswer::Ok)
+        EndDialog(1);
+}
+
+void CStillListDlg::OnCancel()
+{
+    if (m_dialogs.ask(kExitQuestion, DialogButtons::OkCancelDefaultCancel) == DialogAnswer::Ok)
+        EndDialog(0);
+}
+
+void CStillListDlg::OnDestroy()
+{
+    m_listCtrl.m_photoList = nullptr;
+    m_listCtrl.Detach();
+    m_photos.reset();
+}
+
+bool CStillListDlg::OnNotify(int id, NMHDR& header, LRESULT& result)
+{
+    if (id != IDC_PHOTO_LIST)
+        return false;
+    if (header.code == NM_DBLCLK) {
+        m_listCtrl.OpenPhotoDetail();
+        result = 0;
+        return true;
+    }
+    if (header.code == NM_CUSTOMDRAW) {
+        result = OnListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+        return true;
+    }
+    return false;
+}
+
+LRESULT CStillListDlg::OnListCustomDraw(NMLVCUSTOMDRAW& draw)
+{
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+    case CDDS_ITEMPREPAINT:
+        return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+        if (draw.iSubItem == 0) {
+            if (m_positionsWritten)
+                draw.clrText = RGB(0, 255, 0);
+            return CDRF_NEWFONT;
+        }
+        if (draw.iSubItem == 4 || draw.iSubItem == 5) {
+            draw.clrText = m_positionsWritten ? RGB(0, 0, 0) : RGB(153, 153, 153);
+            return CDRF_NEWFONT;
+        }
+        draw.clrText = GetSysColor(COLOR_WINDOWTEXT);
+        return CDRF_DODEFAULT;
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
+bool CStillListDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result)
+{
+    if (message == WM_QUERYDRAGICON) {
+        result = reinterpret_cast<LRESULT>(m_hIcon);
+        return true;
+    }
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == 0x10) {
+        showAbout(hwnd());
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+bool CStillListDlg::PreTranslateMessage(MSG& message)
+{
+    const bool key = message.message == WM_KEYDOWN || message.message == WM_KEYUP;
+    return key && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE);
+}
+
+bool CStillListDlg::OnPaint()
+{
+    PaintDc paint(hwnd());
+    if (IsIconic(hwnd())) {
+        RECT client;
+        GetClientRect(hwnd(), &client);
+        DrawIcon(paint.get(), (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2,
+                 (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, m_hIcon);
+    } else {
+        paintWindow(paint.get());
+    }
+    return true;
+}
+
+void CStillListDlg::paintWindow(HDC dc)
+{
+    DrawSkinImage(IDB_HEADER, dc);
+    RECT heading{12, 5, 262, 55};
+    DrawCaptionText(dc, m_positionsWritten ? L"位置情報が追加された写真" : L"位置情報を画像データに追加",
+                    CaptionFont{-18, FW_BOLD}, RGB(0, 0, 0), heading, DT_VCENTER);
+    const HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+    {
+        const SelectedObject selected(dc, pen);
+        POINT frame[] = {{14, 71}, {14, 40}, {872, 40}, {872, 71}};
+        Polyline(dc, frame, 4);
+    }
+    DeleteObject(pen);
+}
+
+INT_PTR runPhotoWindow(UserDialogs& dialogs, HWND parent, LogList& pcLogs, const std::filesystem::path& folder,
+                       UtcOffset offset)
+{
+    CStillListDlg window(parent, dialogs);
+    window.m_pcLogList = &pcLogs;
+    window.m_folder = folder;
+    window.m_offset = offset;
+    return window.DoModal();
+}
+
+}  // namespace vantora

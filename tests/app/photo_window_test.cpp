@@ -1,0 +1,264 @@
+// The whole road of a day's photos in the real windows: the GPS unit, the
+// import arrow, the photo window loading a folder, a shift of all shooting
+// times and back, writing the positions, Google Earth, and back to the
+// import window. exiftool later reads back what was written (see
+// photo_window_written_check.sh).
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iomanip>
+#include <iterator>
+
+#include "app/import_window.h"
+#include "demo_photo.h"
+#include "platform/program_folder.h"
+#include "platform/store_files.h"
+#include "res/resource.h"
+#include "ui/list_view.h"
+#include "unit/import_window_fixture.h"
+#include "unit/wine_drives.h"
+#include "windows/photo_window.h"
+
+namespace vantora::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Acts on the next modal dialog of this thread with the given title.
+void onNextDialog(const wchar_t* title, void (*action)(HWND))
+{
+    static const wchar_t* wanted = nullptr;
+    static void (*act)(HWND) = nullptr;
+    wanted = title;
+    act = action;
+    SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        const HWND dialog = FindWindowW(L"#32770", wanted);
+        if (!dialog || !IsWindowVisible(dialog))
+            return;
+        KillTimer(nullptr, timer);
+        act(dialog);
+    });
+}
+
+void shiftAllShootingTimes(HWND photoWindow, bool forward)
+{
+    static bool direction = true;
+    direction = forward;
+    onNextDialog(L"撮影時間調整", [](HWND dialog) {
+        SendDlgItemMessageW(dialog, IDC_SHIFT_HOURS, CB_SETCURSEL, 1, 0);
+        CheckRadioButton(dialog, IDC_SHIFT_FORWARD, IDC_SHIFT_BACK, direction ? IDC_SHIFT_FORWARD : IDC_SHIFT_BACK);
+        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    SendMessageW(photoWindow, WM_COMMAND, MAKEWPARAM(IDC_ADJUST_SHOOTING_TIME, BN_CLICKED), 0);
+}
+
+std::wstring columnTexts(HWND list, int column)
+{
+    const ui::ListView view(list);
+    std::wstring texts;
+    for (std::size_t row = 0; row < view.rowCount(); ++row)
+        texts += view.text(row, column) + L"|";
+    return texts;
+}
+
+std::size_t countOf(const std::wstring& texts, const std::wstring& part)
+{
+    std::size_t count = 0;
+    for (auto at = texts.find(part); at != std::wstring::npos; at = texts.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+std::string readWhenWritten(const fs::path& file)
+{
+    for (int waited = 0; waited < 10000 && !fs::exists(file); waited += 50)
+        Sleep(50);
+    Sleep(100);
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class GoogleEarthEntry {
+public:
+    explicit GoogleEarthEntry(const fs::path& folder)
+    {
+        HKEY key = nullptr;
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, path().c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+        set(key, L"DisplayName", L"Google Earth");
+        set(key, L"InstallLocation", folder.wstring());
+        RegCloseKey(key);
+    }
+    ~GoogleEarthEntry() { RegDeleteKeyW(HKEY_LOCAL_MACHINE, path().c_str()); }
+
+private:
+    static std::wstring path()
+    {
+        return L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VantoraRoadTest" +
+               std::to_wstring(GetCurrentProcessId());
+    }
+    static void set(HKEY key, const wchar_t* name, const std::wstring& value)
+    {
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+};
+
+class WholeRoad : public ::testing::Test {
+protected:
+    WholeRoad()
+    {
+        std::ofstream(platform::joinToFolder(platform::programFolder(), "korvel.dat"), std::ios::binary)
+            << "VantoraRoadTest\r\n";
+        store_ = platform::documentsFolder().value() / L"Korvel" / L"VantoraRoadTest";
+        removeStore();
+    }
+    ~WholeRoad() override
+    {
+        photoWindow_.reset();
+        importWindow_.reset();
+        std::error_code ignored;
+        fs::remove(platform::joinToFolder(platform::programFolder(), "korvel.dat"), ignored);
+        removeStore();
+    }
+    void removeStore()
+    {
+        SetFileAttributesW(store_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW((store_ / L"log").c_str(), FILE_ATTRIBUTE_NORMAL);
+        std::error_code ignored;
+        fs::remove_all(store_, ignored);
+    }
+
+    // 24 photos during the walk (09:31 to 09:54 on the camera's clock) and
+    // one from before it, in a folder the exiftool check reads afterwards.
+    fs::path makePhotos()
+    {
+        const fs::path folder = fs::path(PHOTO_CHECK_FOLDER) / L"photos";
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+        fs::create_directories(folder);
+        for (int i = 0; i < 25; ++i) {
+            const int minute = i < 24 ? 31 + i : 5;
+            char name[32];
+            char time[32];
+            std::snprintf(name, sizeof name, "IMG_%04d.JPG", 100 + i);
+            std::snprintf(time, sizeof time, "2008:10:15 09:%02d:00", minute);
+            const auto bytes = demo_photo::makeDemoJpeg(time);
+            std::ofstream(folder / name, std::ios::binary)
+                .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        }
+        return folder;
+    }
+
+    void click(HWND window, int id) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+    ScopedTimeZone zone_{"JST-9"};
+    TempDir temp_;
+    fs::path store_;
+    ScriptedDialogs dialogs_;
+    std::unique_ptr<UnitDrives> drives_ = systemUnitDrives();
+    std::unique_ptr<CVantoraGPSAppDlg> importWindow_;
+    std::unique_ptr<CStillListDlg> photoWindow_;
+};
+
+TEST_F(WholeRoad, FromTheUnitToThePhotosAndGoogleEarthAndBack)
+{
+    TestDrive unit(L'S', L"KRV-TL770");
+    unit.write("20081015\\093000.log", logText(0, 30, 0, 1800));  // 09:30 to 10:00 Japan time
+    const fs::path photos = makePhotos();
+
+    // The photo window runs without a loop of its own here, so the test
+    // can press its buttons.
+    importWindow_ = std::make_unique<CVantoraGPSAppDlg>(
+        dialogs_, *drives_, [this](HWND parent, LogList& pcLogs, const fs::path& folder, UtcOffset offset) {
+            photoWindow_ = std::make_unique<CStillListDlg>(parent, dialogs_);
+            photoWindow_->m_pcLogList = &pcLogs;
+            photoWindow_->m_folder = folder;
+            photoWindow_->m_offset = offset;
+            EXPECT_TRUE(photoWindow_->Create());
+            return INT_PTR{1};
+        });
+    ASSERT_TRUE(importWindow_->Create());
+    click(importWindow_->hwnd(), IDC_IMPORT_ARROW);  // Yes: copied, then deleted on the unit
+    ASSERT_EQ(importWindow_->state().pcLogs.size(), 1u);
+
+    dialogs_.willChooseFolder(photos);
+    click(importWindow_->hwnd(), IDC_GO_TO_PHOTOS);
+    ASSERT_TRUE(photoWindow_);
+    const HWND window = photoWindow_->hwnd();
+    const HWND list = GetDlgItem(window, IDC_PHOTO_LIST);
+
+    ASSERT_EQ(dialogs_.progress.size(), 1u) << "25 photos load under the progress window";
+    EXPECT_TRUE(dialogs_.progress[0]->cancellable);
+    EXPECT_EQ(dialogs_.progress[0]->caption, "画像データ取得中...");
+    ASSERT_EQ(ui::ListView(list).rowCount(), 25u);
+    EXPECT_EQ(ui::ListView(list).text(0, 2), L"IMG_0124.JPG") << "sorted by shooting time";
+    EXPECT_EQ(ui::ListView(list).text(0, 1), L"?");
+    EXPECT_EQ(countOf(columnTexts(list, 1), L"OK|"), 24u);
+
+    shiftAllShootingTimes(window, true);
+    EXPECT_EQ(ui::ListView(list).text(1, 3), L"2008/10/15 10:31:00");
+    EXPECT_EQ(countOf(columnTexts(list, 1), L"OK|"), 0u) << "an hour later the walk was over";
+    shiftAllShootingTimes(window, false);
+    EXPECT_EQ(ui::ListView(list).text(1, 3), L"2008/10/15 09:31:00");
+    EXPECT_EQ(countOf(columnTexts(list, 1), L"OK|"), 24u);
+
+    dialogs_.asked.clear();
+    click(window, IDC_WRITE_POSITIONS);  // OK
+    EXPECT_EQ(dialogs_.asked, (std::vector<std::string>{
+                                  "マッチングの有効性に疑問のあるファイルが含まれています。\nすべての画像データに位置情報を付加しますか？",
+                                  "位置情報を付加しました。"}));
+    EXPECT_TRUE(photoWindow_->positionsWritten());
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(window, IDC_WRITE_POSITIONS)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(window, IDC_ADD_PHOTOS)));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(window, IDC_PHOTOS_IN_GOOGLE_EARTH)));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(window, IDC_START_AGAIN)));
+    EXPECT_EQ(GetWindowLongPtrW(list, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0) << "drops are refused";
+    EXPECT_EQ(countOf(columnTexts(list, 0), L"有|"), 25u);
+
+    // What exiftool is to find in each photo.
+    std::ofstream expected(fs::path(PHOTO_CHECK_FOLDER) / L"expected.txt", std::ios::binary);
+    expected << std::setprecision(12);
+    for (const PhotoRecord& photo : photoWindow_->photos()->records) {
+        ASSERT_TRUE(photo.match.has_value());
+        const auto degrees = [](const Rational* r) {
+            return r[0].numerator / double(r[0].denominator) + r[1].numerator / double(r[1].denominator) / 60 +
+                   r[2].numerator / double(r[2].denominator) / 3600;
+        };
+        expected << photo.exif.path.filename().string() << " " << degrees(photo.match->latitude) << " "
+                 << degrees(photo.match->longitude) << "\n";
+    }
+    expected.close();
+
+    const fs::path earth = temp_.path() / L"Google Earth";
+    fs::create_directories(earth);
+    fs::copy_file(FAKE_GOOGLE_EARTH_PATH, earth / L"googleearth.exe");
+    const GoogleEarthEntry entry(earth);
+    SetEnvironmentVariableW(L"VANTORA_FAKE_GE_OUT", (temp_.path() / L"report.txt").c_str());
+    SetEnvironmentVariableW(L"TMP", temp_.path().c_str());
+    click(window, IDC_PHOTOS_IN_GOOGLE_EARTH);
+    const std::string report = readWhenWritten(temp_.path() / L"report.txt");
+    SetEnvironmentVariableW(L"VANTORA_FAKE_GE_OUT", nullptr);
+    SetEnvironmentVariableW(L"TMP", nullptr);
+    ASSERT_EQ(report.rfind("2\n", 0), 0u) << report;
+    const std::string kml = readWhenWritten(fs::u8path(report.substr(2)));
+    std::size_t placemarks = 0;
+    for (auto at = kml.find("<Placemark>"); at != std::string::npos; at = kml.find("<Placemark>", at + 1))
+        ++placemarks;
+    EXPECT_EQ(placemarks, 26u) << "the route and 25 photos";
+
+    dialogs_.asked.clear();
+    click(window, IDC_START_AGAIN);  // OK
+    EXPECT_EQ(dialogs_.asked,
+              std::vector<std::string>{"リストをクリアして取り込み画面に戻ります。\nよろしいですか？"});
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(importWindow_->state().pcLogs.size(), 1u);
+    EXPECT_EQ(importWindow_->pcListView().rowCount(), 1u);
+}
+
+}  // namespace
+}  // namespace vantora::test
