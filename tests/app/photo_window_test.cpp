@@ -260,5 +260,91 @@ TEST_F(WholeRoad, FromTheUnitToThePhotosAndGoogleEarthAndBack)
     EXPECT_EQ(importWindow_->pcListView().rowCount(), 1u);
 }
 
+// Five photos of the walk in a folder of the test, and the walk's log.
+class PhotoWindowCommands : public WholeRoad {
+protected:
+    PhotoWindowCommands()
+    {
+        const fs::path log = temp_.path() / "walk.log";
+        std::ofstream(log, std::ios::binary) << logText(0, 30, 0, 1800);
+        int added = 0;
+        bool overlap = false;
+        bool limit = false;
+        loadLogFiles(logs_, {log}, added, overlap, limit);
+        fs::create_directories(folder_);
+        for (int i = 0; i < 6; ++i)
+            writePhoto(i < 5 ? folder_ : extra_, 31 + i);
+    }
+    void writePhoto(const fs::path& folder, int minute)
+    {
+        char name[32];
+        char time[32];
+        std::snprintf(name, sizeof name, "IMG_%04d.JPG", minute);
+        std::snprintf(time, sizeof time, "2008:10:15 09:%02d:00", minute);
+        const auto bytes = demo_photo::makeDemoJpeg(time);
+        fs::create_directories(folder);
+        std::ofstream(folder / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    void open(const fs::path& folder)
+    {
+        window_ = std::make_unique<CStillListDlg>(nullptr, dialogs_);
+        window_->m_pcLogList = &logs_;
+        window_->m_folder = folder;
+        ASSERT_TRUE(window_->Create());
+    }
+    HWND list() const { return GetDlgItem(window_->hwnd(), IDC_PHOTO_LIST); }
+
+    LogList logs_;
+    fs::path folder_ = temp_.path() / "photos";
+    fs::path extra_ = temp_.path() / "more";
+    std::unique_ptr<CStillListDlg> window_;
+};
+
+TEST_F(PhotoWindowCommands, AddRemoveAndTheQuestionsOfStartingAgainAndClosing)
+{
+    open(folder_);
+    ASSERT_EQ(ui::ListView(list()).rowCount(), 5u);
+    EXPECT_TRUE(dialogs_.progress.empty()) << "five photos load without a progress window";
+
+    dialogs_.willChooseFiles({extra_ / "IMG_0036.JPG", folder_ / "img_0031.jpg", temp_.path() / "walk.log"});
+    click(window_->hwnd(), IDC_ADD_PHOTOS);
+    EXPECT_EQ(ui::ListView(list()).rowCount(), 6u);
+    EXPECT_EQ(dialogs_.asked, std::vector<std::string>{"登録済みのファイルを追加しようとしました。"});
+
+    for (const std::size_t row : {1, 3})
+        ui::ListView(list()).select(row, true);
+    click(window_->hwnd(), IDC_CLEAR_PHOTO_ROWS);
+    EXPECT_EQ(columnTexts(list(), 2), L"IMG_0031.JPG|IMG_0033.JPG|IMG_0035.JPG|IMG_0036.JPG|");
+    EXPECT_EQ(window_->photos()->records.size(), 4u);
+
+    dialogs_.asked.clear();
+    dialogs_.willAnswer(DialogAnswer::Cancel);
+    SendMessageW(window_->hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(window_->hwnd()));
+    dialogs_.willAnswer(DialogAnswer::Cancel);
+    click(window_->hwnd(), IDC_START_AGAIN_CANCEL);
+    EXPECT_TRUE(IsWindow(window_->hwnd()));
+    EXPECT_EQ(dialogs_.asked, (std::vector<std::string>{"アプリケーションを終了します。\nよろしいですか?",
+                                                        "リストをクリアして取り込み画面に戻ります。\nよろしいですか？"}));
+}
+
+TEST_F(PhotoWindowCommands, AnEmptyWindowReturnsWithoutAQuestionAndWritesNothingWithoutLogs)
+{
+    open(temp_.path() / "no photos here");
+    EXPECT_EQ(ui::ListView(list()).rowCount(), 0u);
+    click(window_->hwnd(), IDC_WRITE_POSITIONS);
+    click(window_->hwnd(), IDC_START_AGAIN_CANCEL);
+    EXPECT_TRUE(dialogs_.asked.empty());
+    EXPECT_FALSE(IsWindow(window_->hwnd())) << "ended with 1 at once";
+
+    logs_.clear();
+    open(folder_);
+    click(window_->hwnd(), IDC_WRITE_POSITIONS);  // OK
+    EXPECT_EQ(dialogs_.asked.back(), "ログファイルが登録されていません。");
+    EXPECT_FALSE(window_->positionsWritten());
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(window_->hwnd(), IDC_WRITE_POSITIONS)));
+}
+
 }  // namespace
 }  // namespace vantora::test
