@@ -54,6 +54,7 @@ if(WIN32)
         src/ui/dialog.cpp
         src/ui/wide_text.cpp
         src/ui/list_view.cpp
+        src/ui/layout.cpp
         src/app/user_dialogs_windows.cpp
         src/app/shared_commands.cpp
         src/app/import_window.cpp

@@ -20,6 +20,35 @@ configure_and_build() {
         cmake --build "$dir" -j "$jobs"
 }
 
+# The Windows tests with windows share one virtual display for the whole
+# run, as they share one Wine server: the server's desktop stays on the
+# display it first met, so a display per test would leave later windows
+# with none.
+start_display() {
+    if [ -n "${DISPLAY:-}" ]; then
+        return
+    fi
+    local number
+    for number in $(seq 90 140); do
+        [ -e "/tmp/.X$number-lock" ] && continue
+        Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb=$!
+        sleep 1
+        if kill -0 "$xvfb" 2>/dev/null; then
+            export DISPLAY=":$number"
+            return
+        fi
+    done
+    xvfb=""
+}
+
+stop_display() {
+    if [ -n "$xvfb" ]; then
+        kill "$xvfb" 2>/dev/null || true
+        unset DISPLAY
+    fi
+}
+
 run_tree() {
     local name=$1 dir=$2 parallel=$3
     shift 3
@@ -34,12 +63,15 @@ run_tree() {
     echo "==> $name: running tests"
     local log="$dir/ctest.log"
     local wine="tools/wine-run.sh --prefix $PWD/$dir/wineprefix"
+    local xvfb=""
     if [ "$name" == "$wine_tree" ]; then
+        start_display
         $wine --start-server
     fi
     (cd "$dir" && ctest --output-on-failure -j "$parallel" --timeout 900) 2>&1 | tee "$log"
     if [ "$name" == "$wine_tree" ]; then
         $wine --stop-server
+        stop_display
     fi
     local summary
     summary=$(grep -E '[0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)

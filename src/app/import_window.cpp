@@ -13,6 +13,7 @@
 #include "platform/program_folder.h"
 #include "platform/store_files.h"
 #include "res/resource.h"
+#include "ui/layout.h"
 #include "unit/log_list_view.h"
 #include "unit/log_registration.h"
 #include "unit/log_store.h"
@@ -31,13 +32,8 @@ inline constexpr char kPhotoFolderTitle[] = "画像フォルダ選択";
 constexpr int kClientWidth = 885;
 constexpr int kClientHeight = 600;
 
-struct Placement {
-    int id;
-    int x, y, width, height;
-};
-
 // Every control at its pixel position in the client area.
-constexpr Placement kPlacements[] = {
+constexpr ui::ControlPlacement kPlacements[] = {
     {IDC_UNIT_LIST, 14, 88, 372, 461},      {IDC_PC_LIST, 503, 88, 372, 461},
     {IDC_UNIT_TITLE, 33, 42, 62, 18},       {IDC_PC_TITLE, 523, 42, 41, 18},
     {IDC_CAPACITY_TEXT, 20, 68, 242, 20},        {IDC_DELETE_UNIT_LOGS, 266, 65, 44, 18},
@@ -100,9 +96,7 @@ CVantoraGPSAppDlg::~CVantoraGPSAppDlg() = default;
 
 BOOL CVantoraGPSAppDlg::OnInitDialog()
 {
-    m_hIcon = LoadIconW(ui::resourceModule(), MAKEINTRESOURCEW(IDR_MAINFRAME));
-    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_hIcon = ui::showProgramIcon(hwnd(), IDR_MAINFRAME);
     SetWindowTextW(hwnd(), L"Vantora GPS Utility");
 
     m_state.appFolder = chooseAppFolder(documentsOrProgramFolder(), platform::programFolder());
@@ -128,17 +122,9 @@ BOOL CVantoraGPSAppDlg::OnInitDialog()
 
 void CVantoraGPSAppDlg::placeControls()
 {
-    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE));
-    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE));
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    const int x = std::max(0, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
-    const int y = std::max(0, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
-    SetWindowPos(hwnd(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    for (const Placement& place : kPlacements)
-        MoveWindow(item(place.id), place.x, place.y, place.width, place.height, FALSE);
+    // The import window opens in the middle of the screen.
+    ui::setClientSizeCentred(hwnd(), kClientWidth, kClientHeight, nullptr);
+    ui::placeControls(hwnd(), kPlacements);
 }
 
 void CVantoraGPSAppDlg::makePictures()

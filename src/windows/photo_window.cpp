@@ -14,6 +14,7 @@
 #include "photo/photo_sources.h"
 #include "photo/photo_writing.h"
 #include "res/resource.h"
+#include "ui/layout.h"
 #include "ui/list_view.h"
 #include "windows/adjust_shooting_date_dialog.h"
 
@@ -36,25 +37,24 @@ constexpr int kClientWidth = 885;
 constexpr int kClientHeight = 600;
 
 struct Placement {
-    int id;
-    int x, y, width, height;
+    ui::ControlPlacement place;
     bool shownBefore;  // before positions are written
     bool shownAfter;   // after
 };
 
 constexpr Placement kPlacements[] = {
-    {IDC_PHOTO_LIST, 14, 70, 859, 483, true, true},
-    {IDC_PHOTO_DETAIL, 20, 45, 72, 20, true, true},
-    {IDC_ADJUST_SHOOTING_TIME, 103, 45, 93, 20, true, false},
-    {IDC_ADD_PHOTOS, 537, 45, 141, 20, true, false},
-    {IDC_CLEAR_PHOTO_ROWS, 684, 45, 183, 20, true, true},
-    {IDC_WRITE_POSITIONS, 587, 564, 203, 26, true, false},
-    {IDC_START_AGAIN_CANCEL, 801, 564, 72, 26, true, false},
-    {IDC_PHOTOS_IN_GOOGLE_EARTH, 620, 564, 124, 26, false, true},
-    {IDC_START_AGAIN, 755, 564, 118, 26, false, true},
-    {IDC_ABOUT, 719, 6, 80, 18, true, true},
-    {IDC_PHOTO_OPEN_MANUAL, 809, 6, 65, 18, true, true},
-    {IDC_PHOTO_WALKING_HISTORY, 492, 564, 118, 26, false, false},
+    {{IDC_PHOTO_LIST, 14, 70, 859, 483}, true, true},
+    {{IDC_PHOTO_DETAIL, 20, 45, 72, 20}, true, true},
+    {{IDC_ADJUST_SHOOTING_TIME, 103, 45, 93, 20}, true, false},
+    {{IDC_ADD_PHOTOS, 537, 45, 141, 20}, true, false},
+    {{IDC_CLEAR_PHOTO_ROWS, 684, 45, 183, 20}, true, true},
+    {{IDC_WRITE_POSITIONS, 587, 564, 203, 26}, true, false},
+    {{IDC_START_AGAIN_CANCEL, 801, 564, 72, 26}, true, false},
+    {{IDC_PHOTOS_IN_GOOGLE_EARTH, 620, 564, 124, 26}, false, true},
+    {{IDC_START_AGAIN, 755, 564, 118, 26}, false, true},
+    {{IDC_ABOUT, 719, 6, 80, 18}, true, true},
+    {{IDC_PHOTO_OPEN_MANUAL, 809, 6, 65, 18}, true, true},
+    {{IDC_PHOTO_WALKING_HISTORY, 492, 564, 118, 26}, false, false},
 };
 
 const std::vector<ui::ListColumn> kPhotoColumns = {
@@ -85,9 +85,7 @@ CStillListDlg::~CStillListDlg() = default;
 
 BOOL CStillListDlg::OnInitDialog()
 {
-    m_hIcon = LoadIconW(ui::resourceModule(), MAKEINTRESOURCEW(IDR_MAINFRAME));
-    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_hIcon = ui::showProgramIcon(hwnd(), IDR_MAINFRAME);
     SetWindowTextW(hwnd(), L"Vantora GPS Utility");
 
     static LogList noLogs;
@@ -116,28 +114,17 @@ void CStillListDlg::loadFolder()
 
 void CStillListDlg::placeControls()
 {
-    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE));
-    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE));
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    RECT area{};
-    const HWND owner = parent();
-    if (!owner || !GetWindowRect(owner, &area))
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    const int x = std::max(0L, area.left + (area.right - area.left - width) / 2);
-    const int y = std::max(0L, area.top + (area.bottom - area.top - height) / 2);
-    SetWindowPos(hwnd(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    for (const Placement& place : kPlacements)
-        MoveWindow(item(place.id), place.x, place.y, place.width, place.height, FALSE);
+    // Centred over the import window it was opened from.
+    ui::setClientSizeCentred(hwnd(), kClientWidth, kClientHeight, parent());
+    for (const Placement& placement : kPlacements)
+        ui::placeControls(hwnd(), {&placement.place, 1});
 }
 
 void CStillListDlg::showButtons(bool afterWriting)
 {
     for (const Placement& place : kPlacements) {
         const bool shown = afterWriting ? place.shownAfter : place.shownBefore;
-        ShowWindow(item(place.id), shown ? SW_SHOW : SW_HIDE);
+        ShowWindow(item(place.place.id), shown ? SW_SHOW : SW_HIDE);
     }
 }
 

@@ -23,6 +23,7 @@
 #include "unit/import_window_fixture.h"
 #include "unit/wine_drives.h"
 #include "windows/photo_window.h"
+#include "window_test_support.h"
 
 namespace vantora::test {
 namespace {
@@ -73,40 +74,6 @@ std::size_t countOf(const std::wstring& texts, const std::wstring& part)
         ++count;
     return count;
 }
-
-std::string readWhenWritten(const fs::path& file)
-{
-    for (int waited = 0; waited < 10000 && !fs::exists(file); waited += 50)
-        Sleep(50);
-    Sleep(100);
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-class GoogleEarthEntry {
-public:
-    explicit GoogleEarthEntry(const fs::path& folder)
-    {
-        HKEY key = nullptr;
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, path().c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-        set(key, L"DisplayName", L"Google Earth");
-        set(key, L"InstallLocation", folder.wstring());
-        RegCloseKey(key);
-    }
-    ~GoogleEarthEntry() { RegDeleteKeyW(HKEY_LOCAL_MACHINE, path().c_str()); }
-
-private:
-    static std::wstring path()
-    {
-        return L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VantoraRoadTest" +
-               std::to_wstring(GetCurrentProcessId());
-    }
-    static void set(HKEY key, const wchar_t* name, const std::wstring& value)
-    {
-        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
-};
 
 class WholeRoad : public ::testing::Test {
 protected:
