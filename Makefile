@@ -1,5 +1,5 @@
 # The commands of the README. Each one installs what it needs first.
-.PHONY: test demo bench fuzz deps native win64 screenshots clean
+.PHONY: test demo run bench fuzz deps native win64 screenshots clean
 
 # Every test: native, sanitizers and the Windows build under Wine.
 test: deps
@@ -8,6 +8,11 @@ test: deps
 # The program's main job on built-in demo data.
 demo: native
 	@tools/demo.sh
+
+# The program itself under Wine, with the GPS logger and a day's photos
+# ready (needs a display).
+run: native win64
+	@tools/run.sh
 
 # Speed: reading a day's log, matching 2000 photos against 1000 logs, and
 # writing 500 photos against copying them (not tests).
