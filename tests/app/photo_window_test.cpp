@@ -58,6 +58,24 @@ void shiftAllShootingTimes(HWND photoWindow, bool forward)
     SendMessageW(photoWindow, WM_COMMAND, MAKEWPARAM(IDC_ADJUST_SHOOTING_TIME, BN_CLICKED), 0);
 }
 
+// Whether the cell of row 1 in the column is drawn with a pixel of the
+// colour (the list painted as the user sees it).
+bool cellShowsColour(HWND list, int column, COLORREF colour)
+{
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT cell{};
+    cell.top = column;
+    cell.left = LVIR_BOUNDS;
+    SendMessageW(list, LVM_GETSUBITEMRECT, 1, reinterpret_cast<LPARAM>(&cell));
+    const HDC dc = GetDC(list);
+    bool found = false;
+    for (int y = cell.top; y < cell.bottom && !found; ++y)
+        for (int x = cell.left; x < cell.right && !found; ++x)
+            found = GetPixel(dc, x, y) == colour;
+    ReleaseDC(list, dc);
+    return found;
+}
+
 std::wstring columnTexts(HWND list, int column)
 {
     const ui::ListView view(list);
@@ -174,6 +192,8 @@ TEST_F(WholeRoad, FromTheUnitToThePhotosAndGoogleEarthAndBack)
     EXPECT_EQ(ui::ListView(list).text(1, 3), L"2008/10/15 09:31:00");
     EXPECT_EQ(countOf(columnTexts(list, 1), L"OK|"), 24u);
 
+    EXPECT_TRUE(cellShowsColour(list, 4, RGB(153, 153, 153))) << "matched latitude grey before writing";
+    EXPECT_FALSE(cellShowsColour(list, 0, RGB(0, 255, 0)));
     dialogs_.asked.clear();
     click(window, IDC_WRITE_POSITIONS);  // OK
     EXPECT_EQ(dialogs_.asked, (std::vector<std::string>{
@@ -186,6 +206,8 @@ TEST_F(WholeRoad, FromTheUnitToThePhotosAndGoogleEarthAndBack)
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(window, IDC_START_AGAIN)));
     EXPECT_EQ(GetWindowLongPtrW(list, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0) << "drops are refused";
     EXPECT_EQ(countOf(columnTexts(list, 0), L"有|"), 25u);
+    EXPECT_TRUE(cellShowsColour(list, 0, RGB(0, 255, 0))) << "green 有 after writing";
+    EXPECT_FALSE(cellShowsColour(list, 4, RGB(153, 153, 153))) << "black latitude after writing";
 
     // What exiftool is to find in each photo.
     std::ofstream expected(fs::path(PHOTO_CHECK_FOLDER) / L"expected.txt", std::ios::binary);
