@@ -286,12 +286,7 @@ TEST_F(ImportWindowOnScreen, DeletingAllAsksEvenForAnEmptyUnitListAndThenDisable
 
 TEST_F(ImportWindowOnScreen, GoogleEarthGetsTheSelectedLogsOnly)
 {
-    const fs::path earth = temp_.path() / L"Google Earth";
-    fs::create_directories(earth);
-    fs::copy_file(FAKE_GOOGLE_EARTH_PATH, earth / L"googleearth.exe");
-    const GoogleEarthEntry entry(earth);
-    SetEnvironmentVariableW(L"VANTORA_FAKE_GE_OUT", (temp_.path() / L"report.txt").c_str());
-    SetEnvironmentVariableW(L"TMP", temp_.path().c_str());
+    const GoogleEarthStandIn earth(temp_.path());
     writeListFile({pcLog("a.log", 1), pcLog("b.log", 3), pcLog("c.log", 5)});
     open();
     ui::ListView view(window_->item(IDC_PC_LIST));
@@ -300,15 +295,7 @@ TEST_F(ImportWindowOnScreen, GoogleEarthGetsTheSelectedLogsOnly)
 
     click(IDC_SHOW_IN_GOOGLE_EARTH);
 
-    const std::string report = readWhenWritten(temp_.path() / L"report.txt");
-    SetEnvironmentVariableW(L"VANTORA_FAKE_GE_OUT", nullptr);
-    SetEnvironmentVariableW(L"TMP", nullptr);
-    ASSERT_EQ(report.rfind("2\n", 0), 0u) << report;
-    const std::string kml = readWhenWritten(fs::u8path(report.substr(2)));
-    std::size_t tuples = 0;
-    for (auto at = kml.find(",0\t"); at != std::string::npos; at = kml.find(",0\t", at + 1))
-        ++tuples;
-    EXPECT_EQ(tuples, 10u) << "five fixes of a.log and five of c.log";
+    EXPECT_EQ(countOf(earth.kmlHandedOver(), ",0\t"), 10u) << "five fixes of a.log and five of c.log";
     EXPECT_EQ(window_->state().pcLogs[1]->inRoute, 0);
 }
 

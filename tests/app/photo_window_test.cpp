@@ -85,14 +85,6 @@ std::wstring columnTexts(HWND list, int column)
     return texts;
 }
 
-std::size_t countOf(const std::wstring& texts, const std::wstring& part)
-{
-    std::size_t count = 0;
-    for (auto at = texts.find(part); at != std::wstring::npos; at = texts.find(part, at + 1))
-        ++count;
-    return count;
-}
-
 class WholeRoad : public ::testing::Test {
 protected:
     WholeRoad()
@@ -223,22 +215,11 @@ TEST_F(WholeRoad, FromTheUnitToThePhotosAndGoogleEarthAndBack)
     }
     expected.close();
 
-    const fs::path earth = temp_.path() / L"Google Earth";
-    fs::create_directories(earth);
-    fs::copy_file(FAKE_GOOGLE_EARTH_PATH, earth / L"googleearth.exe");
-    const GoogleEarthEntry entry(earth);
-    SetEnvironmentVariableW(L"VANTORA_FAKE_GE_OUT", (temp_.path() / L"report.txt").c_str());
-    SetEnvironmentVariableW(L"TMP", temp_.path().c_str());
-    click(window, IDC_PHOTOS_IN_GOOGLE_EARTH);
-    const std::string report = readWhenWritten(temp_.path() / L"report.txt");
-    SetEnvironmentVariableW(L"VANTORA_FAKE_GE_OUT", nullptr);
-    SetEnvironmentVariableW(L"TMP", nullptr);
-    ASSERT_EQ(report.rfind("2\n", 0), 0u) << report;
-    const std::string kml = readWhenWritten(fs::u8path(report.substr(2)));
-    std::size_t placemarks = 0;
-    for (auto at = kml.find("<Placemark>"); at != std::string::npos; at = kml.find("<Placemark>", at + 1))
-        ++placemarks;
-    EXPECT_EQ(placemarks, 26u) << "the route and 25 photos";
+    {
+        const GoogleEarthStandIn earth(temp_.path());
+        click(window, IDC_PHOTOS_IN_GOOGLE_EARTH);
+        EXPECT_EQ(countOf(earth.kmlHandedOver(), "<Placemark>"), 26u) << "the route and 25 photos";
+    }
 
     dialogs_.asked.clear();
     click(window, IDC_START_AGAIN);  // OK
