@@ -1,5 +1,5 @@
 # The commands of the README. Each one installs what it needs first.
-.PHONY: test demo run bench fuzz deps native win64 screenshots clean
+.PHONY: test demo run dist bench fuzz deps native win64 screenshots clean
 
 # Every test: native, sanitizers and the Windows build under Wine.
 test: deps
@@ -13,6 +13,11 @@ demo: native
 # ready (needs a display).
 run: native win64
 	@tools/run.sh
+
+# What goes to users, under build/dist: the program folder with the manual,
+# its zip, and the Windows setup program.
+dist: win64
+	@tools/dist.sh
 
 # Speed: reading a day's log, matching 2000 photos against 1000 logs, and
 # writing 500 photos against copying them (not tests).

@@ -9,6 +9,7 @@ packages=(
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine64 wine xvfb xauth locales fonts-ipafont-gothic
     libimage-exiftool-perl libxml2-utils imagemagick
+    nsis weasyprint poppler-utils python3
 )
 
 sudo=""

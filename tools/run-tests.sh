@@ -49,6 +49,21 @@ stop_display() {
     fi
 }
 
+# The Windows tree's tests include what goes to users: the program folder,
+# the manual and the setup program, made here as `make dist` makes them.
+# A failure here fails those tests too; it is counted once more so that it
+# cannot pass unnoticed.
+make_dist() {
+    local dir=$1
+    echo "==> making the program folder, the manual and the setup program (tools/dist.sh)"
+    if ! tools/dist.sh >"$dir/dist.log" 2>&1; then
+        tail -20 "$dir/dist.log"
+        echo "==> tools/dist.sh FAILED (see $dir/dist.log)"
+        failed=$((failed + 1))
+        status=1
+    fi
+}
+
 run_tree() {
     local name=$1 dir=$2 parallel=$3
     shift 3
@@ -59,6 +74,9 @@ run_tree() {
         failed=$((failed + 1))
         status=1
         return
+    fi
+    if [ "$name" == "$wine_tree" ]; then
+        make_dist "$dir"
     fi
     echo "==> $name: running tests"
     local log="$dir/ctest.log"
