@@ -41,5 +41,4 @@ while kill -0 "$tour" 2>/dev/null; do
     sleep 0.2
 done
 wait "$tour"
-rm -rf "$out/scratch"
 ls "$out"/*.png

@@ -131,11 +131,13 @@ void tourDialogs(Tour& tour)
     }
 }
 
-// Ten photos of a walk and the walk's log, in a folder of the tour.
+// Ten photos of a walk in a folder named as a user would name it (the
+// windows show its path, and the manual shows the windows), and the walk's
+// log beside it.
 fs::path makeWalk(const fs::path& folder, LogList& logs)
 {
     fs::create_directories(folder);
-    const fs::path log = folder / "walk.log";
+    const fs::path log = folder.parent_path() / "20081015_093000.log";
     std::ofstream(log, std::ios::binary) << test::logText(0, 30, 0, 1800);
     int added = 0;
     bool overlap = false;
@@ -153,13 +155,13 @@ fs::path makeWalk(const fs::path& folder, LogList& logs)
     return folder;
 }
 
-void tourPhotoWindows(Tour& tour, const fs::path& scratch)
+void tourPhotoWindows(Tour& tour, const fs::path& walkFolder)
 {
     LogList logs;
     const auto owner = tour.importWindow();
     CStillListDlg photos(owner->hwnd(), tour.dialogs_);
     photos.m_pcLogList = &logs;
-    photos.m_folder = makeWalk(scratch / "walk", logs);
+    photos.m_folder = makeWalk(walkFolder, logs);
     photos.Create();
     ShowWindow(owner->hwnd(), SW_HIDE);
     tour.shoot("photo-window-before-writing");
@@ -201,7 +203,11 @@ int wmain(int argc, wchar_t** argv)
         Tour tour(argv[1]);
         tourImportWindow(tour);
         tourDialogs(tour);
-        tourPhotoWindows(tour, fs::path(argv[1]) / "scratch");
+        // On the Wine prefix's drive C:, gone again after the tour.
+        const fs::path walkRoot = L"C:\\写真";
+        fs::remove_all(walkRoot);
+        tourPhotoWindows(tour, walkRoot / L"2008-10-15");
+        fs::remove_all(walkRoot);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "screenshot-tour: %s\n", error.what());
         return 1;
