@@ -5,7 +5,7 @@
 # "ヘルプ" button opens the installed manual; the uninstaller refuses while
 # the program runs, and then removes everything it installed and nothing
 # of the user's: the log store stays, and so does a "korvel.dat" that names
-# the user's store.
+# the user's store, through a second installation too.
 #
 # Usage: installer_test.sh SETUP.exe PROBE.exe STAGE_FOLDER WORK_FOLDER
 set -euo pipefail
@@ -99,9 +99,11 @@ check "the uninstall entry is removed" test -z "$(display_name)"
 check "the log store keeps its log" test -s "$store/log/20080501_093000.log"
 check "the log store keeps its PC list" test -s "$store/appData"
 
-echo "== a korvel.dat naming the user's own store survives uninstalling"
+echo "== a korvel.dat naming the user's own store survives installing again and uninstalling"
 check "setup /S again" $wine "$work/setup.exe" /S
 printf 'MyStore\r\n' >"$installed/korvel.dat"
+check "setup /S over the installed program" $wine "$work/setup.exe" /S
+check "installing again keeps korvel.dat naming MyStore" grep -q MyStore "$installed/korvel.dat"
 uninstall_silently
 check "the program is removed" test ! -e "$installed/VantoraGPS.exe"
 check "korvel.dat naming MyStore stays" grep -q MyStore "$installed/korvel.dat"
