@@ -19,12 +19,14 @@ run: native win64
 dist: win64
 	@tools/dist.sh
 
-# Speed: reading a day's log, matching 2000 photos against 1000 logs, and
-# writing 500 photos against copying them (not tests).
+# Speed: reading a day's log, matching 2000 photos against 1000 logs,
+# writing 500 photos against copying them, and opening and writing photos
+# of 1 to 120 MB (not tests).
 bench: native
 	@build/native/bench/nmea_reader_bench
 	@build/native/bench/matching_bench
 	@build/native/bench/photo_writing_bench
+	@build/native/bench/exif_reading_bench
 
 # Longer fuzz runs (ten minutes per target) than make test does.
 fuzz: deps

@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "platform/local_time.h"
+#include "stop_signals.h"
 
 namespace vantora::cli {
 
@@ -50,6 +51,7 @@ int run(int argc, Char** argv)
 {
     try {
         platform::pinLocalTimeZone();
+        installStopHandlers();
         std::vector<Argument> args;
         for (int i = 1; i < argc; ++i)
             args.push_back(toArgument(argv[i]));

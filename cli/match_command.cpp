@@ -9,6 +9,7 @@
 #include "photo/photo_writing.h"
 #include "photo_job.h"
 #include "platform/code_page.h"
+#include "stop_signals.h"
 #include "tracklog/text_writer.h"
 
 namespace vantora::cli {
@@ -47,6 +48,34 @@ void printSummary(std::ostream& out, const char* verb, const WriteSummary& summa
 {
     out << verb << ' ' << summary.written << ", " << passedOver << ' ' << summary.unmatched
         << ", failed " << summary.failed << '\n';
+}
+
+const char* describe(WriteProblem problem)
+{
+    switch (problem) {
+    case WriteProblem::cannotOpen: return "cannot be opened (missing, unreadable or not a regular file)";
+    case WriteProblem::inUse: return "in use by another program";
+    case WriteProblem::unsupportedVersion: return "not Exif 2.1 or later";
+    case WriteProblem::readOnly: return "read-only";
+    case WriteProblem::folderReadOnly: return "its folder cannot be written";
+    case WriteProblem::diskFull: return "disk full";
+    case WriteProblem::changed: return "changed by another program while being written; left as that program made it";
+    case WriteProblem::noRoom: return "no room for the GPS tags in the Exif block";
+    case WriteProblem::noImageEnd: return "the image data has no end marker (the file is cut off)";
+    case WriteProblem::damaged: return "its Exif block is damaged; writing would damage it further";
+    case WriteProblem::writeError: break;
+    }
+    return "write error";
+}
+
+// Every photo that did not take the change, with why; then a word on a stop.
+void reportFailures(std::ostream& err, const WriteSummary& summary, const char* notDone, const char* untouched)
+{
+    for (const WriteFailure& failure : summary.failures)
+        err << "vantora-gps: photo " << displayName(failure.path) << ' ' << notDone << ": "
+            << describe(failure.problem) << "\n";
+    if (summary.notAttempted > 0)
+        err << "vantora-gps: stopped; " << summary.notAttempted << ' ' << untouched << "\n";
 }
 
 // Loads, adds and matches; the exit status so far.
@@ -153,9 +182,10 @@ int runWriteCommand(const std::vector<Argument>& args, std::ostream& out, std::o
         printSummary(out, "would write", wouldWrite, "no match");
         return status;
     }
-    const WriteSummary summary = writePositions(photos);
+    const WriteSummary summary = writePositions(photos, {}, stopRequested);
     printSummary(out, "written", summary, "no match");
-    return status == kExitOk && summary.failed == 0 ? kExitOk : kExitSomeFailed;
+    reportFailures(err, summary, "not written", "photos left as they were");
+    return status == kExitOk && summary.failed == 0 && summary.notAttempted == 0 ? kExitOk : kExitSomeFailed;
 }
 
 int runShiftCommand(const std::vector<Argument>& args, std::ostream& out, std::ostream& err)
@@ -197,12 +227,14 @@ int runShiftCommand(const std::vector<Argument>& args, std::ostream& out, std::o
         out << "nothing to shift\n";
         return allAdded ? kExitOk : kExitSomeFailed;
     }
-    const WriteSummary summary = shiftShootingTimes(photos, forward, hours, minutes, seconds);
+    const WriteSummary summary = shiftShootingTimes(photos, forward, hours, minutes, seconds, {}, stopRequested);
     for (const PhotoRecord& record : photos.records)
         out << displayName(record.exif.path.filename()) << '\t'
             << record.exif.shootingTime.dateTimeText << '\n';
     printSummary(out, "shifted", summary, "unchanged");
-    return allAdded && summary.failed == 0 && summary.unmatched == 0 ? kExitOk : kExitSomeFailed;
+    reportFailures(err, summary, "not shifted", "photos left at their old time");
+    return allAdded && summary.failed == 0 && summary.unmatched == 0 && summary.notAttempted == 0 ? kExitOk
+                                                                                               : kExitSomeFailed;
 }
 
 }  // namespace vantora::cli

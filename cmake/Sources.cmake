@@ -15,6 +15,7 @@ set(VANTORA_CORE_SOURCES
     src/photo/exif_file.cpp
     src/photo/photo_reading.cpp
     src/photo/photo_writing.cpp
+    src/photo/write_report.cpp
     src/export/kml_writer.cpp
     src/export/file_names.cpp
     src/platform/program_folder.cpp

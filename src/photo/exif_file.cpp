@@ -14,7 +14,8 @@ ExifFile::ExifFile(const std::filesystem::path& path)
     const auto ansi = platform::toAnsiPath(path);
     if (!ansi || ansi->empty())
         return;
-    open_ = ExifFileOpen(ansi->c_str(), &handle_) == 0;
+    openStatus_ = ExifFileOpen(ansi->c_str(), &handle_);
+    open_ = openStatus_ == EXIF_OK;
 }
 
 ExifFile::~ExifFile()
@@ -22,7 +23,8 @@ ExifFile::~ExifFile()
     close();
 }
 
-ExifFile::ExifFile(ExifFile&& other) noexcept : handle_(other.handle_), open_(other.open_)
+ExifFile::ExifFile(ExifFile&& other) noexcept
+    : handle_(other.handle_), open_(other.open_), openStatus_(other.openStatus_)
 {
     other.open_ = false;
 }
@@ -33,12 +35,12 @@ bool ExifFile::hasSupportedVersion() const
     return open_ && ExifGetExifVersion(handle_, version) == 0 && isSupportedExifVersion(version);
 }
 
-bool ExifFile::close()
+std::int16_t ExifFile::close()
 {
     if (!open_)
-        return true;
+        return EXIF_OK;
     open_ = false;
-    return ExifFileClose(handle_) == 0;
+    return ExifFileClose(handle_);
 }
 
 }  // namespace vantora

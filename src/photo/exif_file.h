@@ -19,18 +19,21 @@ public:
     ExifFile& operator=(const ExifFile&) = delete;
 
     bool isOpen() const { return open_; }
+    // The library's status of the open: 0 when open.
+    std::int16_t openStatus() const { return openStatus_; }
     std::uint32_t handle() const { return handle_; }
 
     // Exif 2.1 and later; false when the version cannot be read.
     bool hasSupportedVersion() const;
 
-    // Commits the changes; true when they are in the file (or there were
-    // none). The file is closed either way.
-    bool close();
+    // Commits the changes; the library's status: 0 when they are in the
+    // file (or there were none). The file is closed either way.
+    std::int16_t close();
 
 private:
     std::uint32_t handle_ = 0;
     bool open_ = false;
+    std::int16_t openStatus_ = -1;
 };
 
 }  // namespace vantora

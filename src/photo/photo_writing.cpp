@@ -46,7 +46,16 @@ void timeStampOf(const char* timeText, std::uint32_t (&values)[6])
     }
 }
 
-bool writeMatchTo(ExifFile& file, const TrackPoint& match)
+// The first failing status of the sets, else the close's: the file's fate.
+std::optional<WriteProblem> outcome(int firstSetStatus, int closeStatus)
+{
+    const int status = firstSetStatus != EXIF_OK ? firstSetStatus : closeStatus;
+    if (status == EXIF_OK)
+        return std::nullopt;
+    return writeProblemOf(status);
+}
+
+std::optional<WriteProblem> writeMatchTo(ExifFile& file, const TrackPoint& match)
 {
     const std::uint32_t h = file.handle();
     const unsigned char version[4] = {2, 0, 0, 0};
@@ -61,15 +70,21 @@ bool writeMatchTo(ExifFile& file, const TrackPoint& match)
     // over 2.2 would leave its 2.2 tags (a date stamp, say) contradicting it.
     unsigned char existing[4] = {};
     const bool hasVersion = ExifGetGPSVersion(h, existing) == 0 && existing[0] != 0;
-    bool ok = hasVersion || ExifSetGPSVersion(h, version) == 0;
-    ok = ExifSetGPSLatitudeRef(h, match.latitudeRef[0] == 'N' ? "N" : "S") == 0 && ok;
-    ok = ExifSetGPSLatitude(h, latitude) == 0 && ok;
-    ok = ExifSetGPSLongitudeRef(h, match.longitudeRef[0] == 'E' ? "E" : "W") == 0 && ok;
-    ok = ExifSetGPSLongitude(h, longitude) == 0 && ok;
-    ok = ExifSetGPSStatus(h, statusToWrite(match)) == 0 && ok;
-    ok = ExifSetGPSTimeStamp(h, stamp) == 0 && ok;
-    ok = ExifSetGPSMapDatum(h, kMapDatum) == 0 && ok;
-    return file.close() && ok;
+    int first = EXIF_OK;
+    const auto note = [&first](int status) {
+        if (first == EXIF_OK)
+            first = status;
+    };
+    if (!hasVersion)
+        note(ExifSetGPSVersion(h, version));
+    note(ExifSetGPSLatitudeRef(h, match.latitudeRef[0] == 'N' ? "N" : "S"));
+    note(ExifSetGPSLatitude(h, latitude));
+    note(ExifSetGPSLongitudeRef(h, match.longitudeRef[0] == 'E' ? "E" : "W"));
+    note(ExifSetGPSLongitude(h, longitude));
+    note(ExifSetGPSStatus(h, statusToWrite(match)));
+    note(ExifSetGPSTimeStamp(h, stamp));
+    note(ExifSetGPSMapDatum(h, kMapDatum));
+    return outcome(first, file.close());
 }
 
 void recordWrittenMatch(PhotoRecord& record)
@@ -98,41 +113,77 @@ std::optional<ExifDateTime> shifted(const ExifDateTime& from, std::int64_t shift
     return moved;
 }
 
-bool writeShootingTime(const std::filesystem::path& path, const ExifDateTime& t)
+std::optional<WriteProblem> writeShootingTime(const std::filesystem::path& path, const ExifDateTime& t)
 {
-    auto file = openForWriting(path);
+    WriteProblem problem = WriteProblem::cannotOpen;
+    auto file = openForWriting(path, &problem);
     if (!file)
-        return false;
+        return problem;
     char text[20];
     writeDateTimeText(text, sizeof text, t, ':');
-    const bool set = ExifSetDateTimeOriginal(file->handle(), text) == 0;
-    return file->close() && set;
+    const int set = ExifSetDateTimeOriginal(file->handle(), text);
+    return outcome(set, file->close());
+}
+
+void noteFailure(WriteSummary& summary, const std::filesystem::path& path, WriteProblem problem)
+{
+    ++summary.failed;
+    summary.failures.push_back({path, problem});
 }
 
 }  // namespace
 
-std::optional<ExifFile> openForWriting(const std::filesystem::path& path)
+WriteProblem writeProblemOf(int exifStatus)
+{
+    switch (exifStatus) {
+    case EXIF_ERR_OPEN: return WriteProblem::cannotOpen;
+    case EXIF_ERR_IN_USE: return WriteProblem::inUse;
+    case EXIF_ERR_READ_ONLY: return WriteProblem::readOnly;
+    case EXIF_ERR_FOLDER_READ_ONLY: return WriteProblem::folderReadOnly;
+    case EXIF_ERR_DISK_FULL: return WriteProblem::diskFull;
+    case EXIF_ERR_CHANGED: return WriteProblem::changed;
+    case EXIF_ERR_TOO_LARGE: return WriteProblem::noRoom;
+    case EXIF_ERR_NO_IMAGE_END: return WriteProblem::noImageEnd;
+    case EXIF_ERR_FORMAT: case EXIF_ERR_OVERLAP: return WriteProblem::damaged;
+    default: return WriteProblem::writeError;
+    }
+}
+
+std::optional<ExifFile> openForWriting(const std::filesystem::path& path, WriteProblem* problem)
 {
     ExifFile file(path);
-    if (!file.isOpen() || !file.hasSupportedVersion())
+    if (!file.isOpen()) {
+        if (problem)
+            *problem = file.openStatus() == EXIF_ERR_IN_USE ? WriteProblem::inUse : WriteProblem::cannotOpen;
         return std::nullopt;
+    }
+    if (!file.hasSupportedVersion()) {
+        if (problem)
+            *problem = WriteProblem::unsupportedVersion;
+        return std::nullopt;
+    }
     return file;
 }
 
-WriteSummary writePositions(PhotoList& list, const StepCallback& progress)
+WriteSummary writePositions(PhotoList& list, const StepCallback& progress, const StopRequested& stop)
 {
     WriteSummary summary;
     const int total = static_cast<int>(list.records.size());
     for (int i = 0; i < total; ++i) {
+        if (stop && stop()) {
+            summary.notAttempted = total - i;
+            break;
+        }
         PhotoRecord& record = list.records[static_cast<std::size_t>(i)];
         if (record.match) {
-            auto file = openForWriting(record.exif.path);
-            const bool written = file && writeMatchTo(*file, *record.match);
-            if (written) {
+            WriteProblem problem = WriteProblem::cannotOpen;
+            auto file = openForWriting(record.exif.path, &problem);
+            const auto failed = file ? writeMatchTo(*file, *record.match) : std::optional<WriteProblem>(problem);
+            if (!failed) {
                 recordWrittenMatch(record);
                 ++summary.written;
             } else {
-                ++summary.failed;
+                noteFailure(summary, record.exif.path, *failed);
             }
         } else {
             ++summary.unmatched;
@@ -144,20 +195,25 @@ WriteSummary writePositions(PhotoList& list, const StepCallback& progress)
 }
 
 WriteSummary shiftShootingTimes(PhotoList& list, bool forward, int hours, int minutes, int seconds,
-                                const StepCallback& progress)
+                                const StepCallback& progress, const StopRequested& stop)
 {
     WriteSummary summary;
     const std::int64_t amount = (static_cast<std::int64_t>(hours) * 60 + minutes) * 60 + seconds;
     const std::int64_t shift = forward ? amount : -amount;
     const int total = static_cast<int>(list.records.size());
     for (int i = 0; i < total; ++i) {
+        if (stop && stop()) {
+            summary.notAttempted = total - i;
+            break;
+        }
         PhotoExifData& exif = list.records[static_cast<std::size_t>(i)].exif;
         const auto moved = shifted(exif.shootingTime, shift);
-        if (moved && writeShootingTime(exif.path, *moved)) {
+        const auto failed = moved ? writeShootingTime(exif.path, *moved) : std::nullopt;
+        if (moved && !failed) {
             exif.shootingTime = *moved;  // the track form of the text comes with it
             ++summary.written;
         } else if (moved) {
-            ++summary.failed;
+            noteFailure(summary, exif.path, *failed);
         } else {
             ++summary.unmatched;
         }

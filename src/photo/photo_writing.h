@@ -4,7 +4,9 @@
 // amount. Both keep the in-memory records in step with the files.
 
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <vector>
 
 #include "photo/exif_file.h"
 #include "photo/photo_record.h"
@@ -12,17 +14,46 @@
 
 namespace vantora {
 
-// The photo opened for writing, or none when it cannot be opened or its Exif
-// version is refused.
-std::optional<ExifFile> openForWriting(const std::filesystem::path& path);
-
-// What a run did, for the command-line tool; the windows only need the
-// in-memory records.
-struct WriteSummary {
-    int written = 0;    // files that took the change
-    int unmatched = 0;  // photos passed over (no match, or no usable time)
-    int failed = 0;     // files that could not be opened or did not take the change
+// Why a photo did not take a change.
+enum class WriteProblem {
+    cannotOpen,          // missing, not a regular file, unreadable, or its path cannot be handed on
+    inUse,               // another program has it open, or another write of it is running
+    unsupportedVersion,  // not Exif 2.1 or later
+    readOnly,            // the photo is marked read-only
+    folderReadOnly,      // its folder takes no new file
+    diskFull,            // no room on the disk
+    changed,             // another program changed it while it was being written
+    noRoom,              // the Exif segment has no room for the change
+    noImageEnd,          // the image data is cut off (no end marker)
+    damaged,             // a damaged Exif block that a write would damage further
+    writeError,          // any other failure of the write
 };
+
+// The problem a status of the Exif library stands for (not 0).
+WriteProblem writeProblemOf(int exifStatus);
+
+struct WriteFailure {
+    std::filesystem::path path;
+    WriteProblem problem = WriteProblem::writeError;
+};
+
+// The photo opened for writing, or none when it cannot be opened or its Exif
+// version is refused (and then why, in `problem` when given).
+std::optional<ExifFile> openForWriting(const std::filesystem::path& path, WriteProblem* problem = nullptr);
+
+// What a run did. The windows keep to the in-memory records and name the
+// failures; the command-line tool prints all of it.
+struct WriteSummary {
+    int written = 0;      // files that took the change
+    int unmatched = 0;    // photos passed over (no match, or no usable time)
+    int failed = 0;       // files that could not be opened or did not take the change
+    int notAttempted = 0; // photos left alone because a stop was asked for
+    std::vector<WriteFailure> failures;  // one per failed file, in list order
+};
+
+// Asked before every photo; true stops the run there (the photo being
+// written when the stop came is finished first). Empty: never stop.
+using StopRequested = std::function<bool()>;
 
 // Writes the GPS tags of every matched photo (doubtful ones too): version
 // 2.0.0.0 unless the photo names one already, latitude and longitude with
@@ -30,7 +61,7 @@ struct WriteSummary {
 // data takes the written values only when its file took them, so the list
 // never shows a position that is not in the photo. The callback sees (i,
 // number of records) after every record; its answer is not used.
-WriteSummary writePositions(PhotoList& list, const StepCallback& progress = {});
+WriteSummary writePositions(PhotoList& list, const StepCallback& progress = {}, const StopRequested& stop = {});
 
 // Moves every shooting time forward or back by hours:minutes:seconds and
 // writes it as DateTimeOriginal. A photo keeps its time and its file
@@ -39,6 +70,6 @@ WriteSummary writePositions(PhotoList& list, const StepCallback& progress = {});
 // file does not take the change. The list is not re-sorted: every photo
 // moves by the same amount.
 WriteSummary shiftShootingTimes(PhotoList& list, bool forward, int hours, int minutes, int seconds,
-                                const StepCallback& progress = {});
+                                const StepCallback& progress = {}, const StopRequested& stop = {});
 
 }  // namespace vantora

@@ -13,6 +13,7 @@
 #include "photo/photo_list.h"
 #include "photo/photo_sources.h"
 #include "photo/photo_writing.h"
+#include "photo/write_report.h"
 #include "res/resource.h"
 #include "ui/layout.h"
 #include "ui/list_view.h"
@@ -214,10 +215,13 @@ void CStillListDlg::OnWritePositions()
         return;
     }
     showButtons(true);
+    WriteSummary summary;
     withProgress(m_dialogs, m_photos->records.size(), kWritingCaption,
-                 [&](const StepCallback& progress) { writePositions(*m_photos, progress); });
+                 [&](const StepCallback& progress) { summary = writePositions(*m_photos, progress); });
     refill();
-    m_dialogs.ask(kWrittenMessage, DialogButtons::Ok);
+    // The plain message only when every matched photo took its position.
+    m_dialogs.ask(summary.failures.empty() ? std::string(kWrittenMessage) : writeFailureMessage(summary),
+                  DialogButtons::Ok);
     m_positionsWritten = 1;
     DragAcceptFiles(item(IDC_PHOTO_LIST), FALSE);
     InvalidateRect(hwnd(), nullptr, TRUE);

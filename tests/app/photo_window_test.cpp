@@ -299,6 +299,22 @@ TEST_F(PhotoWindowCommands, AddRemoveAndTheQuestionsOfStartingAgainAndClosing)
                                                         "リストをクリアして取り込み画面に戻ります。\nよろしいですか？"}));
 }
 
+// A write where some photo did not take its position says so, and which.
+TEST_F(PhotoWindowCommands, AWriteThatMissesAPhotoNamesItInsteadOfClaimingSuccess)
+{
+    const fs::path locked = folder_ / "IMG_0033.JPG";
+    ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY));
+    open(folder_);
+    dialogs_.asked.clear();
+    click(window_->hwnd(), IDC_WRITE_POSITIONS);  // OK
+    SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(dialogs_.asked.size(), 2u);
+    EXPECT_EQ(dialogs_.asked[1],
+              "次の1個の画像には位置情報を付加できませんでした。画像は元のままです。\n"
+              "ほかの4個の画像には位置情報を付加しました。\n\nIMG_0033.JPG（読み取り専用です）\n");
+    EXPECT_EQ(countOf(columnTexts(list(), 0), L"有|"), 4u) << "the list shows what the files hold";
+}
+
 TEST_F(PhotoWindowCommands, AnEmptyWindowReturnsWithoutAQuestionAndWritesNothingWithoutLogs)
 {
     open(temp_.path() / "no photos here");

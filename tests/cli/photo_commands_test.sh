@@ -69,6 +69,53 @@ diff -r written "写真" >/dev/null || fail "shifting there and back changed a p
 run "$tool" shift --forward 00:00:00 "写真" > out.txt 2>&1
 grep -q "nothing to shift" out.txt || fail "a zero shift"
 
+# A write that is refused says why, a line for each photo; the others are
+# written.
+cp -r before refusing
+chmod a-w refusing/IMG_093500.JPG
+head -c -2 before/IMG_121230.JPG > refusing/IMG_121230.JPG  # cut off: no end marker
+run "$tool" write --log logs refusing > out.txt 2> err.txt
+expect_eq "$?" 1 "write exit status with refusals"
+grep -q "written 4, no match 0, failed 2" out.txt || fail "refusing summary: $(tail -1 out.txt)"
+grep -q "IMG_093500.JPG not written: read-only" err.txt || fail "read-only photo: $(cat err.txt)"
+grep -q "IMG_121230.JPG not written: the image data has no end marker" err.txt || fail "cut-off photo: $(cat err.txt)"
+cmp -s before/IMG_093500.JPG refusing/IMG_093500.JPG || fail "read-only photo changed"
+chmod u+w refusing/IMG_093500.JPG
+
+if [ -z "$runner" ]; then
+    # A file size limit stands in for a full disk: every write fails with
+    # its reason, the summary still comes, and nothing is left behind.
+    cp -r before limited
+    (ulimit -f 0; exec "$tool" write --log logs limited) 2>&1 | cat > out.txt
+    expect_eq "${PIPESTATUS[0]}" 1 "write exit status at the size limit"
+    grep -q "written 0, no match 0, failed 6" out.txt || fail "size-limit summary: $(cat out.txt)"
+    expect_eq "$(grep -c 'not written: disk full' out.txt)" 6 "disk-full lines"
+    diff -r before limited >/dev/null || fail "a photo changed at the size limit"
+    expect_eq "$(ls -A limited | grep -vc '\.JPG$')" 0 "files left beside the photos"
+
+    # SIGTERM (and Ctrl-C) in the middle of a long run: the photo being
+    # written is finished, the others stay as they were, the summary comes.
+    mkdir stopping
+    for i in $(seq 1000); do cp before/IMG_093500.JPG "stopping/P$i.JPG"; done
+    touch -d '1 hour ago' stopping/*.JPG
+    "$tool" write --log logs stopping > out.txt 2> err.txt &
+    writer=$!
+    for _ in $(seq 500); do
+        [ -n "$(find stopping -name '*.JPG' -newer logs/093000.log -mmin -1 | head -1)" ] && break
+        sleep 0.01
+    done
+    kill -TERM "$writer"
+    wait "$writer"
+    expect_eq "$?" 1 "write exit status when stopped"
+    written=$(sed -n 's/^written \([0-9]*\),.*/\1/p' out.txt)
+    [ -n "$written" ] && [ "$written" -lt 1000 ] || fail "stopped summary: $(cat out.txt)"
+    grep -q "stopped; $((1000 - written)) photos left as they were" err.txt || fail "stop message: $(cat err.txt)"
+    changed=0
+    for f in stopping/*.JPG; do cmp -s "$f" before/IMG_093500.JPG || changed=$((changed + 1)); done
+    expect_eq "$changed" "$written" "photos changed before the stop"
+    expect_eq "$(ls -A stopping | grep -vc '\.JPG$')" 0 "files left beside the photos after the stop"
+fi
+
 # Usage errors.
 run "$tool" match "写真" > /dev/null 2>&1
 expect_eq "$?" 2 "match without a log"

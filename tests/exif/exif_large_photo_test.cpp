@@ -2,6 +2,7 @@
 // write reads the rest and makes sure the file did not change meanwhile.
 #include "exif_test_support.h"
 #include "file_io.h"
+#include "jpeg.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -71,7 +72,7 @@ TEST(ALargePhotoWithoutAnEndMarker, isReadButNotWritten)
     ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
     char date[20];
     EXPECT_EQ(ExifGetDateTimeOriginal(h, date), EXIF_OK);
-    EXPECT_EQ(setGps(h), EXIF_ERR_FORMAT);
+    EXPECT_EQ(setGps(h), EXIF_ERR_NO_IMAGE_END);
     EXPECT_EQ(ExifFileClose(h), EXIF_OK);
     EXPECT_EQ(readBytes(path), before);
 }
@@ -85,7 +86,7 @@ TEST(ALargePhotoChangedAfterOpening, isNotWritten)
     ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
     Bytes other = largeJpeg(1, true, 1024 * 1024 + 10);
     writeBytes(path, other);
-    EXPECT_EQ(ExifSetDateTimeOriginal(h, "2001:01:01 01:01:01"), EXIF_ERR_OPEN);
+    EXPECT_EQ(ExifSetDateTimeOriginal(h, "2001:01:01 01:01:01"), EXIF_ERR_CHANGED);
     EXPECT_EQ(ExifFileClose(h), EXIF_OK);
     EXPECT_EQ(readBytes(path), other);
 }
@@ -99,6 +100,90 @@ TEST(ASegmentRunningPastTheEndOfALargeFile, isRefusedAtOpen)
     writeBytes(path, j);
     uint32_t h = 0;
     EXPECT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_ERR_FORMAT);
+}
+
+// The segments before the image data may reach ::exif::kMaxBytesBeforeScan
+// into the file; a file whose segments go on past it is refused as damaged,
+// untouched.
+TEST(APhotoWhoseSegmentsBeforeTheScanGoPastTheBound, isRefusedAndStaysByteIdentical)
+{
+    TempDir dir;
+    const auto path = dir.path() / "huge-head.jpg";
+    writeBytes(path, largeJpeg(::exif::kMaxBytesBeforeScan / 60000 + 1, false, 1000));
+    const Bytes before = readBytes(path);
+    uint32_t h = 0;
+    EXPECT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_ERR_FORMAT);
+    EXPECT_EQ(readBytes(path), before);
+}
+
+TEST(APhotoWithTwoMegabytesOfSegmentsBeforeItsExif, isRead)
+{
+    TempDir dir;
+    const auto path = dir.path() / "big-head.jpg";
+    writeBytes(path, largeJpeg(35, false, 1000));  // 2.1 MB of APP2 segments, as a long ICC profile
+    uint32_t h = 0;
+    ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
+    char date[20];
+    EXPECT_EQ(ExifGetDateTimeOriginal(h, date), EXIF_OK);
+    EXPECT_STREQ(date, "2008:05:12 10:20:30");
+    EXPECT_EQ(ExifFileClose(h), EXIF_OK);
+}
+
+// Fill bytes before the scan header count too: a header ending right at the
+// bound is read, one byte more is refused as soon as the bytes up to the
+// bound are there, without waiting for the rest of the file.
+TEST(TheBoundBeforeTheScan, holdsToTheByteAndIsKnownWithoutReadingOn)
+{
+    const Bytes small = tinyJpeg(tinyTiff(false));
+    const ExifSegment s = findExif(small);
+    const Bytes tail(small.begin() + static_cast<std::ptrdiff_t>(s.end), small.end());  // table, scan, end
+    const std::size_t scanHeaderEnd = s.end + 7 + 10;  // past the table and the scan header
+    for (std::size_t extra : {0, 1}) {
+        SCOPED_TRACE(extra);
+        const std::size_t fill = ::exif::kMaxBytesBeforeScan - scanHeaderEnd + extra;
+        Bytes j(small.begin(), small.begin() + static_cast<std::ptrdiff_t>(s.end));
+        j.resize(j.size() + fill, 0xFF);
+        j.insert(j.end(), tail.begin(), tail.end());
+        ::exif::JpegLayout layout;
+        EXPECT_EQ(::exif::scanJpeg(j, true, layout), extra == 0 ? ::exif::ScanResult::ok : ::exif::ScanResult::damaged);
+        j.resize(::exif::kMaxBytesBeforeScan);
+        EXPECT_EQ(::exif::scanJpeg(j, false, layout),
+                  extra == 0 ? ::exif::ScanResult::ok : ::exif::ScanResult::damaged);
+    }
+}
+
+// Walked as the bytes come in, a byte or a few at a time, a photo gives what
+// one walk over all of it gives.
+TEST(AJpegScannedInPieces, isFoundAsInOneGo)
+{
+    std::vector<Bytes> photos = {largeJpeg(2, false, 5000), largeJpeg(1, true, 100, false)};
+    for (const char* name : {"mm_gps_xmp.jpg", "ii_canon_makernote.jpg", "no_exif.jpg", "png_named.jpg"})
+        photos.push_back(readBytes(fixture(name)));
+    for (const Bytes& photo : photos) {
+        ::exif::JpegLayout whole;
+        const ::exif::ScanResult expected = ::exif::scanJpeg(photo, true, whole);
+        for (std::size_t piece : {1, 7, 4096}) {
+            SCOPED_TRACE(piece);
+            ::exif::JpegScanner scanner;
+            Bytes read;
+            ::exif::ScanResult result = ::exif::ScanResult::needMore;
+            while (result == ::exif::ScanResult::needMore && read.size() < photo.size()) {
+                const std::size_t n = std::min(piece, photo.size() - read.size());
+                read.insert(read.end(), photo.begin() + static_cast<std::ptrdiff_t>(read.size()),
+                            photo.begin() + static_cast<std::ptrdiff_t>(read.size() + n));
+                result = scanner.resume(read, read.size() == photo.size());
+            }
+            result = scanner.resume(read, read.size() == photo.size());
+            const bool allRead = read.size() == photo.size();
+            EXPECT_EQ(result, expected);
+            const ::exif::JpegLayout& found = scanner.layout();
+            EXPECT_EQ(found.hasExif, whole.hasExif);
+            EXPECT_EQ(found.segmentStart, whole.segmentStart);
+            EXPECT_EQ(found.tiffStart, whole.tiffStart);
+            EXPECT_EQ(found.segmentEnd, whole.segmentEnd);
+            EXPECT_EQ(found.imageComplete, allRead && whole.imageComplete);
+        }
+    }
 }
 
 TEST(ReadingAFile, stopsAtTheChunkWhereItIsToldToStop)

@@ -308,9 +308,27 @@ TEST_F(PhotoFiles, leaveTheListAsTheFileIsWhenAWriteFails)
     });
     EXPECT_EQ(summary.failed, 1);
     EXPECT_EQ(summary.unmatched, 1);
+    ASSERT_EQ(summary.failures.size(), 1u);
+    EXPECT_EQ(summary.failures[0].path, path);
+    EXPECT_EQ(summary.failures[0].problem, WriteProblem::cannotOpen);
     EXPECT_EQ(list.records[0].exif.hasGpsTags, 0);
     EXPECT_STREQ(list.records[0].exif.gpsMapDatum, "");
     EXPECT_EQ(progress, (std::vector<int>{12, 22}));
+}
+
+// A stop asked for between photos leaves the rest untouched and counted.
+TEST_F(PhotoFiles, stopBetweenPhotosWhenAskedAndCountWhatWasLeft)
+{
+    PhotoList list(noLogs_);
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        list.records.push_back(matchedRecord(photo(name, "2008:05:01 10:30:05")));
+    const Bytes untouched = readBytes(list.records[2].exif.path);
+    int asked = 0;
+    const WriteSummary summary = writePositions(list, {}, [&] { return ++asked > 2; });
+    EXPECT_EQ(summary.written, 2);
+    EXPECT_EQ(summary.notAttempted, 1);
+    EXPECT_EQ(readBytes(list.records[2].exif.path), untouched);
+    EXPECT_EQ(list.records[2].exif.hasGpsTags, 0);
 }
 
 TEST_F(PhotoFiles, shiftShootingTimesAcrossDaysAndYears)

@@ -42,15 +42,42 @@ void expectConsistent(const LogFileRecord& record, bool result)
 
 TEST(DamagedLogs, randomBytesGiveACleanResult)
 {
+    // Runs of random bytes, alone (every third round) or around good fixes
+    // on lines of their own: every fix before the first Ctrl-Z is a point,
+    // so the checks of each point run too. Around fixes, a random Ctrl-Z
+    // (which ends the file) is kept in every second round of fixes only.
     test::ScopedTimeZone tz("UTC0");
     std::mt19937 random(20080501);
+    std::size_t pointsChecked = 0;
     for (int round = 0; round < 300; ++round) {
-        std::string bytes(random() % 4000, '\0');
-        for (char& c : bytes)
-            c = static_cast<char>(random());
+        const int fixes = round % 3 == 0 ? 0 : 1 + static_cast<int>(random() % 20);
+        std::string bytes;
+        std::size_t fixesBeforeCtrlZ = 0;
+        bool ended = false;
+        for (int f = 0;; ++f) {
+            std::string junk(round % 3 == 0 ? random() % 4000 : random() % 300, '\0');
+            for (char& c : junk) {
+                c = static_cast<char>(random());
+                if (c == '\x1A' && round % 3 == 1)
+                    c = '\x1B';
+            }
+            ended = ended || junk.find('\x1A') != std::string::npos;
+            bytes += junk;
+            if (f == fixes)
+                break;
+            char time[16];
+            std::snprintf(time, sizeof time, "0000%02d.000", f);
+            bytes += "\n" + test::fix(time);
+            if (!ended)
+                ++fixesBeforeCtrlZ;
+        }
+        SCOPED_TRACE("round " + std::to_string(round));
         LogFileRecord record;
         expectConsistent(record, readNmeaText(bytes, record));
+        EXPECT_EQ(record.points().size(), fixesBeforeCtrlZ);
+        pointsChecked += record.points().size();
     }
+    EXPECT_GE(pointsChecked, 1000u);
 }
 
 TEST(DamagedLogs, mutatedLogsKeepEveryPointComparable)

@@ -85,16 +85,21 @@ TEST_F(LogStore, ListFileReadingDropsRepeatsAndMissingFilesAndStopsAtAnOverlongL
 {
     const auto paths = pcLogFiles(4);
     fs::create_directories(state.appFolder);
+    // kMaxPcListLineBytes (519) is the longest line read: after a line of
+    // 519 bytes the reading goes on, a line of 520 ends it.
+    const std::string longest(519, 'x');
     const std::string overlong(520, 'x');
     temp.write(pcListFile(state).lexically_relative(temp.path()),
                paths[0].string() + "\r\n" + paths[0].string() + "\r\n\r\n" + (temp.path() / "gone.log").string() +
-                   "\n" + paths[1].string() + "\r\n" + overlong + "\r\n" + paths[2].string() + "\r\n");
+                   "\n" + paths[1].string() + "\r\n" + longest + "\r\n" + paths[3].string() + "\r\n" + overlong +
+                   "\r\n" + paths[2].string() + "\r\n");
 
     LoadPcList(window);
 
-    ASSERT_EQ(state.pcLogs.size(), 2u);
+    ASSERT_EQ(state.pcLogs.size(), 3u);
     EXPECT_EQ(state.pcLogs[0]->path, paths[0]);
     EXPECT_EQ(state.pcLogs[1]->path, paths[1]);
+    EXPECT_EQ(state.pcLogs[2]->path, paths[3]);
     EXPECT_TRUE(dialogs.asked.empty());
 }
 

@@ -2,6 +2,15 @@
 // What the library needs of the file system: read a whole file, and replace
 // it safely. One implementation per system (file_io_posix.cpp,
 // file_io_windows.cpp); the rest of the library is portable.
+//
+// The rule for read-only photos, the same in both builds: a photo that is
+// itself marked read-only (the read-only attribute on Windows, no write
+// permission bit on Linux - for an administrator too) is never written. A
+// folder is only asked whether it takes a new file: on Windows a folder's
+// read-only attribute marks a customised folder and does not protect its
+// files, so neither build looks at it; a folder where the system refuses to
+// create a file (permissions, a read-only medium) refuses the write before
+// the photo is touched.
 
 #include <cstdint>
 #include <functional>
@@ -10,19 +19,32 @@
 
 namespace exif::io {
 
-enum class Result { ok, openFailed, readOnly, writeFailed };
+enum class Result {
+    ok,
+    openFailed,      // missing, not a regular file, too big, unreadable
+    readOnly,        // the photo itself is marked read-only
+    folderReadOnly,  // its folder does not take a new file
+    diskFull,        // no room on the disk, or the process may write no bigger file
+    inUse,           // another program holds the photo, or another write of it is running
+    changed,         // the photo changed on disk since it was read
+    writeFailed,     // any other failure of the write
+};
 
-// Enough to tell whether the file changed on disk since it was read.
+// Enough to tell whether the file changed on disk since it was read: its
+// size and time, and which file it is (a replaced file is another one).
 struct Identity {
     uint64_t size = 0;
     int64_t modified = 0;
+    uint64_t volume = 0;
+    uint64_t fileId = 0;
     bool operator==(const Identity&) const = default;
 };
 
 struct Snapshot {
     std::vector<uint8_t> bytes;  // the whole file, or its start
     Identity identity;
-    bool readOnly = false;  // the file or its folder cannot be written
+    bool readOnly = false;        // the photo is marked read-only
+    bool folderReadOnly = false;  // its folder is known not to take a new file
     bool whole() const { return bytes.size() == identity.size; }
 };
 
@@ -35,15 +57,35 @@ constexpr std::size_t kReadChunk = 64 * 1024;
 using ReadMore = std::function<bool(const std::vector<uint8_t>& bytes, uint64_t fileSize)>;
 
 // Reads a file from its start, chunk by chunk while `more` says so (all of
-// it when `more` is empty), with one open.
+// it when `more` is empty), with one open. Anything but a regular file (a
+// folder, a pipe, a device) is refused without blocking.
 // path: ANSI code page text on Windows, UTF-8 elsewhere.
 Result readFile(const std::string& path, Snapshot& out, const ReadMore& more = {});
 
-// Writes `bytes` to a new file with a unique name in the file's folder,
-// flushes it to disk and swaps it in for the file in one step. Refuses a
-// read-only file or folder before creating anything, and a file that changed
-// since `expected` was taken. On failure the temporary file is removed and
-// the original is untouched.
+// Writes `bytes` to a temporary file in the photo's folder, flushes it to
+// disk and renames it over the photo in one step, so that the photo's name
+// holds at every instant either the whole old or the whole new file. The new
+// file takes the photo's permissions (Linux) or attributes, creation time
+// and explicit security (Windows). Refuses a read-only photo, and a photo
+// that changed since `expected` was taken (checked before the write and
+// again just before the rename). On failure the temporary file is removed
+// and the photo is untouched.
+//
+// The temporary file has a short name of fixed length made from the photo's
+// name, so that any photo name that fits the folder can be written, and so
+// that a temporary file left by a killed write is found by the next write of
+// the same photo and removed - only when no write holds it and it is older
+// than any write that could still be starting.
 Result replaceFile(const std::string& path, const Identity& expected, const std::vector<uint8_t>& bytes);
+
+// The fixed-length part of the temporary file's name for a photo whose file
+// name has these bytes: "vg-", sixteen hexadecimal digits of a hash of the
+// name, ".tmp". Each system puts its mark of a hidden file before it.
+std::string temporaryNameStem(const void* name, std::size_t size);
+
+// How old a temporary file without a write holding it must be before it is
+// taken for a leftover: a write that is just starting has not locked its new
+// file yet.
+constexpr int kLeftoverAgeSeconds = 2;
 
 }  // namespace exif::io

@@ -3,9 +3,10 @@
 #include "file_io.h"
 
 #include <windows.h>
+#include <aclapi.h>
 
 #include <algorithm>
-#include <atomic>
+#include <cstring>
 
 namespace exif::io {
 namespace {
@@ -36,65 +37,198 @@ std::wstring nameOf(const std::wstring& path)
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
+std::wstring joined(const std::wstring& folder, const std::wstring& name)
+{
+    const bool separated = !folder.empty() && (folder.back() == L'\\' || folder.back() == L'/');
+    return separated ? folder + name : folder + L"\\" + name;
+}
+
+// Closes the handle when it goes.
+class Handle {
+public:
+    explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
+    ~Handle() { close(); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return h_; }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    void close() { reset(INVALID_HANDLE_VALUE); }
+    void reset(HANDLE h)
+    {
+        if (valid()) CloseHandle(h_);
+        h_ = h;
+    }
+
+private:
+    HANDLE h_;
+};
+
 bool identityOf(HANDLE file, Identity& out)
 {
-    LARGE_INTEGER size{};
-    FILETIME written{};
-    if (!GetFileSizeEx(file, &size) || !GetFileTime(file, nullptr, nullptr, &written)) return false;
-    out.size = static_cast<uint64_t>(size.QuadPart);
-    out.modified = static_cast<int64_t>((uint64_t(written.dwHighDateTime) << 32) | written.dwLowDateTime);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file, &info)) return false;
+    out.size = (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    out.modified =
+        static_cast<int64_t>((uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime);
+    out.volume = info.dwVolumeSerialNumber;
+    out.fileId = (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return true;
 }
 
-bool isReadOnlyFile(const std::wstring& path)
+Result resultOfError(DWORD error)
 {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    switch (error) {
+    case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: return Result::diskFull;
+    case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION: case ERROR_USER_MAPPED_FILE: return Result::inUse;
+    case ERROR_ACCESS_DENIED: case ERROR_WRITE_PROTECT: return Result::folderReadOnly;
+    default: return Result::writeFailed;
+    }
 }
 
-bool writeAll(HANDLE file, const std::vector<uint8_t>& bytes)
+// 0 on success, else the error of the failed write.
+DWORD writeAll(HANDLE file, const std::vector<uint8_t>& bytes)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
         DWORD written = 0;
-        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) return GetLastError();
+        if (written == 0) return ERROR_WRITE_FAULT;
         done += written;
     }
-    return true;
+    return 0;
 }
 
-HANDLE createTemporary(const std::wstring& folder, const std::wstring& name, std::wstring& tempPath, DWORD& error)
+int64_t fileTimeNow()
 {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = folder + L"\\~" + name + L".exif-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                   std::to_wstring(counter++) + L"-" + std::to_wstring(GetTickCount64()) + L".tmp";
-        HANDLE h = CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h != INVALID_HANDLE_VALUE) return h;
-        error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return INVALID_HANDLE_VALUE;
-    }
-    return INVALID_HANDLE_VALUE;
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return static_cast<int64_t>((uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime);
 }
 
-}  // namespace
-
-Result readFile(const std::string& path, Snapshot& out, const ReadMore& more)
-{
-    out = Snapshot{};
-    std::wstring wide;
-    if (!toWide(path, wide)) return Result::openFailed;
-    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return Result::openFailed;
-    if (!identityOf(h, out.identity) || out.identity.size > kMaxFileSize || GetFileType(h) != FILE_TYPE_DISK) {
-        CloseHandle(h);
-        out = Snapshot{};
-        return Result::openFailed;
+// The temporary file of one write: created exclusively and kept open without
+// sharing while the write runs, so that no other write can take it for a
+// leftover; removed unless it was renamed over the photo.
+class TemporaryFile {
+public:
+    TemporaryFile(const std::wstring& folder, const std::wstring& photoName)
+        : path_(joined(folder, L"~" + stem(photoName))) {}
+    ~TemporaryFile()
+    {
+        if (file_.valid() && !renamed_) {
+            FILE_DISPOSITION_INFO remove{TRUE};
+            if (!SetFileInformationByHandle(file_.get(), FileDispositionInfo, &remove, sizeof remove)) {
+                file_.close();
+                DeleteFileW(path_.c_str());
+            }
+        }
     }
-    bool failed = false;
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    Result create()
+    {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            HANDLE h = CreateFileW(path_.c_str(), GENERIC_WRITE | DELETE | WRITE_DAC | FILE_WRITE_ATTRIBUTES, 0,
+                                   nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+            if (h != INVALID_HANDLE_VALUE) {
+                file_.reset(h);
+                return Result::ok;
+            }
+            const DWORD error = GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return resultOfError(error);
+            if (const Result r = removeLeftover(); r != Result::ok) return r;
+        }
+        return Result::inUse;
+    }
+
+    HANDLE handle() const { return file_.get(); }
+
+    // One rename that replaces the photo: its name never stands empty.
+    Result renameOver(const std::wstring& photo)
+    {
+        std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + (photo.size() + 1) * sizeof(wchar_t), 0);
+        auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+        info->ReplaceIfExists = TRUE;
+        info->RootDirectory = nullptr;
+        info->FileNameLength = static_cast<DWORD>(photo.size() * sizeof(wchar_t));
+        std::memcpy(info->FileName, photo.c_str(), (photo.size() + 1) * sizeof(wchar_t));
+        if (!SetFileInformationByHandle(file_.get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size()))) {
+            const DWORD error = GetLastError();
+            return error == ERROR_ACCESS_DENIED ? Result::inUse : resultOfError(error);
+        }
+        renamed_ = true;
+        FlushFileBuffers(file_.get());  // the rename too
+        return Result::ok;
+    }
+
+private:
+    static std::wstring stem(const std::wstring& name)
+    {
+        const std::string s = temporaryNameStem(name.data(), name.size() * sizeof(wchar_t));
+        return std::wstring(s.begin(), s.end());
+    }
+
+    // A file of our name that no write holds open and that is older than any
+    // write that could be starting is what a killed write left: it goes.
+    Result removeLeftover()
+    {
+        Handle old(CreateFileW(path_.c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!old.valid()) return GetLastError() == ERROR_FILE_NOT_FOUND ? Result::ok : Result::inUse;
+        FILE_BASIC_INFO basic{};
+        if (!GetFileInformationByHandleEx(old.get(), FileBasicInfo, &basic, sizeof basic)) return Result::inUse;
+        const int64_t age = fileTimeNow() - basic.LastWriteTime.QuadPart;  // in 100 ns
+        const int64_t wanted = int64_t(kLeftoverAgeSeconds) * 10000000;
+        if (age < wanted) Sleep(static_cast<DWORD>(std::min<int64_t>(wanted - std::max<int64_t>(age, 0), wanted) / 10000));
+        FILE_DISPOSITION_INFO remove{TRUE};
+        return SetFileInformationByHandle(old.get(), FileDispositionInfo, &remove, sizeof remove) ? Result::ok
+                                                                                                   : Result::inUse;
+    }
+
+    std::wstring path_;
+    Handle file_;
+    bool renamed_ = false;
+};
+
+// The photo's attributes and creation time go to the new file; so does its
+// access list where it was set on the photo itself (an inherited one the new
+// file inherits anyway).
+void copyLook(HANDLE photo, HANDLE temp)
+{
+    FILE_BASIC_INFO basic{};
+    if (GetFileInformationByHandleEx(photo, FileBasicInfo, &basic, sizeof basic)) {
+        FILE_BASIC_INFO wanted{};
+        wanted.CreationTime = basic.CreationTime;
+        wanted.FileAttributes = basic.FileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY);
+        if (wanted.FileAttributes == 0) wanted.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        SetFileInformationByHandle(temp, FileBasicInfo, &wanted, sizeof wanted);
+    }
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(photo, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                        &descriptor) != ERROR_SUCCESS)
+        return;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    if (dacl != nullptr && GetSecurityDescriptorControl(descriptor, &control, &revision) &&
+        (control & SE_DACL_PROTECTED) != 0)
+        SetSecurityInfo(temp, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                        nullptr, nullptr, dacl, nullptr);
+    LocalFree(descriptor);
+}
+
+bool stillTheSame(const std::wstring& path, const Identity& expected)
+{
+    Handle h(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, 0, nullptr));
+    Identity now;
+    return h.valid() && identityOf(h.get(), now) && now == expected;
+}
+
+Result readChunks(HANDLE h, Snapshot& out, const ReadMore& more)
+{
+    if (!more) out.bytes.reserve(static_cast<std::size_t>(out.identity.size));  // the whole file: one allocation
     while (out.bytes.size() < out.identity.size) {
         const std::size_t done = out.bytes.size();
         const std::size_t chunk = static_cast<std::size_t>(std::min<uint64_t>(out.identity.size - done, kReadChunk));
@@ -106,18 +240,34 @@ Result readFile(const std::string& path, Snapshot& out, const ReadMore& more)
                 break;
             got += n;
         }
-        if (got != chunk) {
-            failed = true;  // the file shrank or cannot be read
-            break;
-        }
+        if (got != chunk) return Result::openFailed;  // the file shrank or cannot be read
         if (more && !more(out.bytes, out.identity.size)) break;
     }
-    CloseHandle(h);
-    if (failed) {
+    return Result::ok;
+}
+
+}  // namespace
+
+Result readFile(const std::string& path, Snapshot& out, const ReadMore& more)
+{
+    out = Snapshot{};
+    std::wstring wide;
+    if (!toWide(path, wide)) return Result::openFailed;
+    Handle h(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.valid()) return GetLastError() == ERROR_SHARING_VIOLATION ? Result::inUse : Result::openFailed;
+    FILE_BASIC_INFO basic{};
+    if (GetFileType(h.get()) != FILE_TYPE_DISK || !identityOf(h.get(), out.identity) ||
+        out.identity.size > kMaxFileSize || !GetFileInformationByHandleEx(h.get(), FileBasicInfo, &basic, sizeof basic) ||
+        (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         out = Snapshot{};
         return Result::openFailed;
     }
-    out.readOnly = isReadOnlyFile(wide);
+    out.readOnly = (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readChunks(h.get(), out, more) != Result::ok) {
+        out = Snapshot{};
+        return Result::openFailed;
+    }
     return Result::ok;
 }
 
@@ -125,37 +275,33 @@ Result replaceFile(const std::string& path, const Identity& expected, const std:
 {
     std::wstring wide;
     if (!toWide(path, wide)) return Result::writeFailed;
-    if (isReadOnlyFile(wide)) return Result::readOnly;
-    {
-        HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return Result::writeFailed;
-        Identity now;
-        const bool same = identityOf(h, now) && now == expected;
-        CloseHandle(h);
-        if (!same) return Result::writeFailed;  // changed by someone else meanwhile
+    // Held from the check to the swap: no other program writes the photo
+    // meanwhile (and one that has it open for writing makes us wait for
+    // another time).
+    Handle photo(CreateFileW(wide.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             0, nullptr));
+    if (!photo.valid()) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Result::changed;
+        return error == ERROR_SHARING_VIOLATION ? Result::inUse : Result::writeFailed;
     }
+    Identity now;
+    FILE_BASIC_INFO basic{};
+    if (!identityOf(photo.get(), now) || !(now == expected)) return Result::changed;
+    if (!GetFileInformationByHandleEx(photo.get(), FileBasicInfo, &basic, sizeof basic)) return Result::writeFailed;
+    if ((basic.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) return Result::readOnly;
 
-    std::wstring tempPath;
-    DWORD error = 0;
-    HANDLE h = createTemporary(folderOf(wide), nameOf(wide), tempPath, error);
-    if (h == INVALID_HANDLE_VALUE)
-        return (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT) ? Result::readOnly : Result::writeFailed;
-    bool ok = writeAll(h, bytes);
-    ok = ok && FlushFileBuffers(h);
-    ok = CloseHandle(h) && ok;
-    if (ok) {
-        // ReplaceFileW keeps the photo's attributes and security; where it
-        // cannot work, a write-through rename does the swap.
-        ok = ReplaceFileW(wide.c_str(), tempPath.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                          nullptr) ||
-             MoveFileExW(tempPath.c_str(), wide.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    }
-    if (!ok) {
-        DeleteFileW(tempPath.c_str());
-        return Result::writeFailed;
-    }
-    return Result::ok;
+    TemporaryFile temp(folderOf(wide), nameOf(wide));
+    if (const Result r = temp.create(); r != Result::ok) return r;
+    if (const DWORD error = writeAll(temp.handle(), bytes); error != 0) return resultOfError(error);
+    if (!FlushFileBuffers(temp.handle())) return resultOfError(GetLastError());
+    copyLook(photo.get(), temp.handle());
+    // A photo that is open cannot be replaced: let go of it, and make sure
+    // nobody changed it in the moment since. Left open: a change in the few
+    // microseconds between this check and the rename.
+    photo.close();
+    if (!stillTheSame(wide, expected)) return Result::changed;
+    return temp.renameOver(wide);
 }
 
 }  // namespace exif::io

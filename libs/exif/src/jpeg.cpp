@@ -5,45 +5,109 @@
 
 namespace exif {
 
+namespace {
+
+// Whether an end-of-image marker (FF D9) lies in file[from, end): one pass.
+bool hasEndMarker(const std::vector<uint8_t>& file, std::size_t from)
+{
+    const uint8_t* p = file.data() + from;
+    const uint8_t* const end = file.data() + file.size();
+    while (end - p >= 2) {
+        const void* ff = std::memchr(p, 0xFF, static_cast<std::size_t>(end - p - 1));
+        if (ff == nullptr) return false;
+        p = static_cast<const uint8_t*>(ff);
+        if (p[1] == 0xD9) return true;
+        ++p;
+    }
+    return false;
+}
+
+}  // namespace
+
+ScanResult JpegScanner::resume(const std::vector<uint8_t>& file, bool complete)
+{
+    const std::size_t size = file.size();
+    const auto damaged = [this] {
+        stage_ = Stage::damaged;
+        return ScanResult::damaged;
+    };
+    // Out of bytes: wait for more, or the file ends too soon.
+    const auto shortOfBytes = [&] { return complete ? damaged() : ScanResult::needMore; };
+    for (;;) {
+        switch (stage_) {
+        case Stage::start:
+            if (size < 4) return shortOfBytes();
+            if (file[0] != 0xFF || file[1] != 0xD8) return damaged();
+            pos_ = 2;
+            stage_ = Stage::segment;
+            break;
+        case Stage::segment:
+            if (pos_ >= kMaxBytesBeforeScan) return damaged();  // no scan within the bound
+            if (pos_ >= size) return shortOfBytes();
+            if (file[pos_] != 0xFF) return damaged();
+            ++pos_;
+            stage_ = Stage::fill;
+            break;
+        case Stage::fill: {
+            const std::size_t limit = std::min(size, kMaxBytesBeforeScan);
+            while (pos_ < limit && file[pos_] == 0xFF) ++pos_;
+            if (pos_ >= kMaxBytesBeforeScan) return damaged();  // the marker would lie past the bound
+            if (pos_ >= size) return shortOfBytes();
+            stage_ = Stage::marker;
+            break;
+        }
+        case Stage::marker: {
+            // Taken up again from the marker byte when its length or its
+            // segment's bytes had not all come in yet.
+            const std::size_t markerStart = pos_ - 1;
+            const uint8_t marker = file[pos_];
+            const std::size_t at = pos_ + 1;
+            if (marker == 0x00 || marker == 0xD8 || marker == 0xD9) return damaged();  // no image before the end
+            if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // no length
+                pos_ = at;
+                stage_ = Stage::segment;
+                break;
+            }
+            if (size - at < 2) return shortOfBytes();
+            const std::size_t length = (std::size_t(file[at]) << 8) | file[at + 1];
+            if (length < 2) return damaged();
+            const std::size_t end = at + length;
+            if (end > kMaxBytesBeforeScan) return damaged();
+            if (length > size - at) return shortOfBytes();
+            const std::size_t payload = at + 2;
+            if (marker == 0xE1 && !layout_.hasExif && length - 2 >= 6 &&
+                std::memcmp(&file[payload], "Exif\0\0", 6) == 0) {
+                layout_.hasExif = true;
+                layout_.segmentStart = markerStart;
+                layout_.tiffStart = payload + 6;
+                layout_.segmentEnd = end;
+            }
+            pos_ = end;
+            stage_ = marker == 0xDA ? Stage::scan : Stage::segment;
+            break;
+        }
+        case Stage::scan:
+            // The image data must end with an end-of-image marker; what
+            // follows it (another picture of a multi-picture file) is no
+            // concern here. Known only once the whole file is there.
+            if (!complete) return ScanResult::ok;
+            layout_.imageComplete = hasEndMarker(file, pos_);
+            stage_ = Stage::done;
+            return ScanResult::ok;
+        case Stage::done:
+            return ScanResult::ok;
+        case Stage::damaged:
+            return ScanResult::damaged;
+        }
+    }
+}
+
 ScanResult scanJpeg(const std::vector<uint8_t>& file, bool complete, JpegLayout& out)
 {
-    out = JpegLayout{};
-    const std::size_t size = file.size();
-    const ScanResult shortOfBytes = complete ? ScanResult::damaged : ScanResult::needMore;
-    if (size < 4) return shortOfBytes;
-    if (file[0] != 0xFF || file[1] != 0xD8) return ScanResult::damaged;
-    std::size_t pos = 2;
-    for (;;) {
-        if (pos >= size) return shortOfBytes;
-        if (file[pos] != 0xFF) return ScanResult::damaged;
-        while (pos < size && file[pos] == 0xFF) ++pos;  // fill bytes
-        if (pos >= size) return shortOfBytes;
-        const std::size_t markerStart = pos - 1;
-        const uint8_t marker = file[pos++];
-        if (marker == 0x00 || marker == 0xD8 || marker == 0xD9) return ScanResult::damaged;  // no image before the end
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // no length
-        if (size - pos < 2) return shortOfBytes;
-        const std::size_t length = (std::size_t(file[pos]) << 8) | file[pos + 1];
-        if (length < 2) return ScanResult::damaged;
-        if (length > size - pos) return shortOfBytes;
-        const std::size_t payload = pos + 2;
-        const std::size_t end = pos + length;
-        if (marker == 0xE1 && !out.hasExif && length - 2 >= 6 &&
-            std::memcmp(&file[payload], "Exif\0\0", 6) == 0) {
-            out.hasExif = true;
-            out.segmentStart = markerStart;
-            out.tiffStart = payload + 6;
-            out.segmentEnd = end;
-        }
-        pos = end;
-        if (marker == 0xDA) break;
-    }
-    // The image data must end with an end-of-image marker; what follows it
-    // (another picture of a multi-picture file) is no concern here.
-    static const uint8_t eoi[2] = {0xFF, 0xD9};
-    out.imageComplete = complete && std::search(file.begin() + static_cast<std::ptrdiff_t>(pos), file.end(),
-                                                eoi, eoi + 2) != file.end();
-    return ScanResult::ok;
+    JpegScanner scanner;
+    const ScanResult result = scanner.resume(file, complete);
+    out = scanner.layout();
+    return result;
 }
 
 std::vector<uint8_t> replaceExif(const std::vector<uint8_t>& file, const JpegLayout& layout,

@@ -18,10 +18,47 @@ struct JpegLayout {
 
 enum class ScanResult { ok, damaged, needMore };
 
-// Walks the segments up to the start of the scan. `complete` tells whether
-// `file` is the whole file or only its start: then running out of bytes
-// gives needMore, and whether the image data ends is left unknown (false).
-// damaged: not a JPEG, or segments that run past the end, a missing marker.
+// How far into the file the segments before the image data may reach: every
+// byte up to the end of the scan header (SOS) must lie within this many.
+// An Exif-bearing photo needs far less: a chained ICC profile of at most 255
+// APP2 segments of 64 KiB (16.7 MB), the Exif segment, XMP with its
+// extensions, MPF and Photoshop segments. A file whose segments (or fill
+// bytes) go past it is damaged, which is known as soon as a segment's length
+// or the fill bytes reach past it, without reading on.
+constexpr std::size_t kMaxBytesBeforeScan = 24 * 1024 * 1024;
+
+// Walks the segments up to the start of the scan as the file's bytes come
+// in: each call goes on where the last one stopped, so that reading a file
+// chunk by chunk costs time in proportion to its bytes, not to their square.
+// `file` must hold the same bytes at every call (the file's start, read
+// further); `complete` tells whether it is the whole file. Until it is,
+// running out of bytes gives needMore, and whether the image data ends is
+// left unknown (false); the first call with the whole file after the scan
+// was found looks for the end-of-image marker. Once ok or damaged, the
+// scanner stays so. damaged: not a JPEG, segments that run past the end or
+// past kMaxBytesBeforeScan, a missing marker.
+class JpegScanner {
+public:
+    ScanResult resume(const std::vector<uint8_t>& file, bool complete);
+    // The layout as found so far (all of it once resume gave ok).
+    const JpegLayout& layout() const { return layout_; }
+
+private:
+    enum class Stage {
+        start,    // nothing read yet: the start-of-image marker
+        segment,  // pos_ is where the next marker's 0xFF must be
+        fill,     // pos_ is past 0xFF bytes, in the fill bytes before a marker
+        marker,   // pos_ is the marker byte after its 0xFF
+        scan,     // the scan header ended at pos_; the end marker not looked for yet
+        done,     // ok, and nothing more to do
+        damaged,
+    };
+    JpegLayout layout_;
+    Stage stage_ = Stage::start;
+    std::size_t pos_ = 0;
+};
+
+// The one-shot form: the same walk over `file` at once.
 ScanResult scanJpeg(const std::vector<uint8_t>& file, bool complete, JpegLayout& out);
 
 // The file with its first Exif APP1 segment carrying `tiff` instead.

@@ -4,16 +4,39 @@
 #include <cstring>
 
 namespace exif {
+namespace {
+
+ExifStatus statusOf(io::Result result)
+{
+    switch (result) {
+    case io::Result::ok: return EXIF_OK;
+    case io::Result::openFailed: return EXIF_ERR_OPEN;
+    case io::Result::readOnly: return EXIF_ERR_READ_ONLY;
+    case io::Result::folderReadOnly: return EXIF_ERR_FOLDER_READ_ONLY;
+    case io::Result::diskFull: return EXIF_ERR_DISK_FULL;
+    case io::Result::inUse: return EXIF_ERR_IN_USE;
+    case io::Result::changed: return EXIF_ERR_CHANGED;
+    case io::Result::writeFailed: break;
+    }
+    return EXIF_ERR_WRITE;
+}
+
+}  // namespace
 
 ExifStatus Photo::open(const std::string& path)
 {
     path_ = path;
-    // Read on while the segments before the image data go on.
-    const auto more = [this](const std::vector<uint8_t>& bytes, uint64_t fileSize) {
-        return scanJpeg(bytes, bytes.size() == fileSize, layout_) == ScanResult::needMore;
+    // Read on while the segments before the image data go on; each chunk
+    // is walked once, the scanner going on where it stopped.
+    JpegScanner scanner;
+    const auto more = [&scanner](const std::vector<uint8_t>& bytes, uint64_t fileSize) {
+        return scanner.resume(bytes, bytes.size() == fileSize) == ScanResult::needMore;
     };
-    if (io::readFile(path, file_, more) != io::Result::ok) return EXIF_ERR_OPEN;
-    if (scanJpeg(file_.bytes, file_.whole(), layout_) != ScanResult::ok) return EXIF_ERR_FORMAT;
+    if (const io::Result r = io::readFile(path, file_, more); r != io::Result::ok) return statusOf(r);
+    // The answer to the last chunk again (an empty file is walked only here).
+    const ScanResult scanned = scanner.resume(file_.bytes, file_.whole());
+    layout_ = scanner.layout();
+    if (scanned != ScanResult::ok) return EXIF_ERR_FORMAT;
     if (!layout_.hasExif) return EXIF_OK;  // gets find nothing, sets are refused
     originalTiff_.assign(file_.bytes.begin() + static_cast<std::ptrdiff_t>(layout_.tiffStart),
                          file_.bytes.begin() + static_cast<std::ptrdiff_t>(layout_.segmentEnd));
@@ -115,10 +138,10 @@ ExifStatus Photo::readWhole()
 {
     if (file_.whole()) return EXIF_OK;
     io::Snapshot whole;
-    if (io::readFile(path_, whole) != io::Result::ok) return EXIF_ERR_OPEN;
+    if (const io::Result r = io::readFile(path_, whole); r != io::Result::ok) return statusOf(r);
     if (!(whole.identity == file_.identity) || whole.bytes.size() < file_.bytes.size() ||
         !std::equal(file_.bytes.begin(), file_.bytes.end(), whole.bytes.begin()))
-        return EXIF_ERR_OPEN;  // changed since it was opened: write nothing
+        return EXIF_ERR_CHANGED;  // changed since it was opened: write nothing
     JpegLayout layout;
     if (scanJpeg(whole.bytes, true, layout) != ScanResult::ok || layout.tiffStart != layout_.tiffStart ||
         layout.segmentEnd != layout_.segmentEnd)
@@ -132,15 +155,17 @@ ExifStatus Photo::set(IfdKind kind, uint16_t t, TagValue value)
 {
     if (!layout_.hasExif) return EXIF_ERR_FORMAT;
     if (file_.readOnly) return EXIF_ERR_READ_ONLY;
+    if (file_.folderReadOnly) return EXIF_ERR_FOLDER_READ_ONLY;
     if (refused_ != EXIF_OK) return refused_;
     if (const ExifStatus s = readWhole(); s != EXIF_OK) return s;
-    if (!layout_.imageComplete) return EXIF_ERR_FORMAT;
+    if (!layout_.imageComplete) return EXIF_ERR_NO_IMAGE_END;
     WantedTags wanted = wanted_;
     wanted[{kind, t}] = std::move(value);
     std::vector<uint8_t> tiff;
     switch (buildTiff(originalTiff_, originalModel_, wanted, tiff)) {
     case BuildResult::ok: break;
     case BuildResult::tooLarge: refused_ = EXIF_ERR_TOO_LARGE; return refused_;
+    case BuildResult::overlap: refused_ = EXIF_ERR_OVERLAP; return refused_;
     case BuildResult::damaged: refused_ = EXIF_ERR_FORMAT; return refused_;
     case BuildResult::unsupported: return EXIF_ERR_ARGUMENT;
     }
@@ -158,11 +183,7 @@ ExifStatus Photo::commit()
     if (!changed()) return EXIF_OK;
     if (!file_.whole()) return EXIF_ERR_WRITE;  // never: a change reads the whole file first
     const std::vector<uint8_t> bytes = replaceExif(file_.bytes, layout_, tiff_);
-    switch (io::replaceFile(path_, file_.identity, bytes)) {
-    case io::Result::ok: return EXIF_OK;
-    case io::Result::readOnly: return EXIF_ERR_READ_ONLY;
-    default: return EXIF_ERR_WRITE;
-    }
+    return statusOf(io::replaceFile(path_, file_.identity, bytes));
 }
 
 }  // namespace exif

@@ -51,7 +51,7 @@ private:
     TiffModel model_;
     WantedTags wanted_;
     // Set once a change did not fit (EXIF_ERR_TOO_LARGE) or could not be
-    // made without touching bytes of something else (EXIF_ERR_FORMAT): from
+    // made without touching bytes of something else (EXIF_ERR_OVERLAP): from
     // then on every set and the close give that status and nothing is
     // written, so no half-written position (a reference without its
     // latitude) ever reaches the file.

@@ -2,7 +2,7 @@
 // The parsed model of an Exif TIFF block, its reader (parseTiff) and its
 // writer (buildTiff). Reading and writing are kept apart: parseTiff only
 // checks and describes, buildTiff only lays out what the model and the wanted
-// values say. Values are decoded in exif_values.h.
+// values say.
 
 #include "byte_io.h"
 
@@ -97,11 +97,12 @@ struct TagValue {
 };
 using WantedTags = std::map<std::pair<IfdKind, uint16_t>, TagValue>;
 
-// tooLarge: the block would not fit one segment. damaged: a byte the write
+// tooLarge: the block would not fit one segment. overlap: a byte the write
 // must change in place (an entry, the header) is also part of another tag's
-// value, or a directory to copy holds a tag twice - as only a damaged block
-// has it. unsupported: a tag of IFD0.
-enum class BuildResult { ok, tooLarge, damaged, unsupported };
+// value, or a value or the thumbnail lies over a directory's table - as only
+// a damaged or crafted block has it. damaged: a directory to copy holds a
+// tag twice. unsupported: a tag of IFD0.
+enum class BuildResult { ok, tooLarge, overlap, damaged, unsupported };
 
 // Makes the block that carries every wanted tag, starting from the original
 // block and its model. No byte of the original moves: values that fit are

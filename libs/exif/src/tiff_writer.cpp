@@ -74,6 +74,21 @@ bool holdsOtherData(const TiffModel& model, uint64_t start, uint64_t end, IfdKin
     return false;
 }
 
+// A value or the thumbnail over a directory's table or the header, or two
+// tables sharing bytes. A write relocates tables and leaves the old bytes
+// where they were, so readers would then take them for the other thing's
+// (a maker note read as the old IFD0, say): only a damaged or crafted block
+// has it, and it is not written.
+bool tablesShareBytes(const TiffModel& model)
+{
+    for (const UsedRange& t : model.used) {
+        if (t.what != UsedRange::What::table && t.what != UsedRange::What::header) continue;
+        for (const UsedRange& r : model.used)
+            if (&r != &t && overlaps(r, t.start, t.end)) return true;
+    }
+    return false;
+}
+
 std::size_t rangeOfValue(const TiffModel& model, IfdKind k, const Entry& e)
 {
     for (std::size_t i = 0; i < model.used.size(); ++i) {
@@ -121,6 +136,7 @@ BuildResult buildTiff(const std::vector<uint8_t>& original, const TiffModel& mod
                       const WantedTags& wanted, std::vector<uint8_t>& out)
 {
     out = original;
+    if (tablesShareBytes(model)) return BuildResult::overlap;
     ByteWriter writer(out, model.order);
     std::array<Directory, kIfdKinds> dirs;
     std::map<Key, TagValue> moved;     // existing entries whose value goes to the end
@@ -140,7 +156,7 @@ BuildResult buildTiff(const std::vector<uint8_t>& original, const TiffModel& mod
             newTags[key] = value;
             continue;
         }
-        if (holdsOtherData(model, e->position, e->position + 12, kind)) return BuildResult::damaged;
+        if (holdsOtherData(model, e->position, e->position + 12, kind)) return BuildResult::overlap;
         const uint64_t size = value.bytes.size();
         if (size <= 4) {
             writer.u16(e->position + 2, value.type);
@@ -301,10 +317,10 @@ BuildResult buildTiff(const std::vector<uint8_t>& original, const TiffModel& mod
         }
         writer.u32(p, dir.create ? 0 : model.ifds[k].next);
     }
-    if (ifd0.relocate && holdsOtherData(model, 4, 8, IfdKind::ifd0)) return BuildResult::damaged;
+    if (ifd0.relocate && holdsOtherData(model, 4, 8, IfdKind::ifd0)) return BuildResult::overlap;
     for (const Appended& a : appended) {
         if (a.entryInPlace && holdsOtherData(model, a.entryPosition, a.entryPosition + 12, a.directory))
-            return BuildResult::damaged;
+            return BuildResult::overlap;
         writer.raw(a.offset, a.value.bytes.data(), a.value.bytes.size());
         if (a.entryInPlace) {
             writer.u16(a.entryPosition + 2, a.value.type);
@@ -317,7 +333,7 @@ BuildResult buildTiff(const std::vector<uint8_t>& original, const TiffModel& mod
         if (!dirs[static_cast<int>(child)].relocate || ifd0.relocate) continue;
         const Entry* e = model.find(IfdKind::ifd0, pointerTag);
         if (e == nullptr) continue;
-        if (holdsOtherData(model, e->position, e->position + 12, IfdKind::ifd0)) return BuildResult::damaged;
+        if (holdsOtherData(model, e->position, e->position + 12, IfdKind::ifd0)) return BuildResult::overlap;
         writer.u32(e->position + 8, directoryOffset(child));
     }
     return BuildResult::ok;

@@ -12,11 +12,23 @@
  * ExifFileOpen reads the photo up to its image data (read-only photos can be
  * read); the first set reads the rest. The set functions change that copy
  * only; ExifFileClose writes the changed photo back, and only when something
- * changed: a new file is written beside the photo, flushed, and then swapped
- * in for it in one step. When that fails, ExifFileClose returns
- * EXIF_ERR_WRITE (or EXIF_ERR_READ_ONLY) and the photo on disk is exactly as
- * it was; a photo changed on disk by someone else meanwhile is not
- * overwritten (EXIF_ERR_WRITE). The handle is released either way.
+ * changed: a new file is written beside the photo, flushed, and then renamed
+ * over it in one step, so that the photo's name holds at every instant the
+ * whole old or the whole new file. When that fails, ExifFileClose says why
+ * (below) and the photo on disk is exactly as it was. A photo changed on disk
+ * by someone else since it was opened is not overwritten (EXIF_ERR_CHANGED).
+ * The handle is released either way.
+ *
+ * Read-only, the same rule on every system: a photo marked read-only (the
+ * read-only attribute on Windows, no write permission bit elsewhere) is not
+ * written (EXIF_ERR_READ_ONLY). A folder's read-only attribute does not
+ * protect its files on Windows and is not looked at; a folder where the
+ * system refuses a new file is (EXIF_ERR_FOLDER_READ_ONLY).
+ *
+ * The new file has a short hidden name of fixed length made from the
+ * photo's name ("~vg-" or ".vg-", sixteen hexadecimal digits, ".tmp"); one
+ * that a killed write left behind is removed by the next write of the same
+ * photo.
  *
  * A get that fails leaves its output zero-filled. Text outputs are
  * NUL-terminated except the four ExifVersion characters.
@@ -32,12 +44,12 @@
  * copied as it was.
  *
  * What is refused: a change that would not fit in one JPEG segment
- * (EXIF_ERR_TOO_LARGE) or that would touch bytes of something else in a
- * damaged block (EXIF_ERR_FORMAT) - then every later set and ExifFileClose
- * give that status too and nothing is written, so a photo never gets half a
- * position; a photo without an Exif segment gets none (sets fail with
- * EXIF_ERR_FORMAT); a photo whose image data has no end marker is not
- * written (EXIF_ERR_FORMAT); a read-only photo or folder (EXIF_ERR_READ_ONLY).
+ * (EXIF_ERR_TOO_LARGE), or a block whose directories share bytes with
+ * other data, so that a write would damage it (EXIF_ERR_OVERLAP) - then
+ * every later set and ExifFileClose give that status too and nothing is
+ * written, so a photo never gets half a position; a photo without an Exif
+ * segment gets none (sets fail with EXIF_ERR_FORMAT); a photo whose image
+ * data has no end marker is not written (EXIF_ERR_NO_IMAGE_END).
  */
 #ifndef VANTORA_EXIF_H
 #define VANTORA_EXIF_H
@@ -53,21 +65,29 @@ extern "C" {
 
 /* Status codes. */
 #define EXIF_OK              0   /* success */
-#define EXIF_ERR_OPEN       (-1) /* the file cannot be opened or read (missing, locked, a folder, too big);
-                                    from a set: the rest of the file could not be read, or the
-                                    file changed on disk since it was opened */
+#define EXIF_ERR_OPEN       (-1) /* the file cannot be opened or read (missing, not a regular file, too
+                                    big); from a set: the rest of the file could not be read */
 #define EXIF_ERR_HANDLE     (-2) /* the handle is not open (never opened, or already closed) */
 #define EXIF_ERR_NOT_FOUND  (-3) /* the tag is absent (or, for DateTimeOriginal, blank/zero/of a wrong count) */
-#define EXIF_ERR_FORMAT     (-4) /* not a JPEG, no Exif segment, or a damaged JPEG/Exif structure or tag.
-                                    From a set whose write would change bytes that belong to
-                                    something else (a damaged block): the photo is then left whole
-                                    as with EXIF_ERR_TOO_LARGE */
+#define EXIF_ERR_FORMAT     (-4) /* not a JPEG, no Exif segment, or a damaged JPEG/Exif structure or tag */
 #define EXIF_ERR_ARGUMENT   (-5) /* a null pointer, or a value of the wrong shape */
 #define EXIF_ERR_TOO_LARGE  (-6) /* the change would not fit in one Exif segment (65,533 bytes); the
                                     photo is then left whole: later sets and ExifFileClose give this
                                     status too and nothing is written */
-#define EXIF_ERR_WRITE      (-7) /* the changed photo could not be written; the original is whole */
-#define EXIF_ERR_READ_ONLY  (-8) /* the photo or its folder is read-only; nothing was written */
+#define EXIF_ERR_WRITE      (-7) /* the changed photo could not be written for another reason; the
+                                    original is whole */
+#define EXIF_ERR_READ_ONLY  (-8) /* the photo is marked read-only; nothing was written */
+#define EXIF_ERR_DISK_FULL  (-9) /* no room left on the disk (or for a file this big); nothing was written */
+#define EXIF_ERR_IN_USE    (-10) /* another program has the photo open, or another write of it is
+                                    running; nothing was written */
+#define EXIF_ERR_CHANGED   (-11) /* the photo changed on disk since it was opened; it was not overwritten */
+#define EXIF_ERR_NO_IMAGE_END (-12) /* the image data has no end-of-image marker: the photo is cut
+                                    off, and is not written */
+#define EXIF_ERR_OVERLAP   (-13) /* the write would change bytes that also belong to something else (a
+                                    directory inside the thumbnail or the maker note, a value over
+                                    a directory): the photo is left whole as with EXIF_ERR_TOO_LARGE */
+#define EXIF_ERR_FOLDER_READ_ONLY (-14) /* the photo's folder does not take a new file (permissions, a
+                                    read-only medium); nothing was written */
 
 typedef int16_t ExifStatus;
 
