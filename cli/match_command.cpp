@@ -63,6 +63,8 @@ const char* describe(WriteProblem problem)
     case WriteProblem::noRoom: return "no room for the GPS tags in the Exif block";
     case WriteProblem::noImageEnd: return "the image data has no end marker (the file is cut off)";
     case WriteProblem::damaged: return "its Exif block is damaged; writing would damage it further";
+    case WriteProblem::staleTrailer:
+        return "the data appended after the image (an AFCP trailer) is damaged and could not be kept valid";
     case WriteProblem::writeError: break;
     }
     return "write error";

@@ -2,7 +2,7 @@
 # Makes the few small JPEG fixtures of the Exif library's tests into
 # tests/fixtures/exif/ (they are committed; run this only to remake them).
 # Needs ImageMagick's convert, exiftool and python3 (for the Canon-style maker
-# note and to measure the Exif segment).
+# note, to measure the Exif segment and for the AFCP trailer).
 #
 #   ii_jfif_thumbnail.jpg  Intel order, JFIF APP0 before Exif, IFD1 thumbnail
 #   mm_plain.jpg           Motorola order, no GPS directory
@@ -15,6 +15,8 @@
 #                          of the 65,533-byte limit (GPS tags cannot fit)
 #   no_exif.jpg            a JPEG with JFIF only
 #   png_named.jpg          a PNG picture with a .jpg name
+#   mm_afcp_trailer.jpg    mm_plain.jpg with an AFCP trailer after the image
+#                          (IPTC and TEXT entries, absolute offsets)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=tests/fixtures/exif
@@ -130,6 +132,29 @@ et -all= "$work/f.jpg"
 cp "$work/f.jpg" "$out/no_exif.jpg"
 convert -size 16x16 gradient:red-blue "$work/g.png"
 cp "$work/g.png" "$out/png_named.jpg"
+
+# 8. An AFCP trailer ("AXS!", big-endian) after mm_plain.jpg's image: a
+#    header, two entries with the absolute offsets of their data, the data,
+#    and the footer with the absolute offset of the header.
+afcp_trailer() {
+    python3 - "$1" "$2" <<'PY'
+import struct, sys
+jpeg = open(sys.argv[1], "rb").read()
+def iptc(number, value): return b"\x1c\x02" + bytes([number]) + struct.pack(">H", len(value)) + value
+blocks = [(b"IPTC", iptc(0, b"\x00\x04") + iptc(5, b"Vantora AFCP fixture") + iptc(120, b"A caption in an AFCP trailer")),
+          (b"TEXT", b"Text in an AFCP trailer.\n")]
+at = len(jpeg)
+data = at + 12 + 12 * len(blocks)
+table = b""
+for name, value in blocks:
+    table += name + struct.pack(">II", len(value), data)
+    data += len(value)
+trailer = b"AXS!" + struct.pack(">HHI", 1, len(blocks), 0) + table + b"".join(v for _, v in blocks)
+trailer += b"AXS!" + struct.pack(">II", at, 0)
+open(sys.argv[2], "wb").write(jpeg + trailer)
+PY
+}
+afcp_trailer "$out/mm_plain.jpg" "$out/mm_afcp_trailer.jpg"
 
 for f in "$out"/*.jpg; do
     echo "$(basename "$f"): $(stat -c %s "$f") bytes; $(exiftool -a -validate -warning -error "$f" | tr '\n' ' ')"

@@ -1,5 +1,6 @@
 #include "photo/photo_writing.h"
 
+#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -55,7 +56,9 @@ std::optional<WriteProblem> outcome(int firstSetStatus, int closeStatus)
     return writeProblemOf(status);
 }
 
-std::optional<WriteProblem> writeMatchTo(ExifFile& file, const TrackPoint& match)
+// Writes the match; `written` gets the GPSVersionID the file took.
+std::optional<WriteProblem> writeMatchTo(ExifFile& file, const TrackPoint& match,
+                                         std::array<std::uint8_t, 4>& written)
 {
     const std::uint32_t h = file.handle();
     const unsigned char version[4] = {2, 0, 0, 0};
@@ -66,28 +69,34 @@ std::optional<WriteProblem> writeMatchTo(ExifFile& file, const TrackPoint& match
     toValues(match.longitude, longitude);
     timeStampOf(match.timeText, stamp);
 
-    // A photo that already names a GPS version keeps it: stamping 2.0.0.0
-    // over 2.2 would leave its 2.2 tags (a date stamp, say) contradicting it.
-    unsigned char existing[4] = {};
-    const bool hasVersion = ExifGetGPSVersion(h, existing) == 0 && existing[0] != 0;
     int first = EXIF_OK;
     const auto note = [&first](int status) {
         if (first == EXIF_OK)
             first = status;
     };
-    if (!hasVersion)
-        note(ExifSetGPSVersion(h, version));
+    // The library keeps a higher version the photo or its tags need: 2.0.0.0
+    // over 2.2 would leave a date stamp contradicting it.
+    note(ExifSetGPSVersion(h, version));
     note(ExifSetGPSLatitudeRef(h, match.latitudeRef[0] == 'N' ? "N" : "S"));
     note(ExifSetGPSLatitude(h, latitude));
     note(ExifSetGPSLongitudeRef(h, match.longitudeRef[0] == 'E' ? "E" : "W"));
     note(ExifSetGPSLongitude(h, longitude));
     note(ExifSetGPSStatus(h, statusToWrite(match)));
     note(ExifSetGPSTimeStamp(h, stamp));
+    // A date stamp already there is made to agree with the new time stamp;
+    // none is added.
+    char date[11];
+    TextWriter(date).number(match.time.year, 4).text(":").number(match.time.month, 2).text(":")
+        .number(match.time.day, 2);
+    if (const int s = ExifUpdateGPSDateStamp(h, date); s != EXIF_ERR_NOT_FOUND)
+        note(s);
     note(ExifSetGPSMapDatum(h, kMapDatum));
+    if (ExifGetGPSVersion(h, written.data()) != EXIF_OK)
+        written = {2, 0, 0, 0};
     return outcome(first, file.close());
 }
 
-void recordWrittenMatch(PhotoRecord& record)
+void recordWrittenMatch(PhotoRecord& record, const std::array<std::uint8_t, 4>& version)
 {
     const TrackPoint& match = *record.match;
     PhotoExifData& exif = record.exif;
@@ -95,8 +104,7 @@ void recordWrittenMatch(PhotoRecord& record)
     TextWriter(exif.gpsTimeText).text(match.timeText);
     TextWriter(exif.gpsMapDatum).text(kMapDatum);
     TextWriter(exif.gpsStatus).text(statusToWrite(match));
-    if (exif.gpsVersion[0] == 0)
-        exif.gpsVersion = {2, 0, 0, 0};
+    exif.gpsVersion = version;  // what the file got
     copyPosition(match, exif);
 }
 
@@ -145,6 +153,7 @@ WriteProblem writeProblemOf(int exifStatus)
     case EXIF_ERR_TOO_LARGE: return WriteProblem::noRoom;
     case EXIF_ERR_NO_IMAGE_END: return WriteProblem::noImageEnd;
     case EXIF_ERR_FORMAT: case EXIF_ERR_OVERLAP: return WriteProblem::damaged;
+    case EXIF_ERR_TRAILER: return WriteProblem::staleTrailer;
     default: return WriteProblem::writeError;
     }
 }
@@ -178,9 +187,11 @@ WriteSummary writePositions(PhotoList& list, const StepCallback& progress, const
         if (record.match) {
             WriteProblem problem = WriteProblem::cannotOpen;
             auto file = openForWriting(record.exif.path, &problem);
-            const auto failed = file ? writeMatchTo(*file, *record.match) : std::optional<WriteProblem>(problem);
+            std::array<std::uint8_t, 4> version{};
+            const auto failed =
+                file ? writeMatchTo(*file, *record.match, version) : std::optional<WriteProblem>(problem);
             if (!failed) {
-                recordWrittenMatch(record);
+                recordWrittenMatch(record, version);
                 ++summary.written;
             } else {
                 noteFailure(summary, record.exif.path, *failed);

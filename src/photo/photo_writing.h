@@ -26,6 +26,7 @@ enum class WriteProblem {
     noRoom,              // the Exif segment has no room for the change
     noImageEnd,          // the image data is cut off (no end marker)
     damaged,             // a damaged Exif block that a write would damage further
+    staleTrailer,        // a trailer after the image whose offsets could not be moved
     writeError,          // any other failure of the write
 };
 

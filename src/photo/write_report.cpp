@@ -15,6 +15,7 @@ const char* writeProblemText(WriteProblem problem)
     case WriteProblem::noRoom: return "Exif情報に位置情報を入れる余地がありません";
     case WriteProblem::noImageEnd: return "画像データが途中で切れています";
     case WriteProblem::damaged: return "Exif情報が壊れています";
+    case WriteProblem::staleTrailer: return "画像の後ろの付加情報が壊れています";
     case WriteProblem::writeError: break;
     }
     return "書き込みに失敗しました";

@@ -2,6 +2,7 @@
 // and on small blocks built in memory.
 #include "exif_test_support.h"
 #include "support/temp_dir.h"
+#include "tiff.h"
 
 #include <gtest/gtest.h>
 
@@ -180,6 +181,11 @@ TEST_P(WritingAPosition, readsBackEveryValueAndKeepsTheByteOrder)
     const auto path = dir.path() / "photo.jpg";
     std::filesystem::copy_file(fixture(GetParam()), path);
     const Bytes before = readBytes(path);
+    unsigned char older[4] = {};
+    {
+        OpenedPhoto original(path);
+        ExifGetGPSVersion(original.handle, older);
+    }
     ASSERT_EQ(writeGpsFile(path), EXIF_OK);
     const Bytes after = readBytes(path);
     ASSERT_NE(after, before);
@@ -191,7 +197,8 @@ TEST_P(WritingAPosition, readsBackEveryValueAndKeepsTheByteOrder)
     const GpsValues v;
     unsigned char version[4];
     EXPECT_EQ(ExifGetGPSVersion(h, version), EXIF_OK);
-    EXPECT_EQ(std::memcmp(version, v.version, 4), 0);
+    // 2.0.0.0, or the higher version the photo had already (never lowered).
+    EXPECT_EQ(std::memcmp(version, std::memcmp(older, v.version, 4) > 0 ? older : v.version, 4), 0);
     char text[4];
     EXPECT_EQ(ExifGetGPSLatitudeRef(h, text), EXIF_OK);
     EXPECT_STREQ(text, "N");
@@ -271,6 +278,71 @@ TEST(WritingAPosition, onATinyBlockOfEitherOrderReadsBack)
         EXPECT_EQ(r[4], 2853u);
         EXPECT_EQ(dateOf(photo.handle), "2008:05:12 10:20:30");
     }
+}
+
+// A phone's GPS directory as the phone wrote it: no GPSVersionID, but a
+// date stamp (a 2.2 tag) of count 20 instead of 11, a processing method
+// stored as ASCII instead of UNDEFINED, and a positioning error (a 2.3 tag).
+Bytes phoneStyleTiff(bool little)
+{
+    Bytes t = tinyTiff(little);
+    const std::size_t gps = t.size() + (t.size() & 1);
+    const std::size_t values = gps + 2 + 3 * 12 + 4;
+    Patcher p{t, little};
+    p.u16(gps, 3);
+    p.entry(gps + 2, 0x001B, 2, 12, uint32_t(values));
+    p.entry(gps + 14, 0x001D, 2, 20, uint32_t(values + 12));
+    p.entry(gps + 26, 0x001F, 5, 1, uint32_t(values + 32));
+    p.u32(gps + 38, 0);
+    p.text(values, "ASCII\0\0\0GPS", 12);
+    p.text(values + 12, "2016:09:28\0\0\0\0\0\0\0\0\0", 20);
+    p.u32(values + 32, 5);
+    p.u32(values + 36, 1);
+    p.u32(TinyTiff::gpsPointerEntry + 8, uint32_t(gps));
+    return t;
+}
+
+std::string gpsDateStampOf(const std::filesystem::path& path)
+{
+    const Bytes tiff = tiffOf(readBytes(path));
+    ::exif::TiffModel model;
+    if (!::exif::parseTiff(tiff, model)) return "(unreadable)";
+    const auto* e = model.find(::exif::IfdKind::gps, 0x001D);
+    if (e == nullptr) return "(none)";
+    return std::string(reinterpret_cast<const char*>(tiff.data() + e->valuePosition()), e->count);
+}
+
+TEST(APhoneStyleGpsDirectory, getsTheVersionItsTagsNeedAndADateStampThatAgrees)
+{
+    for (bool little : {true, false}) {
+        SCOPED_TRACE(little ? "II" : "MM");
+        TempDir dir;
+        const auto path = dir.path() / "phone.jpg";
+        writeBytes(path, tinyJpeg(phoneStyleTiff(little)));
+        uint32_t h = 0;
+        ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
+        EXPECT_EQ(setGps(h), EXIF_OK);  // asks for 2.0.0.0
+        EXPECT_EQ(ExifUpdateGPSDateStamp(h, "2008:05:01"), EXIF_OK);
+        unsigned char version[4] = {};
+        EXPECT_EQ(ExifGetGPSVersion(h, version), EXIF_OK);
+        EXPECT_EQ(ExifFileClose(h), EXIF_OK);
+        EXPECT_EQ(std::vector<int>(version, version + 4), (std::vector<int>{2, 3, 0, 0}));
+        EXPECT_EQ(gpsDateStampOf(path), std::string("2008:05:01", 11));
+    }
+}
+
+TEST(APhotoWithoutADateStamp, getsNone)
+{
+    TempDir dir;
+    const auto path = dir.path() / "photo.jpg";
+    std::filesystem::copy_file(fixture("mm_plain.jpg"), path);
+    uint32_t h = 0;
+    ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
+    EXPECT_EQ(setGps(h), EXIF_OK);
+    EXPECT_EQ(ExifUpdateGPSDateStamp(h, "2008:05:01"), EXIF_ERR_NOT_FOUND);
+    EXPECT_EQ(ExifUpdateGPSDateStamp(h, "2008-05-01"), EXIF_ERR_ARGUMENT);
+    EXPECT_EQ(ExifFileClose(h), EXIF_OK);
+    EXPECT_EQ(gpsDateStampOf(path), "(none)");
 }
 
 TEST(WritingAShootingTime, rewritesTheTwentyBytesInPlace)

@@ -1,6 +1,7 @@
 // A tiny command-line front of the Exif library for the exiftool oracle test.
 //   exif-tool read FILE            prints every value the library reads
-//   exif-tool gps FILE             writes a position as the program does
+//   exif-tool gps FILE             writes a position as the program does (a
+//                                  date stamp already there becomes 2008:05:01)
 //   exif-tool time FILE TEXT       writes DateTimeOriginal
 // Exit status: 0, or 1 with the failing call and its status on stderr.
 #include "exif/Exif.h"
@@ -68,6 +69,7 @@ int writeGps(uint32_t h)
     CHECK(ExifSetGPSLongitude(h, longitude));
     CHECK(ExifSetGPSStatus(h, "A"));
     CHECK(ExifSetGPSTimeStamp(h, stamp));
+    if (const int s = ExifUpdateGPSDateStamp(h, "2008:05:01"); s != EXIF_ERR_NOT_FOUND) CHECK(s);
     CHECK(ExifSetGPSMapDatum(h, "WGS-84"));
     const int s = ExifFileClose(h);
     return s == EXIF_OK ? 0 : fail("ExifFileClose", s);

@@ -176,7 +176,7 @@ ExifStatus ExifSetGPSVersion(uint32_t h, const unsigned char in[4])
 {
     return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
         if (in == nullptr) return EXIF_ERR_ARGUMENT;
-        return p.setBytes(IfdKind::gps, tag::gpsVersion, exif::tByte, in, 4);
+        return p.setGpsVersion(in);
     });
 }
 
@@ -216,6 +216,21 @@ ExifStatus ExifSetGPSMapDatum(uint32_t h, const char* text)
     return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
         if (!isPlainText(text, 255)) return EXIF_ERR_ARGUMENT;
         return p.setText(IfdKind::gps, tag::gpsMapDatum, text);
+    });
+}
+
+ExifStatus ExifUpdateGPSDateStamp(uint32_t h, const char* text)
+{
+    return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
+        static const char shape[] = "dddd:dd:dd";
+        if (text == nullptr) return EXIF_ERR_ARGUMENT;
+        for (int i = 0; i < 10; ++i) {
+            const char c = text[i];
+            const bool ok = shape[i] == 'd' ? (c >= '0' && c <= '9') : c == shape[i];
+            if (!ok) return EXIF_ERR_ARGUMENT;  // also stops at an early NUL
+        }
+        if (text[10] != 0) return EXIF_ERR_ARGUMENT;
+        return p.updateGpsDateStamp(std::string(text, 10));
     });
 }
 

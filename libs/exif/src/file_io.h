@@ -78,6 +78,11 @@ Result readFile(const std::string& path, Snapshot& out, const ReadMore& more = {
 // than any write that could still be starting.
 Result replaceFile(const std::string& path, const Identity& expected, const std::vector<uint8_t>& bytes);
 
+// Removes the temporary file a killed write of this photo left, if any (as
+// replaceFile does before it writes): for a write that found nothing to
+// change.
+void removeLeftoverFor(const std::string& path);
+
 // The fixed-length part of the temporary file's name for a photo whose file
 // name has these bytes: "vg-", sixteen hexadecimal digits of a hash of the
 // name, ".tmp". Each system puts its mark of a hidden file before it.

@@ -114,7 +114,6 @@ public:
         return Result::ok;
     }
 
-private:
     // A file of our name that no write holds and that is older than any
     // write that could be starting is what a killed write left: it goes.
     Result removeLeftover()
@@ -136,6 +135,7 @@ private:
         return ok ? Result::ok : Result::inUse;
     }
 
+private:
     std::string path_;
     int fd_ = -1;
     bool renamed_ = false;
@@ -190,6 +190,11 @@ Result readFile(const std::string& path, Snapshot& out, const ReadMore& more)
     }
     out.folderReadOnly = !folderTakesNewFiles(folderOf(path));
     return Result::ok;
+}
+
+void removeLeftoverFor(const std::string& path)
+{
+    TemporaryFile(folderOf(path), nameOf(path)).removeLeftover();
 }
 
 Result replaceFile(const std::string& path, const Identity& expected, const std::vector<uint8_t>& bytes)

@@ -162,7 +162,6 @@ public:
         return Result::ok;
     }
 
-private:
     static std::wstring stem(const std::wstring& name)
     {
         const std::string s = temporaryNameStem(name.data(), name.size() * sizeof(wchar_t));
@@ -186,6 +185,7 @@ private:
                                                                                                    : Result::inUse;
     }
 
+private:
     std::wstring path_;
     Handle file_;
     bool renamed_ = false;
@@ -269,6 +269,12 @@ Result readFile(const std::string& path, Snapshot& out, const ReadMore& more)
         return Result::openFailed;
     }
     return Result::ok;
+}
+
+void removeLeftoverFor(const std::string& path)
+{
+    std::wstring wide;
+    if (toWide(path, wide)) TemporaryFile(folderOf(wide), nameOf(wide)).removeLeftover();
 }
 
 Result replaceFile(const std::string& path, const Identity& expected, const std::vector<uint8_t>& bytes)

@@ -1,6 +1,9 @@
 #include "photo.h"
 
+#include "trailer.h"
+
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace exif {
@@ -134,6 +137,25 @@ ExifStatus Photo::setRationals(IfdKind kind, uint16_t t, const uint32_t in[6])
     return set(kind, t, std::move(v));
 }
 
+ExifStatus Photo::setGpsVersion(const uint8_t in[4])
+{
+    using Version = std::array<uint8_t, 4>;
+    Version wanted{in[0], in[1], in[2], in[3]};
+    Version existing{};
+    if (getBytes(IfdKind::gps, tag::gpsVersion, {tByte}, 4, existing.data()) == EXIF_OK)
+        wanted = std::max(wanted, existing);
+    for (uint16_t t : {tag::gpsProcessingMethod, tag::gpsAreaInformation, tag::gpsDateStamp, tag::gpsDifferential})
+        if (model_.find(IfdKind::gps, t) != nullptr) wanted = std::max(wanted, Version{2, 2, 0, 0});
+    if (model_.find(IfdKind::gps, tag::gpsHPositioningError) != nullptr) wanted = std::max(wanted, Version{2, 3, 0, 0});
+    return setBytes(IfdKind::gps, tag::gpsVersion, tByte, wanted.data(), 4);
+}
+
+ExifStatus Photo::updateGpsDateStamp(const std::string& text)
+{
+    if (!layout_.hasExif || model_.find(IfdKind::gps, tag::gpsDateStamp) == nullptr) return EXIF_ERR_NOT_FOUND;
+    return setText(IfdKind::gps, tag::gpsDateStamp, text);
+}
+
 ExifStatus Photo::readWhole()
 {
     if (file_.whole()) return EXIF_OK;
@@ -171,6 +193,7 @@ ExifStatus Photo::set(IfdKind kind, uint16_t t, TagValue value)
     }
     TiffModel model;
     if (!parseTiff(tiff, model)) return EXIF_ERR_FORMAT;  // never expected: our own output must read back
+    writeAsked_ = true;
     wanted_ = std::move(wanted);
     tiff_ = std::move(tiff);
     model_ = std::move(model);
@@ -180,9 +203,18 @@ ExifStatus Photo::set(IfdKind kind, uint16_t t, TagValue value)
 ExifStatus Photo::commit()
 {
     if (refused_ != EXIF_OK) return refused_;
-    if (!changed()) return EXIF_OK;
+    if (!changed()) {
+        // The photo holds the values already; what a killed write of it
+        // left goes all the same.
+        if (writeAsked_) io::removeLeftoverFor(path_);
+        return EXIF_OK;
+    }
     if (!file_.whole()) return EXIF_ERR_WRITE;  // never: a change reads the whole file first
-    const std::vector<uint8_t> bytes = replaceExif(file_.bytes, layout_, tiff_);
+    std::vector<uint8_t> bytes = replaceExif(file_.bytes, layout_, tiff_);
+    // Everything after the Exif segment moved; an AFCP trailer's absolute
+    // offsets must move with it, or the photo is not written.
+    const int64_t shift = int64_t(bytes.size()) - int64_t(file_.bytes.size());
+    if (fixAfcpTrailer(bytes, layout_.segmentEnd, shift) == TrailerFix::refused) return EXIF_ERR_TRAILER;
     return statusOf(io::replaceFile(path_, file_.identity, bytes));
 }
 

@@ -30,6 +30,13 @@ public:
     ExifStatus setBytes(IfdKind kind, uint16_t t, uint16_t type, const uint8_t* bytes, uint32_t count);
     ExifStatus setText(IfdKind kind, uint16_t t, const std::string& text);
     ExifStatus setRationals(IfdKind kind, uint16_t t, const uint32_t in[6]);
+    // GPSVersionID: never lower than the version already there, nor than the
+    // tags of the GPS directory need (2.2.0.0 for a date stamp, processing
+    // method, area information or differential; 2.3.0.0 for a positioning
+    // error), so that the directory agrees with itself.
+    ExifStatus setGpsVersion(const uint8_t in[4]);
+    // GPSDateStamp, only where the GPS directory has one already.
+    ExifStatus updateGpsDateStamp(const std::string& text);
 
     bool changed() const { return tiff_ != originalTiff_; }
     // Writes the changed photo back; nothing when nothing changed, and
@@ -56,6 +63,7 @@ private:
     // written, so no half-written position (a reference without its
     // latitude) ever reaches the file.
     ExifStatus refused_ = EXIF_OK;
+    bool writeAsked_ = false;  // a set was taken, whether it changed anything or not
 };
 
 }  // namespace exif

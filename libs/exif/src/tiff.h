@@ -37,7 +37,9 @@ constexpr uint16_t stripOffsets = 0x0111, stripByteCounts = 0x0117;
 constexpr uint16_t exifVersion = 0x9000, dateTimeOriginal = 0x9003;
 constexpr uint16_t gpsVersion = 0x0000, gpsLatitudeRef = 0x0001, gpsLatitude = 0x0002,
                    gpsLongitudeRef = 0x0003, gpsLongitude = 0x0004, gpsTimeStamp = 0x0007,
-                   gpsStatus = 0x0009, gpsMapDatum = 0x0012;
+                   gpsStatus = 0x0009, gpsMapDatum = 0x0012, gpsProcessingMethod = 0x001B,
+                   gpsAreaInformation = 0x001C, gpsDateStamp = 0x001D, gpsDifferential = 0x001E,
+                   gpsHPositioningError = 0x001F;
 }  // namespace tag
 
 struct Entry {

@@ -41,6 +41,7 @@ bool isOurTag(IfdKind k, uint16_t t)
     switch (t) {
     case tag::gpsVersion: case tag::gpsLatitudeRef: case tag::gpsLatitude: case tag::gpsLongitudeRef:
     case tag::gpsLongitude: case tag::gpsTimeStamp: case tag::gpsStatus: case tag::gpsMapDatum:
+    case tag::gpsDateStamp:
         return true;
     default:
         return false;
@@ -279,8 +280,14 @@ BuildResult buildTiff(const std::vector<uint8_t>& original, const TiffModel& mod
         ifd0.entries[pointerTag] = p;
     }
 
-    // 5: lay out at even offsets, then check the size.
-    uint64_t pos = out.size() + (out.size() & 1);
+    // 5: lay out at even offsets, then check the size. A directory whose
+    // next-directory link the block's end cut off gets its four bytes
+    // kept free (zero), or a reader would take what follows for the link.
+    uint64_t pos = out.size();
+    for (int k = 0; k < kIfdKinds; ++k)
+        if (model.ifds[k].present && !dirs[k].relocate)
+            pos = std::max<uint64_t>(pos, model.ifds[k].offset + model.ifds[k].tableSize());
+    pos += pos & 1;
     for (int k = 0; k < kIfdKinds; ++k) {
         if (!dirs[k].relocate) continue;
         if (dirs[k].entries.size() > kMaxEntries) return BuildResult::tooLarge;

@@ -78,7 +78,7 @@ inline std::string checkLayout(const uint8_t* data, std::size_t size)
         if (r.what == UsedRange::What::table || r.what == UsedRange::What::header) continue;
         // A value of a tag the writes reach may move or change; every other
         // value (and a second entry of a repeated tag) must not.
-        const bool ours = (r.ifd == IfdKind::gps && r.tag <= tag::gpsMapDatum) ||
+        const bool ours = (r.ifd == IfdKind::gps && (r.tag <= tag::gpsMapDatum || r.tag == tag::gpsDateStamp)) ||
                           (r.ifd == IfdKind::exif && r.tag == tag::dateTimeOriginal);
         const Entry* e = model.find(r.ifd, r.tag);
         if (ours && e != nullptr && e->field == r.start) continue;

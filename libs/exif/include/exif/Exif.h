@@ -41,7 +41,11 @@
  * values of the tags written here, shared with nothing else - which is what
  * an earlier write appended - so repeated writes do not grow the photo.
  * Only the first Exif segment changes; every other byte of the file is
- * copied as it was.
+ * copied as it was, except the offsets of an AFCP trailer after the image,
+ * which are absolute and move with the data they point to (a trailer that
+ * cannot be understood is refused with EXIF_ERR_TRAILER when it would
+ * move). Multi-picture images and other trailers use relative offsets and
+ * come through byte-identical.
  *
  * What is refused: a change that would not fit in one JPEG segment
  * (EXIF_ERR_TOO_LARGE), or a block whose directories share bytes with
@@ -88,6 +92,9 @@ extern "C" {
                                     a directory): the photo is left whole as with EXIF_ERR_TOO_LARGE */
 #define EXIF_ERR_FOLDER_READ_ONLY (-14) /* the photo's folder does not take a new file (permissions, a
                                     read-only medium); nothing was written */
+#define EXIF_ERR_TRAILER   (-15) /* the change moves the data after the image, and an AFCP trailer
+                                    there (absolute offsets) is damaged or already stale, so it
+                                    could not be moved with it; nothing was written */
 
 typedef int16_t ExifStatus;
 
@@ -114,6 +121,10 @@ EXIF_API ExifStatus ExifGetGPSStatus(uint32_t handle, char out[4]);
    characters and always NUL-terminated. */
 EXIF_API ExifStatus ExifGetGPSMapDatum(uint32_t handle, int size, char* out);
 
+/* The version written is never lower than the one already in the photo,
+   nor than the tags of its GPS directory need (2.2.0.0 with GPSDateStamp,
+   GPSProcessingMethod, GPSAreaInformation or GPSDifferential; 2.3.0.0 with
+   GPSHPositioningError): read it back with ExifGetGPSVersion. */
 EXIF_API ExifStatus ExifSetGPSVersion(uint32_t handle, const unsigned char in[4]);
 /* "N" or "S". */
 EXIF_API ExifStatus ExifSetGPSLatitudeRef(uint32_t handle, const char* text);
@@ -129,6 +140,10 @@ EXIF_API ExifStatus ExifSetGPSMapDatum(uint32_t handle, const char* text);
 /* Exactly "YYYY:MM:DD HH:MM:SS" (digits where the letters are); written as
    20 bytes with the NUL. */
 EXIF_API ExifStatus ExifSetDateTimeOriginal(uint32_t handle, const char* text);
+/* Exactly "YYYY:MM:DD": rewrites the GPSDateStamp of a photo that has one,
+   so that it agrees with a new GPSTimeStamp; a photo without one gets none
+   (EXIF_ERR_NOT_FOUND, nothing changed). */
+EXIF_API ExifStatus ExifUpdateGPSDateStamp(uint32_t handle, const char* text);
 
 #ifdef __cplusplus
 }
