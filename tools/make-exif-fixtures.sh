@@ -2,7 +2,7 @@
 # Makes the few small JPEG fixtures of the Exif library's tests into
 # tests/fixtures/exif/ (they are committed; run this only to remake them).
 # Needs ImageMagick's convert, exiftool and python3 (for the Canon-style maker
-# note, to measure the Exif segment and for the AFCP trailer).
+# note, to measure the Exif segment, for the AFCP trailer and the MPF segment).
 #
 #   ii_jfif_thumbnail.jpg  Intel order, JFIF APP0 before Exif, IFD1 thumbnail
 #   mm_plain.jpg           Motorola order, no GPS directory
@@ -17,6 +17,12 @@
 #   png_named.jpg          a PNG picture with a .jpg name
 #   mm_afcp_trailer.jpg    mm_plain.jpg with an AFCP trailer after the image
 #                          (IPTC and TEXT entries, absolute offsets)
+#   ii_phone_gps.jpg       Intel order, a phone's GPS directory from an earlier
+#                          fix: no GPSVersionID, but a date stamp, altitude,
+#                          processing method and horizontal positioning error
+#   mm_multi_picture.jpg   Motorola order, an APP2 "MPF" segment after the Exif
+#                          segment listing two images, the second a small JPEG
+#                          after the main image's end marker
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=tests/fixtures/exif
@@ -155,6 +161,66 @@ open(sys.argv[2], "wb").write(jpeg + trailer)
 PY
 }
 afcp_trailer "$out/mm_plain.jpg" "$out/mm_afcp_trailer.jpg"
+
+# 9. Intel order, GPS tags as a phone leaves them from its last fix. exiftool
+#    adds GPSVersionID to a GPS directory it creates; phones often leave it
+#    out, so it is deleted again.
+picture yellow-blue "$work/h.jpg"
+et -all= "$work/h.jpg"
+et -ExifByteOrder=II "${base_tags[@]}" -ExifVersion=0231 -Make=Vantora -Model="Fixture Phone" \
+   -DateTimeOriginal="2008:04:30 18:10:00" \
+   -GPSLatitudeRef=N -GPSLatitude=34.9875 -GPSLongitudeRef=E -GPSLongitude=135.7594 \
+   -GPSAltitudeRef=0 -GPSAltitude=41.25 -GPSTimeStamp=09:09:58 -GPSDateStamp=2008:04:30 \
+   -GPSProcessingMethod=GPS -GPSHPositioningError=35 "$work/h.jpg"
+et -GPSVersionID= "$work/h.jpg"
+cp "$work/h.jpg" "$out/ii_phone_gps.jpg"
+
+# 10. Motorola order, a multi-picture file as cameras write it: the main
+#     image with Exif, then an APP2 "MPF" segment whose MP Index IFD
+#     (MPFVersion, NumberOfImages, one 16-byte MPEntry per image: attributes,
+#     size, offset, two dependent-image entries) lists the main image (offset
+#     0) and a second JPEG appended after the main image's end marker, its
+#     offset counted from the MP header (the byte-order mark after "MPF\0").
+#     The second image's type is 0, as a phone's gain map: exiftool would
+#     show a "large thumbnail" as PreviewImage, any other type as MPImage2.
+multi_picture() {
+    python3 - "$1" "$2" "$3" <<'PY'
+import struct, sys
+main, second = open(sys.argv[1], "rb").read(), open(sys.argv[2], "rb").read()
+i = 2
+while True:  # the end of the Exif segment
+    n = int.from_bytes(main[i + 2:i + 4], "big")
+    exif = main[i + 1] == 0xE1 and main[i + 4:i + 10] == b"Exif\0\0"
+    i += 2 + n
+    if exif: break
+entries = 3
+table = 8 + 2 + 12 * entries + 4
+def mpf(primary_size, second_offset):
+    ifd = struct.pack(">H", entries)
+    ifd += struct.pack(">HHI", 0xB000, 7, 4) + b"0100"
+    ifd += struct.pack(">HHII", 0xB001, 4, 1, 2)
+    ifd += struct.pack(">HHII", 0xB002, 7, 32, table)
+    ifd += struct.pack(">I", 0)
+    images = struct.pack(">IIIHH", 0x20030000, primary_size, 0, 0, 0)      # representative, baseline primary
+    images += struct.pack(">IIIHH", 0x00000000, len(second), second_offset, 0, 0)  # type 0, as a gain map
+    payload = b"MPF\0" + b"MM\0\x2a" + struct.pack(">I", 8) + ifd + images
+    return b"\xff\xe2" + struct.pack(">H", 2 + len(payload)) + payload
+size = len(main) + len(mpf(0, 0))
+header = i + 8  # marker, length, "MPF\0"
+out = main[:i] + mpf(size, size - header) + main[i:] + second
+open(sys.argv[3], "wb").write(out)
+PY
+}
+picture white-blue "$work/m.jpg"
+et -all= "$work/m.jpg"
+et -ExifByteOrder=MM "${base_tags[@]}" -Make=Vantora -Model="Fixture MPF" \
+   -DateTimeOriginal="2013:03:03 13:13:13" "$work/m.jpg"
+convert -size 24x16 gradient:red-yellow -quality 60 -strip "$work/second.jpg"
+multi_picture "$work/m.jpg" "$work/second.jpg" "$out/mm_multi_picture.jpg"
+exiftool -b -MPImage2 "$out/mm_multi_picture.jpg" | cmp -s - "$work/second.jpg" || {
+    echo "make-exif-fixtures: exiftool does not find the second image" >&2
+    exit 1
+}
 
 for f in "$out"/*.jpg; do
     echo "$(basename "$f"): $(stat -c %s "$f") bytes; $(exiftool -a -validate -warning -error "$f" | tr '\n' ' ')"

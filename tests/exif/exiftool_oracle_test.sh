@@ -5,17 +5,24 @@
 #   - no new validation warning or error appeared,
 #   - only the written tags changed (pointer tags and offsets aside),
 #   - the written values read back as intended,
-#   - the thumbnail and the image data are byte-identical,
+#   - the thumbnail, the image data and a multi-picture file's second image
+#     are byte-identical, and the second image is still found,
+#   - a GPS directory agrees with itself: its version is what its tags need,
+#     a date stamp there agrees with the new time stamp,
 #   - the maker notes read the same (no offsets warning),
 #   - an AFCP trailer's blocks read the same (its absolute offsets were moved:
 #     no "Adjusted AFCP offsets" warning).
 # Files without Exif, and the PNG named .jpg, must be refused and left whole.
 #
 # Usage: exiftool_oracle_test.sh EXIF_TOOL FIXTURE_DIR
+#   RUNNER: e.g. the Wine wrapper, for exif-tool.exe (start its server first);
+#   exiftool always runs natively.
 set -uo pipefail
 
 tool=$1
 fixtures=$2
+runner=${RUNNER:-}
+run() { $runner "$@"; }
 if ! command -v exiftool >/dev/null; then
     echo "exiftool is missing (Debian package libimage-exiftool-perl; see tools/install-deps.sh)"
     exit 1
@@ -31,8 +38,12 @@ fail() {
 warnings() { exiftool -a -validate -warning -error "$1" | sed 's/^Validate .*$//' | sort -u; }
 tags() {
     exiftool -a -G1 -s -n -u -sort --File:all --Composite:all --ExifTool:all "$1" |
-        grep -v -E '^\[[^]]*\] +(ThumbnailOffset|ExifOffset|GPSInfo|InteropOffset|OtherImageStart|PreviewImageStart) '
+        grep -v -E '^\[[^]]*\] +(ThumbnailOffset|ExifOffset|GPSInfo|InteropOffset|OtherImageStart|PreviewImageStart|MPImageStart) '
 }
+# exiftool shows MPImageStart as a file position: it moves with the Exif
+# segment, and the second image is compared by its bytes instead.
+second_image() { exiftool -b -MPImage2 "$1" | sha256sum; }
+no_bytes=$(sha256sum </dev/null)
 # Bytes from the start-of-scan marker to the end-of-image marker, hashed
 # (perl is there wherever exiftool is). What follows may change: an AFCP
 # trailer's offsets move with the Exif segment's size.
@@ -59,7 +70,7 @@ for original in "$fixtures"/*.jpg; do
     cp "$original" "$copy"
     case $name in
     no_exif.jpg | png_named.jpg)
-        if "$tool" gps "$copy" 2>/dev/null; then fail "$name" "writing was not refused"; fi
+        if run "$tool" gps "$copy" 2>/dev/null; then fail "$name" "writing was not refused"; fi
         cmp -s "$original" "$copy" || fail "$name" "the refused file changed"
         continue
         ;;
@@ -68,12 +79,12 @@ for original in "$fixtures"/*.jpg; do
     if [ "$name" = mm_near_limit.jpg ]; then
         # The position does not fit: refused whole, the file unchanged; the
         # shooting time still fits in place.
-        if "$tool" gps "$copy" 2>/dev/null; then fail "$name" "a position beyond the segment limit was written"; fi
+        if run "$tool" gps "$copy" 2>/dev/null; then fail "$name" "a position beyond the segment limit was written"; fi
         cmp -s "$original" "$copy" || fail "$name" "the refused file changed"
-        "$tool" time "$copy" "2001:02:03 04:05:06" || fail "$name" "the shooting time was not written"
+        run "$tool" time "$copy" "2001:02:03 04:05:06" || fail "$name" "the shooting time was not written"
     else
-        "$tool" gps "$copy" || fail "$name" "writing the position failed"
-        "$tool" time "$copy" "2001:02:03 04:05:06" || fail "$name" "writing the shooting time failed"
+        run "$tool" gps "$copy" || fail "$name" "writing the position failed"
+        run "$tool" time "$copy" "2001:02:03 04:05:06" || fail "$name" "writing the shooting time failed"
     fi
 
     # 1. No new warning.
@@ -90,11 +101,17 @@ for original in "$fixtures"/*.jpg; do
     # 3. The written values, as exiftool reads them.
     expected="DateTimeOriginal: 2001:02:03 04:05:06"
     # A date stamp already there agrees with the new time stamp, and the
-    # version is what the directory's tags need, never lowered.
+    # version is what the directory's tags need, never lowered: 2.2 for the
+    # date stamp, processing method, area information and differential
+    # correction, 2.3 for the horizontal positioning error.
     version="2 0 0 0"
     if [ -n "$(exiftool -s3 -GPSDateStamp "$original")" ]; then
         expected+="
 GPSDateStamp: 2008:05:01"
+    fi
+    if [ -n "$(exiftool -s3 -GPSHPositioningError "$original")" ]; then
+        version="2 3 0 0"
+    elif [ -n "$(exiftool -s3 -GPSDateStamp -GPSProcessingMethod -GPSAreaInformation -GPSDifferential "$original")" ]; then
         version="2 2 0 0"
     fi
     if [ "$name" != mm_near_limit.jpg ]; then
@@ -119,11 +136,15 @@ GPSVersionID: $version"
     [ "$(exiftool -b -ThumbnailImage "$original" | sha256sum)" = "$(exiftool -b -ThumbnailImage "$copy" | sha256sum)" ] ||
         fail "$name" "the thumbnail changed"
     [ "$(image_data "$original")" = "$(image_data "$copy")" ] || fail "$name" "the image data changed"
+    if [ "$(second_image "$original")" != "$no_bytes" ]; then
+        [ "$(second_image "$original")" = "$(second_image "$copy")" ] ||
+            fail "$name" "the second image of the MPF segment changed or is no longer found"
+    fi
 
     # 5. A second identical write changes nothing at all.
     cp "$copy" "$work/again.jpg"
-    if [ "$name" != mm_near_limit.jpg ]; then "$tool" gps "$work/again.jpg" >/dev/null; fi
-    "$tool" time "$work/again.jpg" "2001:02:03 04:05:06" >/dev/null
+    if [ "$name" != mm_near_limit.jpg ]; then run "$tool" gps "$work/again.jpg" >/dev/null; fi
+    run "$tool" time "$work/again.jpg" "2001:02:03 04:05:06" >/dev/null
     cmp -s "$copy" "$work/again.jpg" || fail "$name" "writing the same values again changed the file"
     [ $failures -eq $failures_before ] && echo "ok   $name"
 done
@@ -138,6 +159,16 @@ exiftool -s -OwnerName "$fixtures/ii_canon_makernote.jpg" | grep -q 'Vantora Fix
 [ "$(exiftool -s3 -AFCP:Text "$fixtures/mm_afcp_trailer.jpg")" = "Text in an AFCP trailer.." ] || fail fixtures "no AFCP trailer to check"
 [ "$(stat -c %s "$work/mm_afcp_trailer.jpg")" != "$(stat -c %s "$fixtures/mm_afcp_trailer.jpg")" ] ||
     fail mm_afcp_trailer.jpg "the writes did not move the trailer"
+
+# The phone fixture's GPS directory has no version but tags of Exif 2.2 and
+# 2.3 (kept as they were: check 2), and the multi-picture fixture's second
+# image is found where its MP entry says.
+[ -z "$(exiftool -s3 -GPSVersionID "$fixtures/ii_phone_gps.jpg")" ] &&
+    [ "$(exiftool -s3 -n -GPSHPositioningError -GPSAltitude -GPSProcessingMethod "$fixtures/ii_phone_gps.jpg" | tr '\n' ' ')" = "35 41.25 GPS " ] ||
+    fail fixtures "ii_phone_gps.jpg is not the phone-style GPS directory to check"
+[ "$(exiftool -s3 -NumberOfImages "$fixtures/mm_multi_picture.jpg")" = 2 ] &&
+    [ "$(second_image "$fixtures/mm_multi_picture.jpg")" != "$no_bytes" ] ||
+    fail fixtures "no second MPF image to check"
 
 if [ $failures -gt 0 ]; then
     echo "$failures failure(s)"
