@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "commands.h"
-#include "platform/local_time.h"
 #include "stop_signals.h"
 
 namespace vantora::cli {
@@ -50,7 +49,6 @@ template <typename Char>
 int run(int argc, Char** argv)
 {
     try {
-        platform::pinLocalTimeZone();
         installStopHandlers();
         std::vector<Argument> args;
         for (int i = 1; i < argc; ++i)

@@ -30,7 +30,6 @@ set(VANTORA_CORE_SOURCES
 
 if(WIN32)
     list(APPEND VANTORA_CORE_SOURCES
-        src/platform/local_time_windows.cpp
         src/platform/code_page_windows.cpp
         src/platform/program_folder_windows.cpp
         src/platform/store_files_windows.cpp
@@ -42,7 +41,6 @@ if(WIN32)
     set(VANTORA_CORE_WIN32_LIBS advapi32 shell32)
 else()
     list(APPEND VANTORA_CORE_SOURCES
-        src/platform/local_time_posix.cpp
         src/platform/code_page_posix.cpp
         src/platform/program_folder_posix.cpp
         src/platform/store_files_posix.cpp)

@@ -1,9 +1,57 @@
 #include "tracklog/time_values.h"
 
-#include "platform/local_time.h"
 #include "tracklog/text_writer.h"
 
 namespace vantora {
+
+namespace {
+
+// The proleptic Gregorian calendar as plain arithmetic: days since
+// 1970-01-01 of a date, and back (the well-known civil-from-days method,
+// eras of 400 years). No time zone and no daylight saving enter: the
+// camera's UTC offset alone joins photo and track, so a PC in Berlin or New
+// York gives what a PC in Japan gives. Day 31 of a short month counts on
+// into the next, as a calendar conversion would.
+std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day)
+{
+    year -= month <= 2;
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
+    const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + static_cast<std::int64_t>(dayOfEra) - 719468;
+}
+
+struct CivilDate {
+    std::int64_t year;
+    int month;
+    int day;
+};
+
+CivilDate civilFromDays(std::int64_t days)
+{
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
+    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const unsigned mp = (5 * dayOfYear + 2) / 153;
+    const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    return {static_cast<std::int64_t>(yearOfEra) + era * 400 + (month <= 2), month, day};
+}
+
+// The years an instant may fall in: from the first the fields allow to the
+// last a four-digit Exif text can hold.
+constexpr int kFirstYear = 1900;
+constexpr int kLastYear = 9999;
+
+std::int64_t floorDiv(std::int64_t a, std::int64_t b)
+{
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+
+}  // namespace
 
 bool hasValidFields(const ExifDateTime& t)
 {
@@ -14,23 +62,26 @@ bool hasValidFields(const ExifDateTime& t)
 
 std::optional<TimeValue> toTimeValue(const ExifDateTime& t)
 {
-    if (!hasValidFields(t))
+    if (!hasValidFields(t) || t.year > kLastYear)
         return std::nullopt;
-    return platform::makeLocalTime({t.year, t.month, t.day, t.hour, t.minute, t.second});
+    const std::int64_t days = daysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day));
+    return days * 86400 + (static_cast<std::int64_t>(t.hour) * 60 + t.minute) * 60 + t.second;
 }
 
 std::optional<ExifDateTime> fromTimeValue(TimeValue value)
 {
-    const auto fields = platform::breakDownLocalTime(value);
-    if (!fields)
+    const std::int64_t days = floorDiv(value, 86400);
+    const std::int64_t secondOfDay = value - days * 86400;
+    const CivilDate date = civilFromDays(days);
+    if (date.year < kFirstYear || date.year > kLastYear)
         return std::nullopt;
     ExifDateTime t;
-    t.year = fields->year;
-    t.month = fields->month;
-    t.day = fields->day;
-    t.hour = fields->hour;
-    t.minute = fields->minute;
-    t.second = fields->second;
+    t.year = static_cast<int>(date.year);
+    t.month = date.month;
+    t.day = date.day;
+    t.hour = static_cast<int>(secondOfDay / 3600);
+    t.minute = static_cast<int>(secondOfDay / 60 % 60);
+    t.second = static_cast<int>(secondOfDay % 60);
     writeTrackDateTimeText(t);
     return t;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // Instants and the user's time zone. Track logs hold UTC, photos hold the
-// camera's local time; both are compared only as 64-bit second counts of the
-// local calendar conversion, and the UtcOffset joins the two.
+// camera's local time; both are compared only as 64-bit second counts of
+// plain calendar arithmetic (seconds since 1970-01-01 00:00:00 of the same
+// calendar, never the PC's zone or its daylight saving), and the UtcOffset
+// alone joins the two.
 
 #include <cstddef>
 #include <cstdint>
@@ -35,13 +37,13 @@ using TimeValue = std::int64_t;
 // Day 31 of a 30-day month passes: the calendar conversion rolls it over.
 bool hasValidFields(const ExifDateTime& dateTime);
 
-// The six fields as local calendar time. Empty when the fields fail the
-// range test or the platform cannot convert them; instants are only ever
-// compared when both conversions succeeded.
+// The six fields as a second count. Empty when the fields fail the range
+// test or the year is past 9999; instants are only ever compared when both
+// conversions succeeded.
 std::optional<TimeValue> toTimeValue(const ExifDateTime& dateTime);
 
-// The inverse breakdown; the text is written in the track form
-// "2008/05/01 03:04:05".
+// The inverse breakdown (empty outside the years 1900 to 9999); the text is
+// written in the track form "2008/05/01 03:04:05".
 std::optional<ExifDateTime> fromTimeValue(TimeValue value);
 
 std::int64_t seconds(const UtcOffset& offset);

@@ -92,6 +92,26 @@ TEST_F(Matching, interpolatesBetweenTwoFixesIntoACopyOfTheNearerOne)
     EXPECT_STREQ(m.status, "A");
 }
 
+// The night Berlin's clocks went forward (01:00 UTC): a PC there matches
+// the camera's clock (+09) to the same fixes as a PC in Japan.
+TEST_F(Matching, onAPcWithDaylightSavingGivesEachPhotoTheFixOfItsInstant)
+{
+    test::ScopedTimeZone berlin("CET-1CEST,M3.5.0,M10.5.0/3");
+    const TimeValue start = toTimeValue(test::dateTime(2008, 3, 29, 23, 0, 0)).value();
+    logs_.push_back(steadyLog("night.log", start, start + 5 * 3600, 60));
+    for (int hour : {8, 10, 12})
+        list_.records.push_back(test::photoTakenAt(test::dateTime(2008, 3, 30, hour, 30, 0)));
+
+    matchAll(list_, kJapan);
+
+    const char* expected[] = {"23:30:00", "01:30:00", "03:30:00"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        ASSERT_TRUE(list_.records[i].match.has_value());
+        EXPECT_STREQ(list_.records[i].match->timeText, expected[i]);
+        EXPECT_EQ(list_.records[i].doubtful, 0);
+    }
+}
+
 TEST_F(Matching, copiesAFixTakenInThePhotosSecondUnchanged)
 {
     logs_.push_back(steadyLog("day.log", utc(1, 0, 0), utc(2, 0, 0), 10));

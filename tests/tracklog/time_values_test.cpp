@@ -47,6 +47,28 @@ TEST(LocalDateTimeText, isTheSameWhateverTheMachinesZone)
     }
 }
 
+// A PC with daylight saving gives what a PC in Japan gives: the camera's
+// offset alone joins photo and track. The dates are the nights the clocks
+// changed in Berlin (2008-03-30) and New York (2008-11-02). The rules after
+// the commas are glibc's; the Windows C runtime reads the zone name and its
+// daylight flag and has daylight saving too.
+TEST(InstantsAndShifts, areTheSameOnAPcWithDaylightSaving)
+{
+    for (const char* zone : {"CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT,M3.2.0,M11.1.0", "JST-9", "UTC0"}) {
+        SCOPED_TRACE(zone);
+        test::ScopedTimeZone tz(zone);
+        EXPECT_EQ(formatLocalDateTime(at(2008, 3, 29, 18, 0, 0), UtcOffset{}), L"2008/03/30 03:00:00");
+        EXPECT_EQ(formatLocalDateTime(at(2008, 11, 2, 5, 30, 0), west(5)), L"2008/11/02 00:30:00");
+        EXPECT_EQ(formatLocalDateTime(at(2008, 11, 2, 6, 30, 0), west(5)), L"2008/11/02 01:30:00");
+        // A photo at 10:00 on the camera's clock (+09) and the fix at 01:00 UTC.
+        EXPECT_EQ(toTimeValue(at(2008, 3, 30, 10, 0, 0)), toLocalTimeValue(at(2008, 3, 30, 1, 0, 0), UtcOffset{}));
+        // A shooting time moved forward by an hour across the change.
+        const auto shifted = fromTimeValue(*toTimeValue(at(2008, 3, 30, 1, 30, 0)) + 3600);
+        ASSERT_TRUE(shifted);
+        EXPECT_STREQ(shifted->dateTimeText, "2008/03/30 02:30:00");
+    }
+}
+
 TEST(LocalDateTimeText, carriesMinutesOfTheOffset)
 {
     test::ScopedTimeZone tz("UTC0");
@@ -84,7 +106,12 @@ TEST(TimeValue, refusesFieldsOutOfRange)
     EXPECT_FALSE(toTimeValue(at(2008, 1, 1, 23, 60, 0)));
     EXPECT_FALSE(toTimeValue(at(2008, 1, 1, 23, 59, 60)));  // no leap second
     EXPECT_FALSE(toTimeValue(at(2008, 1, 1, -1, 0, 0)));
+    EXPECT_FALSE(toTimeValue(at(10000, 1, 1, 0, 0, 0)));
     EXPECT_TRUE(toTimeValue(at(2008, 1, 1, 23, 59, 59)));
+    EXPECT_TRUE(toTimeValue(at(1900, 1, 1, 0, 0, 0)));
+    EXPECT_TRUE(toTimeValue(at(9999, 12, 31, 23, 59, 59)));
+    EXPECT_FALSE(fromTimeValue(*toTimeValue(at(9999, 12, 31, 23, 59, 59)) + 1));
+    EXPECT_FALSE(fromTimeValue(*toTimeValue(at(1900, 1, 1, 0, 0, 0)) - 1));
 }
 
 TEST(TimeValue, rollsDay31OfAShortMonthIntoTheNext)
