@@ -208,7 +208,7 @@ BuildResult buildTiff(const std::vector<uint8_t>& original, const TiffModel& mod
         const Key key{r.ifd, r.tag};
         if (r.what == UsedRange::What::table) {
             dirs[static_cast<int>(r.ifd)].relocate = true;
-        } else if (const Entry* e = model.find(r.ifd, r.tag); e == nullptr || e->field != r.start) {
+        } else if (const Entry* e = model.find(r.ifd, r.tag); e == nullptr || e->isInline() || e->field != r.start) {
             break;  // the value of a repeated tag, which no write reaches: leave it
         } else if (!moved.count(key)) {
             auto w = wanted.find(key);
