@@ -77,6 +77,20 @@ bool isPlainText(const char* text, std::size_t maxLength)
     return n > 0;
 }
 
+// Exactly the shape: a digit for each 'd', the other characters as they
+// stand, then the NUL.
+bool hasShape(const char* text, const char* shape)
+{
+    if (text == nullptr) return false;
+    std::size_t i = 0;
+    for (; shape[i] != 0; ++i) {
+        const char c = text[i];
+        const bool ok = shape[i] == 'd' ? (c >= '0' && c <= '9') : c == shape[i];
+        if (!ok) return false;  // also stops at an early NUL
+    }
+    return text[i] == 0;
+}
+
 ExifStatus setRef(uint32_t h, const char* text, uint16_t t, char a, char b)
 {
     if (text == nullptr || (text[0] != a && text[0] != b) || text[1] != 0) {
@@ -222,30 +236,16 @@ ExifStatus ExifSetGPSMapDatum(uint32_t h, const char* text)
 ExifStatus ExifUpdateGPSDateStamp(uint32_t h, const char* text)
 {
     return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
-        static const char shape[] = "dddd:dd:dd";
-        if (text == nullptr) return EXIF_ERR_ARGUMENT;
-        for (int i = 0; i < 10; ++i) {
-            const char c = text[i];
-            const bool ok = shape[i] == 'd' ? (c >= '0' && c <= '9') : c == shape[i];
-            if (!ok) return EXIF_ERR_ARGUMENT;  // also stops at an early NUL
-        }
-        if (text[10] != 0) return EXIF_ERR_ARGUMENT;
-        return p.updateGpsDateStamp(std::string(text, 10));
+        if (!hasShape(text, "dddd:dd:dd")) return EXIF_ERR_ARGUMENT;
+        return p.updateGpsDateStamp(text);
     });
 }
 
 ExifStatus ExifSetDateTimeOriginal(uint32_t h, const char* text)
 {
     return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
-        static const char shape[] = "dddd:dd:dd dd:dd:dd";
-        if (text == nullptr) return EXIF_ERR_ARGUMENT;
-        for (int i = 0; i < 19; ++i) {
-            const char c = text[i];
-            const bool ok = shape[i] == 'd' ? (c >= '0' && c <= '9') : c == shape[i];
-            if (!ok) return EXIF_ERR_ARGUMENT;  // also stops at an early NUL
-        }
-        if (text[19] != 0) return EXIF_ERR_ARGUMENT;
-        return p.setText(IfdKind::exif, tag::dateTimeOriginal, std::string(text, 19));
+        if (!hasShape(text, "dddd:dd:dd dd:dd:dd")) return EXIF_ERR_ARGUMENT;
+        return p.setText(IfdKind::exif, tag::dateTimeOriginal, text);
     });
 }
 
