@@ -38,7 +38,7 @@ if(WIN32)
         src/export/google_earth_windows.cpp
         src/export/show_in_google_earth_windows.cpp)
     # The registry reads and the shell's "open" of the Google Earth launch.
-    set(VANTORA_CORE_WIN32_LIBS advapi32 shell32)
+    set(VANTORA_CORE_WIN32_LIBS advapi32 shell32 shlwapi)
 else()
     list(APPEND VANTORA_CORE_SOURCES
         src/platform/code_page_posix.cpp

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include <memory>
 
@@ -134,6 +135,14 @@ bool startProcess(const std::wstring& executable, const std::wstring& kmlPath)
     return true;
 }
 
+// The folder with one back-slash at its end, for a name to follow.
+std::wstring withSeparator(std::wstring folder)
+{
+    if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/')
+        folder += L'\\';
+    return folder;
+}
+
 }  // namespace
 
 std::optional<std::wstring> findInstallLocation(const std::wstring& displayName)
@@ -150,10 +159,37 @@ std::optional<std::wstring> findInstallLocation(const std::wstring& displayName)
 
 std::wstring googleEarthExecutable(const std::wstring& installLocation)
 {
-    std::wstring executable = installLocation;
-    if (!executable.empty() && executable.back() != L'\\' && executable.back() != L'/')
-        executable += L'\\';
-    return executable + L"googleearth.exe";
+    return withSeparator(installLocation) + L"googleearth.exe";
+}
+
+std::optional<std::wstring> findGoogleEarth()
+{
+    if (const auto location = findInstallLocation(L"Google Earth"))
+        return googleEarthExecutable(*location);
+    const auto pro = findInstallLocation(L"Google Earth Pro");
+    if (!pro)
+        return std::nullopt;
+    const std::wstring inClient = googleEarthExecutable(withSeparator(*pro) + L"client");
+    const DWORD attributes = GetFileAttributesW(inClient.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return inClient;
+    return googleEarthExecutable(*pro);
+}
+
+bool kmlHasAssociation()
+{
+    wchar_t executable[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    return AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_EXECUTABLE, L".kml", L"open", executable,
+                             &length) == S_OK &&
+           executable[0] != L'\0';
+}
+
+bool openKmlByAssociation(const std::wstring& kmlPath)
+{
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", kmlPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return result > 32;
 }
 
 bool launchWithKml(const std::wstring& executable, const std::wstring& kmlPath)

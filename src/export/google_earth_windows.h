@@ -18,6 +18,18 @@ std::optional<std::wstring> findInstallLocation(const std::wstring& displayName)
 // them when the location does not end in one.
 std::wstring googleEarthExecutable(const std::wstring& installLocation);
 
+// The program that shows a KML file on this PC: the "Google Earth" entry's
+// googleearth.exe; else the "Google Earth Pro" entry's, which keeps it in
+// the "client" folder of its install location (or, should a version not,
+// in the location itself). Empty when neither is registered.
+std::optional<std::wstring> findGoogleEarth();
+
+// Whether some program is associated with ".kml" files for opening.
+bool kmlHasAssociation();
+
+// Opens the KML file through its association; whether it was handed on.
+bool openKmlByAssociation(const std::wstring& kmlPath);
+
 // Starts the executable with the KML path as its one argument, both quoted,
 // in a normal window, without waiting for it. When the executable cannot be
 // started, the KML file is opened through its file association instead.

@@ -47,8 +47,10 @@ GoogleEarthExport exportAndStart(UserDialogs& dialogs, LogList& logs,
                                  const std::function<bool()>& chooseRoute,
                                  const std::vector<PhotoRecord>* photos)
 {
-    const auto location = findInstallLocation(L"Google Earth");
-    if (!location) {
+    // Google Earth Pro registers under its own name; without either, any
+    // program the user chose for KML files shows the route as well.
+    const auto executable = findGoogleEarth();
+    if (!executable && !kmlHasAssociation()) {
         dialogs.ask(kGoogleEarthMissingMessage, DialogButtons::Ok);
         return {GoogleEarthOutcome::NotInstalled, {}};
     }
@@ -57,7 +59,11 @@ GoogleEarthExport exportAndStart(UserDialogs& dialogs, LogList& logs,
         return {GoogleEarthOutcome::NothingToShow, {}};
     if (!kmlFile || writeKml(*kmlFile, logs, photos) != kKmlWritten)
         return {GoogleEarthOutcome::KmlNotWritten, {}};
-    const bool started = launchWithKml(googleEarthExecutable(*location), kmlFile->native());
+    if (!executable) {
+        openKmlByAssociation(kmlFile->native());
+        return {GoogleEarthOutcome::OpenedByAssociation, *kmlFile};
+    }
+    const bool started = launchWithKml(*executable, kmlFile->native());
     return {started ? GoogleEarthOutcome::Started : GoogleEarthOutcome::OpenedByAssociation, *kmlFile};
 }
 

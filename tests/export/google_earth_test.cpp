@@ -302,5 +302,42 @@ TEST_F(ShowInGoogleEarth, PlacesThePhotosOfThePhotoWindowOnTheWholeRoute)
     EXPECT_NE(text.find("写真 &amp; 旅行1.jpg"), std::string::npos);
 }
 
+// Today's desktop Google Earth registers as "Google Earth Pro" and keeps
+// its program in the "client" folder; without either entry, the program
+// associated with ".kml" shows the route. Only a PC with neither is told
+// that Google Earth is missing (the test above).
+TEST_F(ShowInGoogleEarth, FindsGoogleEarthProAndElseTheProgramAssociatedWithKml)
+{
+    fs::create_directories(folder_ / L"client");
+    fs::rename(folder_ / L"googleearth.exe", folder_ / L"client" / L"googleearth.exe");
+    {
+        const RegisteredEntries pro({{L"Google Earth Pro", folder_.wstring()}});
+        const auto result = showInGoogleEarth(dialogs_, logs_, std::vector<std::size_t>{0});
+        ASSERT_EQ(result.outcome, GoogleEarthOutcome::Started);
+        EXPECT_EQ(readWhenWritten(report()), "2\n" + utf8Of(result.kmlFile));
+    }
+    fs::remove(report());
+    const std::wstring kmlClass = unique(L"VantoraTestKml");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.kml", 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    setText(key, nullptr, kmlClass);
+    RegCloseKey(key);
+    const std::wstring command = L"Software\\Classes\\" + kmlClass + L"\\shell\\open\\command";
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, command.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    setText(key, nullptr, L"\"" + (folder_ / L"client" / L"googleearth.exe").wstring() + L"\" \"%1\"");
+    RegCloseKey(key);
+
+    const auto result = showInGoogleEarth(dialogs_, logs_, std::vector<std::size_t>{0});
+
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + kmlClass).c_str());
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.kml");
+    ASSERT_EQ(result.outcome, GoogleEarthOutcome::OpenedByAssociation);
+    EXPECT_TRUE(dialogs_.asked.empty());
+    EXPECT_EQ(readWhenWritten(report()), "2\n" + utf8Of(result.kmlFile));
+}
+
 }  // namespace
 }  // namespace vantora
