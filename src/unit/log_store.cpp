@@ -1,7 +1,10 @@
 #include "unit/log_store.h"
 
+#include <algorithm>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -95,21 +98,77 @@ std::filesystem::path storeLogFolder(const ImportWindowState& state)
     return platform::joinToFolder(state.appFolder, kStoreLogFolderName);
 }
 
-void LoadPcList(ImportWindow& window)
+namespace {
+
+// The list file is in the ANSI code page, as earlier versions wrote it,
+// unless some path does not convert exactly: then it is UTF-8 behind this
+// mark, so that no path is ever left out.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+// A path of 259 UTF-16 characters takes up to three bytes a character.
+constexpr std::size_t kMaxPcListUtf8LineBytes = 3 * 259;
+
+std::optional<std::filesystem::path> pathFromUtf8(std::string_view text)
 {
-    const AnsiLines file = readAnsiLines(pcListFile(window.state), kMaxPcListLineBytes);
+    try {
+        return std::filesystem::path(std::u8string(text.begin(), text.end()));
+    } catch (...) {  // not UTF-8: no path
+        return std::nullopt;
+    }
+}
+
+// The paths of the list file, in either form, up to its first over-long line.
+std::vector<std::filesystem::path> pcListPaths(const std::filesystem::path& file)
+{
+    AnsiLines text = readAnsiLines(file, std::max(kMaxPcListLineBytes, kMaxPcListUtf8LineBytes));
+    const bool utf8 = !text.lines.empty() && text.lines.front().starts_with(kUtf8Mark);
+    if (utf8)
+        text.lines.front().erase(0, kUtf8Mark.size());
     std::vector<std::filesystem::path> paths;
-    for (const std::string& line : file.lines) {
+    for (const std::string& line : text.lines) {
+        if (!utf8 && line.size() > kMaxPcListLineBytes)
+            break;
         if (line.empty())
             continue;
-        const auto path = platform::fromAnsiPath(line);
-        if (!path || !exists(path->native()))
+        if (auto path = utf8 ? pathFromUtf8(line) : platform::fromAnsiPath(line))
+            paths.push_back(std::move(*path));
+    }
+    return paths;
+}
+
+std::string pcListText(const ImportWindowState& state)
+{
+    std::string ansi;
+    bool everyPathConverts = true;
+    for (const auto& log : state.pcLogs) {
+        const auto converted = platform::toAnsiPath(log->path);
+        everyPathConverts = everyPathConverts && converted.has_value();
+        if (converted)
+            ansi += *converted + "\r\n";
+    }
+    if (everyPathConverts)
+        return ansi;
+    std::string utf8(kUtf8Mark);
+    for (const auto& log : state.pcLogs) {
+        const std::u8string path = log->path.u8string();
+        utf8.append(path.begin(), path.end());
+        utf8 += "\r\n";
+    }
+    return utf8;
+}
+
+}  // namespace
+
+void LoadPcList(ImportWindow& window)
+{
+    std::vector<std::filesystem::path> paths;
+    for (const auto& path : pcListPaths(pcListFile(window.state))) {
+        if (!exists(path.native()))
             continue;
         bool seen = false;
         for (const auto& kept : paths)
-            seen = seen || kept.native() == path->native();
+            seen = seen || kept.native() == path.native();
         if (!seen)
-            paths.push_back(*path);
+            paths.push_back(path);
     }
     RegisterLogFiles(window, paths, LogSide::Pc, false, false);
 }
@@ -123,11 +182,7 @@ bool SavePcList(const ImportWindowState& state)
         std::filesystem::remove(listFile, error);
         return !error;
     }
-    std::string text;
-    for (const auto& log : state.pcLogs) {
-        if (const auto ansi = platform::toAnsiPath(log->path))
-            text += *ansi + "\r\n";
-    }
+    const std::string text = pcListText(state);
     auto newFile = listFile;
     newFile += ".new";
     if (platform::writeFileDurably(newFile, text) && platform::replaceFile(newFile, listFile))

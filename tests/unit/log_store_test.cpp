@@ -81,6 +81,46 @@ TEST_F(LogStore, ListFileKeepsThePcListAcrossRuns)
     EXPECT_EQ(nextControls.names(LogSide::Pc), (std::vector<std::wstring>{L"log0.log", L"log1.log", L"log2.log"}));
 }
 
+// On a Japanese PC whose user folder is named "José", the list file cannot
+// hold the paths in the ANSI code page: it keeps them in UTF-8 instead,
+// behind a byte-order mark, and reads them back whole.
+TEST_F(LogStore, ListFileKeepsPathsTheAnsiCodePageCannotHold)
+{
+    std::vector<fs::path> paths;
+    for (int hour : {0, 1})
+        paths.push_back(temp.write(fs::path(u8"Jos\u00e9 \ud55c\uad6d") / ("log" + std::to_string(hour) + ".log"),
+                                   logText(hour, 0, 0, 10)));
+    paths.push_back(pcLogFiles(1, 2).front());
+    RegisterLogFiles(window, paths, LogSide::Pc, true, true);
+    ASSERT_TRUE(SavePcList(state));
+
+    ImportWindowState next;
+    next.appFolder = state.appFolder;
+    RecordingControls nextControls;
+    ImportWindow nextWindow{next, nextControls, dialogs};
+    LoadPcList(nextWindow);
+    ASSERT_EQ(next.pcLogs.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(next.pcLogs[i]->path, paths[i]);
+
+    // The UTF-8 form is read on every PC, with lines as long as such a path.
+    std::u8string part;
+    for (int i = 0; i < 60; ++i)
+        part += u8"\u5199";  // 写: 180 bytes a folder, within a name's 255
+    const fs::path longLog = temp.write(fs::path(part) / part / part / "x.log", logText(5, 0, 0, 10));
+    ASSERT_GT(longLog.u8string().size(), kMaxPcListLineBytes);
+    const std::u8string line = longLog.u8string();
+    temp.write(pcListFile(state).lexically_relative(temp.path()),
+               "\xEF\xBB\xBF" + std::string(line.begin(), line.end()) + "\r\n");
+    ImportWindowState third;
+    third.appFolder = state.appFolder;
+    RecordingControls thirdControls;
+    ImportWindow thirdWindow{third, thirdControls, dialogs};
+    LoadPcList(thirdWindow);
+    ASSERT_EQ(third.pcLogs.size(), 1u);
+    EXPECT_EQ(third.pcLogs[0]->path, longLog);
+}
+
 TEST_F(LogStore, ListFileReadingDropsRepeatsAndMissingFilesAndStopsAtAnOverlongLine)
 {
     const auto paths = pcLogFiles(4);
