@@ -55,7 +55,19 @@ std::filesystem::path storeCopyOf(const ImportWindowState& state, const std::fil
 
 bool hasVerifiedStoreCopy(const ImportWindowState& state, const std::filesystem::path& unitLog)
 {
-    return sameBytes(unitLog, storeCopyOf(state, unitLog));
+    // The copy must hold the same bytes and be in the PC list: a copy the
+    // list refused (its time overlaps another log, or the list is full)
+    // would live only in the hidden store. A listed log with the same bytes
+    // under another name will do as well.
+    const auto copy = storeCopyOf(state, unitLog);
+    const auto listed = [&](const std::filesystem::path& path) {
+        return std::any_of(state.pcLogs.begin(), state.pcLogs.end(),
+                           [&](const auto& log) { return log->path == path; });
+    };
+    if (listed(copy) && sameBytes(unitLog, copy))
+        return true;
+    return std::any_of(state.pcLogs.begin(), state.pcLogs.end(),
+                       [&](const auto& log) { return log->path != copy && sameBytes(unitLog, log->path); });
 }
 
 void CopyUnitLogsToPC(ImportWindow& window)

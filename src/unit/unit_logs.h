@@ -18,7 +18,8 @@ inline constexpr char kUnverifiedKeptMessage[] =
 // the log's store name.
 std::filesystem::path storeCopyOf(const ImportWindowState& state, const std::filesystem::path& unitLog);
 
-// The store copy exists and holds exactly the bytes of the unit log.
+// The unit log is safe on the PC: its store copy holds exactly its bytes and
+// is in the PC list, or a log of the PC list holds exactly its bytes.
 bool hasVerifiedStoreCopy(const ImportWindowState& state, const std::filesystem::path& unitLog);
 
 // Copies every unit log into the store's log folder (created hidden and

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "unit/import_window_fixture.h"
+#include "unit/log_registration.h"
 #include "unit/log_store.h"
 #include "unit/unit_detection.h"
 
@@ -95,6 +96,24 @@ TEST_F(UnitLogs, YesKeepsAUnitLogWhoseStoreNameIsTakenByAnotherFile)
     EXPECT_TRUE(fs::exists(unitLog[1]));
     EXPECT_FALSE(fs::exists(unitLog[0]));
     EXPECT_FALSE(controls.unitControlsEnabled);
+}
+
+// A copy the PC list refused (its time overlaps a log of another logger)
+// lives only in the hidden store: its unit log stays.
+TEST_F(UnitLogs, YesKeepsAUnitLogWhoseCopyThePcListRefused)
+{
+    plugInUnit();
+    const fs::path other = temp.write("other logger/011505.log", logText(1, 15, 5, 10));
+    RegisterLogFiles(window, {other}, LogSide::Pc, false, false);
+    ASSERT_EQ(state.pcLogs.size(), 1u);
+
+    importUnitLogs(window);
+
+    EXPECT_EQ(dialogs.asked.back(), "パソコンへのコピーを確認できなかったログファイルは削除しませんでした。");
+    ASSERT_EQ(state.unitLogs.size(), 1u);
+    EXPECT_EQ(state.unitLogs[0]->path, unitLog[1]);
+    EXPECT_TRUE(fs::exists(unitLog[1]));
+    EXPECT_FALSE(fs::exists(unitLog[0]));
 }
 
 TEST_F(UnitLogs, YesKeepsEveryUnitLogWhenTheStoreCannotBeWritten)
