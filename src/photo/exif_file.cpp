@@ -12,9 +12,17 @@ ExifFile::ExifFile(const std::filesystem::path& path)
     if (utf16Length(path) > kMaxPathLength)
         return;
     const auto ansi = platform::toAnsiPath(path);
-    if (!ansi || ansi->empty())
-        return;
-    openStatus_ = ExifFileOpen(ansi->c_str(), &handle_);
+    if (ansi && !ansi->empty()) {
+        openStatus_ = ExifFileOpen(ansi->c_str(), &handle_);
+    } else {
+#ifdef _WIN32
+        // A folder named "José" or "한국" on a Japanese PC: the library's
+        // wide open takes what the ANSI code page cannot hold.
+        openStatus_ = ExifFileOpenW(path.c_str(), &handle_);
+#else
+        return;  // every path converts here
+#endif
+    }
     open_ = openStatus_ == EXIF_OK;
 }
 

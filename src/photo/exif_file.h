@@ -1,8 +1,9 @@
 #pragma once
 // One open photo in the Exif library, closed (and its changes committed)
-// when the object goes. Paths go to the library in the ANSI code page; a
-// path that does not convert exactly, or of 260 characters or more, is not
-// opened at all.
+// when the object goes. Paths go to the library in the ANSI code page, and
+// on Windows, where a path does not convert exactly, in UTF-16 through the
+// library's wide open (never under a best-fit name); a path of 260
+// characters or more is not opened at all.
 
 #include <cstdint>
 #include <filesystem>

@@ -41,6 +41,8 @@ struct ExifDll {
     decltype(&ExifSetGPSTimeStamp) setTimeStamp = nullptr;
     decltype(&ExifSetGPSMapDatum) setMapDatum = nullptr;
     decltype(&ExifSetDateTimeOriginal) setDateTimeOriginal = nullptr;
+    decltype(&ExifFileOpenW) openWide = nullptr;
+    decltype(&ExifUpdateGPSDateStamp) updateDateStamp = nullptr;
     int missing = 0;
 
     template <typename F>
@@ -78,6 +80,8 @@ struct ExifDll {
         find(setTimeStamp, "ExifSetGPSTimeStamp");
         find(setMapDatum, "ExifSetGPSMapDatum");
         find(setDateTimeOriginal, "ExifSetDateTimeOriginal");
+        find(openWide, "ExifFileOpenW");
+        find(updateDateStamp, "ExifUpdateGPSDateStamp");
     }
     ~ExifDll()
     {
@@ -189,6 +193,31 @@ TEST_F(AJapanesePath, takesAPositionAndAShootingTimeThroughTheDll)
     EXPECT_STREQ(datum, "WGS-84");
     EXPECT_EQ(dll.close(h), EXIF_OK);
     EXPECT_EQ(dll.close(h), EXIF_ERR_HANDLE);
+}
+
+// A folder named with letters code page 932 lacks: only the wide open
+// reaches the photo, and writes it like any other.
+TEST(APathTheAnsiCodePageCannotHold, isOpenedAndWrittenThroughTheWideOpen)
+{
+    ExifDll dll;
+    ASSERT_NE(dll.module, nullptr);
+    ASSERT_EQ(dll.missing, 0);
+    const fs::path folder = fs::temp_directory_path() / (L"Jos\u00e9 \ud55c\uad6d " + std::to_wstring(GetCurrentProcessId()));
+    fs::create_directories(folder);
+    const fs::path photo = folder / L"\u5199\u771f.jpg";
+    fs::copy_file(fs::path(EXIF_FIXTURE_DIR) / "ii_jfif_thumbnail.jpg", photo, fs::copy_options::overwrite_existing);
+    uint32_t h = 0;
+    ASSERT_EQ(dll.openWide(photo.c_str(), &h), EXIF_OK);
+    EXPECT_EQ(dll.setMapDatum(h, "WGS-84"), EXIF_OK);
+    EXPECT_EQ(dll.close(h), EXIF_OK);
+    ASSERT_EQ(dll.openWide(photo.c_str(), &h), EXIF_OK);
+    char datum[16];
+    EXPECT_EQ(dll.getMapDatum(h, 16, datum), EXIF_OK);
+    EXPECT_STREQ(datum, "WGS-84");
+    EXPECT_EQ(dll.close(h), EXIF_OK);
+    std::error_code ignored;
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    fs::remove_all(folder, ignored);
 }
 
 TEST_F(AJapanesePath, thatIsReadOnlyIsReadButNotWritten)

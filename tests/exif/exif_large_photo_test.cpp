@@ -193,12 +193,12 @@ TEST(ReadingAFile, stopsAtTheChunkWhereItIsToldToStop)
     writeBytes(path, largeJpeg(1, true, 1024 * 1024));
     ::exif::io::Snapshot head, whole;
     int calls = 0;
-    ASSERT_EQ(::exif::io::readFile(narrow(path), head,
+    ASSERT_EQ(::exif::io::readFile(path.native(), head,
                                    [&](const Bytes&, uint64_t) { return ++calls < 2; }),
               ::exif::io::Result::ok);
     EXPECT_EQ(head.bytes.size(), 2 * ::exif::io::kReadChunk);
     EXPECT_FALSE(head.whole());
-    ASSERT_EQ(::exif::io::readFile(narrow(path), whole), ::exif::io::Result::ok);
+    ASSERT_EQ(::exif::io::readFile(path.native(), whole), ::exif::io::Result::ok);
     EXPECT_TRUE(whole.whole());
     EXPECT_EQ(whole.bytes, readBytes(path));
     EXPECT_TRUE(std::equal(head.bytes.begin(), head.bytes.end(), whole.bytes.begin()));

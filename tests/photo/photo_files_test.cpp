@@ -14,6 +14,7 @@
 #include "exif/Exif.h"
 #include "photo/photo_list.h"
 #include "photo/photo_reading.h"
+#include "photo/exif_file.h"
 #include "photo/photo_writing.h"
 #include "photo/track_builder.h"
 #include "platform/code_page.h"
@@ -76,16 +77,15 @@ protected:
     GpsTags gpsTagsOf(const std::filesystem::path& path)
     {
         GpsTags tags;
-        const auto ansi = platform::toAnsiPath(path);
-        std::uint32_t h = 0;
-        EXPECT_EQ(ExifFileOpen(ansi->c_str(), &h), EXIF_OK);
+        ExifFile file(path);  // the ANSI open, or the wide one where that cannot name it
+        EXPECT_TRUE(file.isOpen());
+        const std::uint32_t h = file.handle();
         ExifGetGPSVersion(h, tags.version);
         ExifGetGPSLatitudeRef(h, tags.latitudeRef);
         ExifGetGPSLatitude(h, tags.latitude);
         ExifGetGPSTimeStamp(h, tags.stamp);
         ExifGetGPSStatus(h, tags.status);
         ExifGetGPSMapDatum(h, sizeof tags.datum, tags.datum);
-        ExifFileClose(h);
         return tags;
     }
 
@@ -292,6 +292,24 @@ TEST_F(PhotoFiles, keepAnExistingNewerGpsVersionInTheListAndTheFile)
     EXPECT_EQ(list.records[0].exif.gpsVersion, (std::array<std::uint8_t, 4>{2, 2, 0, 0}));
     // Not downgraded in the file either: its 2.2 tags stay consistent.
     EXPECT_EQ(gpsTagsOf(path).version[1], 2);
+}
+
+// A folder named "José 한국" on a Japanese PC: the ANSI code page cannot
+// hold its name, and the photo is read and written all the same.
+TEST_F(PhotoFiles, inAFolderTheAnsiCodePageCannotNameAreReadAndWritten)
+{
+    const auto bytes = demo_photo::makeDemoJpeg("2008:05:01 10:30:05");
+    const auto path = dir_.write(std::filesystem::path(u8"Jos\u00e9 \ud55c\uad6d") / u8"\u5199\u771f.jpg",
+                                 std::string(bytes.begin(), bytes.end()));
+    PhotoList list(noLogs_);
+    int added = 0;
+    bool limitReached = false;
+    addPhotos(list, {path}, added, limitReached);
+    ASSERT_EQ(added, 1);
+    EXPECT_STREQ(list.records[0].exif.shootingTime.dateTimeText, "2008/05/01 10:30:05");
+    list.records[0].match = matchedRecord(path).match;
+    EXPECT_EQ(writePositions(list).written, 1);
+    EXPECT_EQ(gpsTagsOf(path).version[0], 2);
 }
 
 TEST_F(PhotoFiles, leaveTheListAsTheFileIsWhenAWriteFails)

@@ -99,6 +99,15 @@ ExifStatus setRef(uint32_t h, const char* text, uint16_t t, char a, char b)
     return withPhoto(h, [&](exif::Photo& p) { return p.setText(IfdKind::gps, t, text); });
 }
 
+ExifStatus openPhoto(const exif::io::NativePath& path, uint32_t* handle)
+{
+    auto p = std::make_shared<OpenPhoto>();
+    const ExifStatus status = p->photo.open(path);
+    if (status != EXIF_OK) return status;
+    *handle = table().add(std::move(p));
+    return EXIF_OK;
+}
+
 }  // namespace
 
 extern "C" {
@@ -108,15 +117,26 @@ ExifStatus ExifFileOpen(const char* path, uint32_t* handle)
     if (handle != nullptr) *handle = 0;
     if (path == nullptr || handle == nullptr || path[0] == 0) return EXIF_ERR_ARGUMENT;
     try {
-        auto p = std::make_shared<OpenPhoto>();
-        const ExifStatus status = p->photo.open(path);
-        if (status != EXIF_OK) return status;
-        *handle = table().add(std::move(p));
-        return EXIF_OK;
+        exif::io::NativePath native;
+        if (!exif::io::toNativePath(path, native)) return EXIF_ERR_OPEN;
+        return openPhoto(native, handle);
     } catch (...) {  // out of memory: nothing is open
         return EXIF_ERR_OPEN;
     }
 }
+
+#ifdef _WIN32
+ExifStatus ExifFileOpenW(const wchar_t* path, uint32_t* handle)
+{
+    if (handle != nullptr) *handle = 0;
+    if (path == nullptr || handle == nullptr || path[0] == 0) return EXIF_ERR_ARGUMENT;
+    try {
+        return openPhoto(path, handle);
+    } catch (...) {
+        return EXIF_ERR_OPEN;
+    }
+}
+#endif
 
 ExifStatus ExifFileClose(uint32_t handle)
 {

@@ -19,6 +19,17 @@
 
 namespace exif::io {
 
+#ifdef _WIN32
+using NativePath = std::wstring;  // UTF-16, as the wide Win32 functions take it
+#else
+using NativePath = std::string;  // the bytes of the name, UTF-8
+#endif
+
+// A narrow path as callers of ExifFileOpen give it (the ANSI code page on
+// Windows, UTF-8 elsewhere) as a native one; false when it does not convert
+// exactly.
+bool toNativePath(const std::string& narrow, NativePath& out);
+
 enum class Result {
     ok,
     openFailed,      // missing, not a regular file, too big, unreadable
@@ -59,8 +70,7 @@ using ReadMore = std::function<bool(const std::vector<uint8_t>& bytes, uint64_t 
 // Reads a file from its start, chunk by chunk while `more` says so (all of
 // it when `more` is empty), with one open. Anything but a regular file (a
 // folder, a pipe, a device) is refused without blocking.
-// path: ANSI code page text on Windows, UTF-8 elsewhere.
-Result readFile(const std::string& path, Snapshot& out, const ReadMore& more = {});
+Result readFile(const NativePath& path, Snapshot& out, const ReadMore& more = {});
 
 // Writes `bytes` to a temporary file in the photo's folder, flushes it to
 // disk and renames it over the photo in one step, so that the photo's name
@@ -76,12 +86,12 @@ Result readFile(const std::string& path, Snapshot& out, const ReadMore& more = {
 // that a temporary file left by a killed write is found by the next write of
 // the same photo and removed - only when no write holds it and it is older
 // than any write that could still be starting.
-Result replaceFile(const std::string& path, const Identity& expected, const std::vector<uint8_t>& bytes);
+Result replaceFile(const NativePath& path, const Identity& expected, const std::vector<uint8_t>& bytes);
 
 // Removes the temporary file a killed write of this photo left, if any (as
 // replaceFile does before it writes): for a write that found nothing to
 // change.
-void removeLeftoverFor(const std::string& path);
+void removeLeftoverFor(const NativePath& path);
 
 // The fixed-length part of the temporary file's name for a photo whose file
 // name has these bytes: "vg-", sixteen hexadecimal digits of a hash of the

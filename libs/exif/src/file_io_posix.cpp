@@ -169,7 +169,13 @@ Result readChunks(int fd, Snapshot& out, const ReadMore& more)
 
 }  // namespace
 
-Result readFile(const std::string& path, Snapshot& out, const ReadMore& more)
+bool toNativePath(const std::string& narrow, NativePath& out)
+{
+    out = narrow;
+    return !narrow.empty();
+}
+
+Result readFile(const NativePath& path, Snapshot& out, const ReadMore& more)
 {
     out = Snapshot{};
     // Without blocking: opening a pipe for reading would wait for a writer.
@@ -192,12 +198,12 @@ Result readFile(const std::string& path, Snapshot& out, const ReadMore& more)
     return Result::ok;
 }
 
-void removeLeftoverFor(const std::string& path)
+void removeLeftoverFor(const NativePath& path)
 {
     TemporaryFile(folderOf(path), nameOf(path)).removeLeftover();
 }
 
-Result replaceFile(const std::string& path, const Identity& expected, const std::vector<uint8_t>& bytes)
+Result replaceFile(const NativePath& path, const Identity& expected, const std::vector<uint8_t>& bytes)
 {
     const std::string folder = folderOf(path);
     struct stat st {};

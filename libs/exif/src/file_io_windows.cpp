@@ -9,9 +9,8 @@
 #include <cstring>
 
 namespace exif::io {
-namespace {
 
-bool toWide(const std::string& path, std::wstring& out)
+bool toNativePath(const std::string& path, NativePath& out)
 {
     out.clear();
     if (path.empty() || path.size() > 32000) return false;
@@ -22,6 +21,8 @@ bool toWide(const std::string& path, std::wstring& out)
     return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()),
                                out.data(), n) == n;
 }
+
+namespace {
 
 std::wstring folderOf(const std::wstring& path)
 {
@@ -248,11 +249,10 @@ Result readChunks(HANDLE h, Snapshot& out, const ReadMore& more)
 
 }  // namespace
 
-Result readFile(const std::string& path, Snapshot& out, const ReadMore& more)
+Result readFile(const NativePath& wide, Snapshot& out, const ReadMore& more)
 {
     out = Snapshot{};
-    std::wstring wide;
-    if (!toWide(path, wide)) return Result::openFailed;
+    if (wide.empty()) return Result::openFailed;
     Handle h(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.valid()) return GetLastError() == ERROR_SHARING_VIOLATION ? Result::inUse : Result::openFailed;
@@ -271,16 +271,14 @@ Result readFile(const std::string& path, Snapshot& out, const ReadMore& more)
     return Result::ok;
 }
 
-void removeLeftoverFor(const std::string& path)
+void removeLeftoverFor(const NativePath& wide)
 {
-    std::wstring wide;
-    if (toWide(path, wide)) TemporaryFile(folderOf(wide), nameOf(wide)).removeLeftover();
+    if (!wide.empty()) TemporaryFile(folderOf(wide), nameOf(wide)).removeLeftover();
 }
 
-Result replaceFile(const std::string& path, const Identity& expected, const std::vector<uint8_t>& bytes)
+Result replaceFile(const NativePath& wide, const Identity& expected, const std::vector<uint8_t>& bytes)
 {
-    std::wstring wide;
-    if (!toWide(path, wide)) return Result::writeFailed;
+    if (wide.empty()) return Result::writeFailed;
     // Held from the check to the swap: no other program writes the photo
     // meanwhile (and one that has it open for writing makes us wait for
     // another time).

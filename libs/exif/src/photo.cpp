@@ -26,7 +26,7 @@ ExifStatus statusOf(io::Result result)
 
 }  // namespace
 
-ExifStatus Photo::open(const std::string& path)
+ExifStatus Photo::open(const io::NativePath& path)
 {
     path_ = path;
     // Read on while the segments before the image data go on; each chunk

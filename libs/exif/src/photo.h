@@ -13,7 +13,7 @@ namespace exif {
 
 class Photo {
 public:
-    ExifStatus open(const std::string& path);
+    ExifStatus open(const io::NativePath& path);
 
     // Reading: the tag's value as stored, after checking type and count.
     ExifStatus getBytes(IfdKind kind, uint16_t t, std::initializer_list<uint16_t> types, uint32_t count,
@@ -49,7 +49,7 @@ private:
     // reads the rest, and checks the file did not change meanwhile.
     ExifStatus readWhole();
 
-    std::string path_;
+    io::NativePath path_;
     io::Snapshot file_;
     JpegLayout layout_;
     std::vector<uint8_t> originalTiff_;

@@ -7,7 +7,7 @@
  * stays valid until ExifFileClose. Handles may be used from several threads.
  *
  * Paths are NUL-terminated narrow text: in the ANSI code page on Windows,
- * UTF-8 bytes elsewhere.
+ * UTF-8 bytes elsewhere; on Windows ExifFileOpenW takes any path in UTF-16.
  *
  * ExifFileOpen reads the photo up to its image data (read-only photos can be
  * read); the first set reads the rest. The set functions change that copy
@@ -99,6 +99,11 @@ extern "C" {
 typedef int16_t ExifStatus;
 
 EXIF_API ExifStatus ExifFileOpen(const char* path, uint32_t* handle);
+#ifdef _WIN32
+/* The same for a path in UTF-16, for the paths the ANSI code page cannot
+   hold (a folder named "José" or "한국" on a Japanese PC). */
+EXIF_API ExifStatus ExifFileOpenW(const wchar_t* path, uint32_t* handle);
+#endif
 EXIF_API ExifStatus ExifFileClose(uint32_t handle);
 
 /* Four ASCII digits of the Exif IFD's ExifVersion, e.g. "0220"; no NUL. */
