@@ -46,6 +46,25 @@ bool isFolder(const std::filesystem::path& path)
     return std::filesystem::is_directory(path, error);
 }
 
+bool pathExists(const std::filesystem::path& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+// Why the photo list did not take a photo, as true as can be told.
+std::string whyNotAdded(const std::filesystem::path& path, bool limitReached)
+{
+    if (!pathExists(path))
+        return "not found";
+    if (limitReached)
+        return "the list already holds 2000 photos";
+    PhotoExifData exif;
+    if (readPhoto(path, exif) == kPhotoVersionRefused)
+        return "not Exif 2.1 or later (no Exif version, or Exif 1.x or 2.0)";
+    return "not a JPEG with Exif, or unreadable";
+}
+
 }  // namespace
 
 bool parseClockAmount(const std::string& text, int& hours, int& minutes, int& seconds)
@@ -134,7 +153,8 @@ bool loadLogSources(LogList& logs, const std::vector<std::filesystem::path>& sou
             err << "vantora-gps: log " << displayName(file) << " not loaded: "
                 << (overlapRefused  ? "its time span overlaps a log already loaded"
                     : limitRefused ? "the list holds 1000 logs already"
-                                   : "no fix in it")
+                    : !pathExists(file) ? "not found"
+                                   : "no valid fix in the log")
                 << "\n";
         }
     }
@@ -177,8 +197,9 @@ bool addPhotoSources(PhotoList& photos, const std::vector<std::filesystem::path>
     bool limitReached = false;
     addPhotos(photos, unique, added, limitReached, [&](int position, int) {
         if (photos.records.size() == before) {
-            err << "vantora-gps: photo " << displayName(unique[static_cast<std::size_t>(position - 1)])
-                << " not added: unreadable, not Exif 2.1 or later, or over the limit of 2000\n";
+            const auto& path = unique[static_cast<std::size_t>(position - 1)];
+            err << "vantora-gps: photo " << displayName(path) << " not added: "
+                << whyNotAdded(path, photos.records.size() >= kMaxPhotos) << "\n";
             allAdded = false;
         }
         before = photos.records.size();

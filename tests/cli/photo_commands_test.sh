@@ -34,11 +34,14 @@ expect_eq "$(head -1 out.txt | column 2)" "2008/05/01 09:29:00 " "shooting time 
 # Refusals are named and make the exit status 1.
 cp logs/093000.log logs-again.log
 printf 'not a photo' > broken.jpg
-run "$tool" match --log logs --log logs-again.log "写真" broken.jpg notes.txt > out.txt 2> err.txt
+run "$tool" match --log logs --log logs-again.log --log gone.log "写真" broken.jpg notes.txt missing.jpg \
+    > out.txt 2> err.txt
 expect_eq "$?" 1 "match exit status with refusals"
 grep -q "logs-again.log" err.txt || fail "overlapping log not named"
-grep -q "broken.jpg" err.txt || fail "unreadable photo not named"
+grep -q "broken.jpg not added: not a JPEG with Exif" err.txt || fail "unreadable photo not named: $(cat err.txt)"
 grep -q "notes.txt" err.txt || fail "non-JPEG not named"
+grep -q "missing.jpg not added: not found" err.txt || fail "missing photo: $(cat err.txt)"
+grep -q "gone.log not loaded: not found" err.txt || fail "missing log: $(cat err.txt)"
 expect_eq "$(tr -d '\r' < out.txt | wc -l)" 6 "the good photos still listed"
 
 # A dry run changes nothing.
