@@ -7,6 +7,7 @@
 #include "app/progress_window.h"
 
 #include <cwchar>
+#include "ui/dialog.h"
 #include "ui/wide_text.h"
 
 namespace vantora {
@@ -111,6 +112,14 @@ private:
 };
 
 }  // namespace
+
+HWND WindowsUserDialogs::owner() const
+{
+    if (owner_)
+        return owner_;
+    const HWND dialog = ui::innermostModalDialog();
+    return dialog ? dialog : GetActiveWindow();
+}
 
 DialogAnswer WindowsUserDialogs::ask(const std::string& text, DialogButtons buttons)
 {

@@ -26,8 +26,9 @@ public:
 private:
     std::vector<std::filesystem::path> chooseFiles(const FileDialogSettings& settings);
 
-    // Without a fixed owner the window in front asks.
-    HWND owner() const { return owner_ ? owner_ : GetActiveWindow(); }
+    // Without a fixed owner, the dialog the user works in asks (the window
+    // in front of this thread only when no dialog runs).
+    HWND owner() const;
 
     HWND owner_;
 };

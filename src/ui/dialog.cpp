@@ -1,10 +1,25 @@
 #include "ui/dialog.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace vantora::ui {
 
 HINSTANCE resourceModule()
 {
     return GetModuleHandleW(nullptr);
+}
+
+namespace {
+
+// The modal dialogs of this thread, outermost first.
+thread_local std::vector<HWND> modalDialogs;
+
+}  // namespace
+
+HWND innermostModalDialog()
+{
+    return modalDialogs.empty() ? nullptr : modalDialogs.back();
 }
 
 Dialog::Dialog(int templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
@@ -18,6 +33,11 @@ Dialog::~Dialog()
 bool Dialog::Create()
 {
     modal_ = false;
+    return createWindow();
+}
+
+bool Dialog::createWindow()
+{
     hwnd_ = CreateDialogParamW(resourceModule(), MAKEINTRESOURCEW(templateId_), parent_, DialogProc,
                                reinterpret_cast<LPARAM>(this));
     return hwnd_ != nullptr;
@@ -25,10 +45,14 @@ bool Dialog::Create()
 
 INT_PTR Dialog::DoModal()
 {
-    if (!Create())
-        return -1;
+    // Modal from the start: what the dialog does while it initialises
+    // (loading a folder of photos, say) already has it as its owner.
     modal_ = true;
     ending_ = false;
+    if (!createWindow()) {
+        modal_ = false;
+        return -1;
+    }
     const bool ownerWasEnabled = parent_ && IsWindowEnabled(parent_);
     if (ownerWasEnabled)
         EnableWindow(parent_, FALSE);
@@ -113,6 +137,8 @@ INT_PTR Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam)
     LRESULT result = 0;
     switch (message) {
     case WM_INITDIALOG: {
+        if (modal_)
+            modalDialogs.push_back(hwnd_);
         RECT before{};
         GetWindowRect(hwnd_, &before);
         const BOOL result = OnInitDialog();
@@ -157,6 +183,7 @@ INT_PTR Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam)
         OnDestroy();
         return FALSE;
     case WM_NCDESTROY:
+        modalDialogs.erase(std::remove(modalDialogs.begin(), modalDialogs.end(), hwnd_), modalDialogs.end());
         SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
         hwnd_ = nullptr;
         ending_ = true;

@@ -9,6 +9,12 @@
 
 namespace vantora::ui {
 
+// The innermost dialog of this thread that runs modally - the window the
+// user works in - or null. Message boxes and progress windows that its
+// handlers open belong to it, even when another program (Explorer, after
+// a drop) is in front and this thread has no active window.
+HWND innermostModalDialog();
+
 class Dialog {
 public:
     Dialog(int templateId, HWND parent);
@@ -55,6 +61,7 @@ private:
     INT_PTR dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void runModalLoop();
     void centreOverOwner();
+    bool createWindow();
 
     int templateId_;
     HWND parent_;

@@ -15,6 +15,7 @@
 #include <iterator>
 
 #include "app/import_window.h"
+#include "app/user_dialogs_windows.h"
 #include "demo_photo.h"
 #include "platform/program_folder.h"
 #include "platform/store_files.h"
@@ -297,6 +298,42 @@ TEST_F(PhotoWindowCommands, AddRemoveAndTheQuestionsOfStartingAgainAndClosing)
     EXPECT_TRUE(IsWindow(window_->hwnd()));
     EXPECT_EQ(dialogs_.asked, (std::vector<std::string>{"アプリケーションを終了します。\nよろしいですか?",
                                                         "リストをクリアして取り込み画面に戻ります。\nよろしいですか？"}));
+}
+
+// After a drop from Explorer, Explorer stays in front and this thread has
+// no active window, or another one: the progress window still belongs to
+// the dialog the user works in, which it disables while it runs.
+class OpensProgressWhileAnotherWindowIsActive : public ui::Dialog {
+public:
+    OpensProgressWhileAnotherWindowIsActive() : ui::Dialog(IDD_ABOUTBOX, nullptr) {}
+    bool dialogDisabled = false, otherDisabled = false, dialogEnabledAfter = false;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        const HWND other = CreateWindowExW(0, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE, 0, 0, 80, 40,
+                                           nullptr, nullptr, nullptr, nullptr);
+        SetActiveWindow(other);
+        WindowsUserDialogs dialogs;
+        {
+            const auto progress = dialogs.openProgress(false, "画像読み込み中...");
+            dialogDisabled = !IsWindowEnabled(hwnd());
+            otherDisabled = !IsWindowEnabled(other);
+        }
+        dialogEnabledAfter = IsWindowEnabled(hwnd()) != FALSE;
+        DestroyWindow(other);
+        EndDialog(IDOK);
+        return TRUE;
+    }
+};
+
+TEST(TheProgressWindow, belongsToTheDialogTheUserWorksInWhateverWindowIsActive)
+{
+    OpensProgressWhileAnotherWindowIsActive dialog;
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_TRUE(dialog.dialogDisabled) << "the dialog stayed enabled under its progress window";
+    EXPECT_FALSE(dialog.otherDisabled) << "the window in front was taken for the owner";
+    EXPECT_TRUE(dialog.dialogEnabledAfter);
 }
 
 // A write where some photo did not take its position says so, and which.
