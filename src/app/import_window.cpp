@@ -105,6 +105,7 @@ BOOL CVantoraGPSAppDlg::OnInitDialog()
     m_unitListView.addColumns(kLogColumns);
     m_pcListView.addColumns(kLogColumns);
     auto window = logic();
+    checkStoreFolder(window);
     LoadPcList(window);
     setUnitControlsEnabled(false);
     m_unitListView.setFullRowSelect();

@@ -173,6 +173,18 @@ void LoadPcList(ImportWindow& window)
     RegisterLogFiles(window, paths, LogSide::Pc, false, false);
 }
 
+bool checkStoreFolder(ImportWindow& window)
+{
+    ensureStoreFolder(window.state.appFolder);
+    const auto probe = platform::joinToFolder(window.state.appFolder, "appData.probe");
+    const bool writable = platform::writeFileDurably(probe, "");
+    std::error_code ignored;
+    std::filesystem::remove(probe, ignored);
+    if (!writable)
+        window.dialogs.ask(kStoreUnwritableMessage, DialogButtons::Ok);
+    return writable;
+}
+
 bool SavePcList(const ImportWindowState& state)
 {
     ensureStoreFolder(state.appFolder);

@@ -38,11 +38,22 @@ std::filesystem::path storeLogFolder(const ImportWindowState& state);
 // silently, without progress.
 void LoadPcList(ImportWindow& window);
 
+
 // Writes the PC list into the list file, one ANSI path per line, by
 // writing a new file beside the old one and swapping it in only when it is
 // complete: a failure leaves the old file as it was. An empty list removes
-// the file. Paths that the ANSI code page cannot hold are left out, since
-// the file could not name them. Returns whether the file now holds the list.
+// the file. When some path does not convert exactly into the ANSI code
+// page, the whole file is UTF-8 behind a byte-order mark, so that no path is
+// left out. Returns whether the file now holds the list.
 bool SavePcList(const ImportWindowState& state);
+
+inline constexpr char kStoreUnwritableMessage[] =
+    "ログの保存先フォルダーに書き込めません。\nパソコンに取り込んだログは保存されません。";
+
+// Once at the start: when the store folder cannot be created or written
+// (no documents folder, and the program's folder is closed to the user),
+// says so, since every copy and every save of the list would fail. Returns
+// whether the store can be written.
+bool checkStoreFolder(ImportWindow& window);
 
 }  // namespace vantora

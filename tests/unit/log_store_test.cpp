@@ -143,6 +143,21 @@ TEST_F(LogStore, ListFileReadingDropsRepeatsAndMissingFilesAndStopsAtAnOverlongL
     EXPECT_TRUE(dialogs.asked.empty());
 }
 
+// Without a usable documents folder the store may lie where the user
+// cannot write: the user is told once at the start, instead of every copy
+// and save failing in silence.
+TEST_F(LogStore, AStoreThatCannotBeWrittenIsReportedOnceAtTheStart)
+{
+    EXPECT_TRUE(checkStoreFolder(window));
+    EXPECT_TRUE(dialogs.asked.empty());
+    EXPECT_EQ(std::distance(fs::directory_iterator(state.appFolder), fs::directory_iterator()), 0)
+        << "the check leaves nothing behind";
+
+    state.appFolder = temp.write("not a folder", "x");  // a file where the store should be
+    EXPECT_FALSE(checkStoreFolder(window));
+    EXPECT_EQ(dialogs.asked, std::vector<std::string>{kStoreUnwritableMessage});
+}
+
 TEST_F(LogStore, EmptyListLeavesNoFileAndAFailedSaveKeepsTheOldOne)
 {
     RegisterLogFiles(window, pcLogFiles(2), LogSide::Pc, false, false);
