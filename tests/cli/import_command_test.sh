@@ -26,6 +26,17 @@ grep -q $'\r$' store/appData || fail "list file lines end in CR LF"
 grep -q "(no)" err.txt || fail "deletion question not answered No"
 [ -f unit/20081015/093000.log ] || fail "unit log deleted without --delete-verified"
 
+# A store whose path the Japanese ANSI code page cannot hold ("José 한국"):
+# every path survives in the list file, which is then UTF-8 on Windows.
+run "$tool" import --unit unit --store "José 한국/store" > out.txt 2> err.txt
+expect_eq "$?" 0 "exit status of an import into a José store"
+expect_eq "$(tr -d '\r' < "José 한국/store/appData" | wc -l)" 3 "three paths in the José store's list file"
+if [ -n "$runner" ]; then
+    expect_eq "$(head -c 3 "José 한국/store/appData" | od -An -tx1 | tr -d ' ')" "efbbbf" "UTF-8 mark of the list file"
+fi
+run "$tool" import --unit unit --store "José 한국/store" > out.txt 2> err.txt
+expect_eq "$(grep -c '日時に重複のあるファイルは登録できません。' err.txt)" 1 "the José store's list read back"
+
 # Importing again: the copies exist, so the list refuses them as overlapping, once.
 run "$tool" import --unit unit --store store > out.txt 2> err.txt
 expect_eq "$?" 0 "exit status of a second import"
