@@ -637,13 +637,20 @@ fs::path ourTemporaryFile(const fs::path& photo)
 #endif
 }
 
+// A temporary file of the photo's own name, as a write an hour ago left it.
+fs::path plantOldTemporaryFile(const fs::path& photo, const Bytes& bytes)
+{
+    const auto temp = ourTemporaryFile(photo);
+    writeBytes(temp, bytes);
+    fs::last_write_time(temp, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    return temp;
+}
+
 TEST(OurOwnLeftoverTemporaryFile, isRemovedByTheNextWriteOfItsPhoto)
 {
     TempDir dir;
     const auto path = copyFixture(dir, "mm_plain.jpg");
-    const auto leftover = ourTemporaryFile(path);
-    writeBytes(leftover, Bytes(1000, 0xAB));
-    fs::last_write_time(leftover, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    plantOldTemporaryFile(path, Bytes(1000, 0xAB));
     ASSERT_EQ(writeGpsFile(path), EXIF_OK);
     EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"photo.jpg"});
 }
@@ -655,9 +662,7 @@ TEST(OurOwnTemporaryFileHeldByARunningWrite, isLeftAloneAndThePhotoSaysItIsInUse
     TempDir dir;
     const auto path = copyFixture(dir, "mm_plain.jpg");
     const Bytes before = readBytes(path);
-    const auto held = ourTemporaryFile(path);
-    writeBytes(held, Bytes(10, 1));
-    fs::last_write_time(held, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    const auto held = plantOldTemporaryFile(path, Bytes(10, 1));
 #ifdef _WIN32
     HANDLE other = CreateFileW(held.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);

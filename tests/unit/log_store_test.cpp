@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 #include "unit/import_window_fixture.h"
 #include "unit/log_registration.h"
@@ -21,6 +22,21 @@ std::string contents(const fs::path& file)
 
 class LogStore : public ImportWindowTest {
 protected:
+    // The program started again on the same store: a fresh window that has
+    // read the list file.
+    struct NextStart {
+        ImportWindowState state;
+        RecordingControls controls;
+    };
+    std::unique_ptr<NextStart> startAgain()
+    {
+        auto next = std::make_unique<NextStart>();
+        next->state.appFolder = state.appFolder;
+        ImportWindow window{next->state, next->controls, dialogs};
+        LoadPcList(window);
+        return next;
+    }
+
     // Logs on the PC, one an hour from 09:00 UTC, ten fixes each.
     std::vector<fs::path> pcLogFiles(int count, int firstHour = 0)
     {
@@ -71,14 +87,11 @@ TEST_F(LogStore, ListFileKeepsThePcListAcrossRuns)
         expected += path.string() + "\r\n";
     EXPECT_EQ(contents(pcListFile(state)), expected);
 
-    ImportWindowState next;
-    next.appFolder = state.appFolder;
-    RecordingControls nextControls;
-    ImportWindow nextWindow{next, nextControls, dialogs};
-    LoadPcList(nextWindow);
+    const auto run = startAgain();
+    const ImportWindowState& next = run->state;
     ASSERT_EQ(next.pcLogs.size(), 3u);
     EXPECT_EQ(next.pcLogs[2]->path, paths[2]);
-    EXPECT_EQ(nextControls.names(LogSide::Pc), (std::vector<std::wstring>{L"log0.log", L"log1.log", L"log2.log"}));
+    EXPECT_EQ(run->controls.names(LogSide::Pc), (std::vector<std::wstring>{L"log0.log", L"log1.log", L"log2.log"}));
 }
 
 // On a Japanese PC whose user folder is named "José", the list file cannot
@@ -94,11 +107,8 @@ TEST_F(LogStore, ListFileKeepsPathsTheAnsiCodePageCannotHold)
     RegisterLogFiles(window, paths, LogSide::Pc, true, true);
     ASSERT_TRUE(SavePcList(state));
 
-    ImportWindowState next;
-    next.appFolder = state.appFolder;
-    RecordingControls nextControls;
-    ImportWindow nextWindow{next, nextControls, dialogs};
-    LoadPcList(nextWindow);
+    const auto run = startAgain();
+    const ImportWindowState& next = run->state;
     ASSERT_EQ(next.pcLogs.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i)
         EXPECT_EQ(next.pcLogs[i]->path, paths[i]);
@@ -112,11 +122,8 @@ TEST_F(LogStore, ListFileKeepsPathsTheAnsiCodePageCannotHold)
     const std::u8string line = longLog.u8string();
     temp.write(pcListFile(state).lexically_relative(temp.path()),
                "\xEF\xBB\xBF" + std::string(line.begin(), line.end()) + "\r\n");
-    ImportWindowState third;
-    third.appFolder = state.appFolder;
-    RecordingControls thirdControls;
-    ImportWindow thirdWindow{third, thirdControls, dialogs};
-    LoadPcList(thirdWindow);
+    const auto thirdRun = startAgain();
+    const ImportWindowState& third = thirdRun->state;
     ASSERT_EQ(third.pcLogs.size(), 1u);
     EXPECT_EQ(third.pcLogs[0]->path, longLog);
 }
