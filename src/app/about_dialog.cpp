@@ -43,7 +43,7 @@ void CentreOverOwner(HWND window)
 
 }  // namespace
 
-CAboutDlg::CAboutDlg(HWND parent) : ui::Dialog(IDD_ABOUTBOX, parent ? parent : GetActiveWindow()) {}
+CAboutDlg::CAboutDlg(HWND parent) : ui::Dialog(IDD_ABOUTBOX, parent ? parent : ui::innermostModalDialog()) {}
 
 BOOL CAboutDlg::OnInitDialog()
 {

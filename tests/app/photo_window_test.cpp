@@ -10,9 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <fstream>
 #include <iomanip>
 #include <iterator>
+#include <utility>
 
 #include "app/import_window.h"
 #include "app/user_dialogs_windows.h"
@@ -20,6 +22,7 @@
 #include "platform/program_folder.h"
 #include "platform/store_files.h"
 #include "res/resource.h"
+#include "support/shell_drop.h"
 #include "ui/list_view.h"
 #include "unit/import_window_fixture.h"
 #include "unit/wine_drives.h"
@@ -334,6 +337,121 @@ TEST(TheProgressWindow, belongsToTheDialogTheUserWorksInWhateverWindowIsActive)
     EXPECT_TRUE(dialog.dialogDisabled) << "the dialog stayed enabled under its progress window";
     EXPECT_FALSE(dialog.otherDisabled) << "the window in front was taken for the owner";
     EXPECT_TRUE(dialog.dialogEnabledAfter);
+}
+
+// A real click of the mouse at the centre of the window's control, handled
+// as the message pump meets it.
+void clickWithTheMouse(HWND control)
+{
+    RECT box{};
+    GetWindowRect(control, &box);
+    const auto absolute = [](LONG at, int metric) {
+        return static_cast<LONG>(at * 65535 / (GetSystemMetrics(metric) - 1));
+    };
+    INPUT input[3]{};
+    for (INPUT& one : input) {
+        one.type = INPUT_MOUSE;
+        one.mi.dx = absolute((box.left + box.right) / 2, SM_CXSCREEN);
+        one.mi.dy = absolute((box.top + box.bottom) / 2, SM_CYSCREEN);
+    }
+    input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    SendInput(3, input, sizeof(INPUT));
+}
+
+// The progress window of the real program, scripted questions, and one
+// action at the first step of each progress window.
+class RealProgressDialogs : public ScriptedDialogs {
+public:
+    std::function<void(ProgressDisplay&)> atFirstStep;
+
+    std::unique_ptr<ProgressDisplay> openProgress(bool cancellable, const std::string& caption) override
+    {
+        ScriptedDialogs::openProgress(cancellable, caption);
+        return std::make_unique<Acting>(real_.openProgress(cancellable, caption), atFirstStep);
+    }
+
+private:
+    class Acting : public ProgressDisplay {
+    public:
+        Acting(std::unique_ptr<ProgressDisplay> real, std::function<void(ProgressDisplay&)> action)
+            : real_(std::move(real)), action_(std::move(action))
+        {
+        }
+        int step(int position, int total) override
+        {
+            if (std::exchange(first_, false) && action_)
+                action_(*real_);
+            return real_->step(position, total);
+        }
+
+    private:
+        std::unique_ptr<ProgressDisplay> real_;
+        std::function<void(ProgressDisplay&)> action_;
+        bool first_ = true;
+    };
+    WindowsUserDialogs real_;
+};
+
+// Photos dropped from Explorer, which stays in front: while they are being
+// added the photo window is disabled and takes no click on its buttons;
+// once they are in, the same click writes.
+TEST_F(PhotoWindowCommands, WhileADropIsBeingAddedTheWindowTakesNoClick)
+{
+    static std::vector<fs::path> dropped;
+    dropped.clear();
+    for (int i = 0; i < 25; ++i) {
+        writePhoto(extra_, 31 + i);
+        dropped.push_back(extra_ / ("IMG_00" + std::to_string(31 + i) + ".JPG"));
+    }
+    static RealProgressDialogs dialogs;
+    dialogs = RealProgressDialogs{};
+    static bool disabledDuringTheDrop = false, clickWasOffTheProgressWindow = false;
+    static std::vector<std::string> askedDuringTheDrop, askedAfterTheClick;
+    static std::size_t rowsAfterTheDrop = 0;
+    dialogs.atFirstStep = [](ProgressDisplay& progress) {
+        const HWND window = ui::innermostModalDialog();
+        disabledDuringTheDrop = !IsWindowEnabled(window);
+        const HWND button = GetDlgItem(window, IDC_WRITE_POSITIONS);
+        RECT shown{}, box{};
+        GetWindowRect(FindWindowW(L"VantoraProgressWindow", nullptr), &shown);
+        GetWindowRect(button, &box);
+        clickWasOffTheProgressWindow = !IntersectRect(&shown, &shown, &box);
+        clickWithTheMouse(button);
+        for (int pumps = 0; pumps < 10; ++pumps, Sleep(20))
+            progress.step(0, 25);
+        askedDuringTheDrop = dialogs.asked;
+        dialogs.atFirstStep = nullptr;  // the write's own progress window is left alone
+    };
+    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        KillTimer(nullptr, timer);
+        const HWND window = ui::innermostModalDialog();
+        const HWND explorer = CreateWindowExW(0, L"STATIC", L"Explorer", WS_POPUP | WS_VISIBLE, 0, 0, 80, 40,
+                                              nullptr, nullptr, nullptr, nullptr);
+        SetActiveWindow(explorer);
+        SendMessageW(GetDlgItem(window, IDC_PHOTO_LIST), WM_DROPFILES, reinterpret_cast<WPARAM>(dropOf(dropped)), 0);
+        rowsAfterTheDrop = ui::ListView(GetDlgItem(window, IDC_PHOTO_LIST)).rowCount();
+        DestroyWindow(explorer);
+        clickWithTheMouse(GetDlgItem(window, IDC_WRITE_POSITIONS));
+        MSG message;
+        for (int pumps = 0; pumps < 10; ++pumps, Sleep(20))
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&message);
+        askedAfterTheClick = dialogs.asked;
+        SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_START_AGAIN_CANCEL, BN_CLICKED), 0);  // OK
+    });
+    runPhotoWindow(dialogs, nullptr, logs_, folder_, UtcOffset{});
+
+    ASSERT_GE(dialogs.progress.size(), 1u);
+    EXPECT_EQ(dialogs.progress[0]->caption, "画像データ取得中...") << "25 photos are added under the progress window";
+    EXPECT_TRUE(disabledDuringTheDrop);
+    EXPECT_TRUE(clickWasOffTheProgressWindow);
+    EXPECT_EQ(askedDuringTheDrop, std::vector<std::string>{}) << "the write button ran in the middle of the drop";
+    EXPECT_EQ(rowsAfterTheDrop, 30u);
+    EXPECT_EQ(askedAfterTheClick,
+              (std::vector<std::string>{"すべての画像データに位置情報を付加しますか？", "位置情報を付加しました。"}))
+        << "the same click once the photos are in";
 }
 
 // A write where some photo did not take its position says so, and which.

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 #include <shellapi.h>
-#include <shlobj.h>
 #include <commctrl.h>
 
 #include "controls/photo_list_control.h"
@@ -13,7 +12,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,6 +19,7 @@
 #include "photo/photo_list.h"
 #include "photo/track_builder.h"
 #include "support/scripted_dialogs.h"
+#include "support/shell_drop.h"
 #include "support/temp_dir.h"
 #include "support/time_zone.h"
 #include "ui/list_view.h"
@@ -49,22 +48,6 @@ std::string takenDuringTrack(int second)
     char text[20] = {};
     std::snprintf(text, sizeof text, "2008:05:12 10:%02d:%02d", second / 60, second % 60);
     return text;
-}
-
-HGLOBAL dropOf(const std::vector<fs::path>& paths)
-{
-    std::wstring names;
-    for (const fs::path& path : paths)
-        names += path.native() + L'\0';
-    names += L'\0';
-    const std::size_t size = sizeof(DROPFILES) + (names.size() + 1) * sizeof(wchar_t);
-    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    return memory;
 }
 
 // Keeps, with every question, how many rows the list showed when it was asked.
