@@ -5,6 +5,7 @@ set(VANTORA_CORE_SOURCES
     src/tracklog/time_values.cpp
     src/tracklog/track_point.cpp
     src/tracklog/log_file_record.cpp
+    src/tracklog/nmea_numbers.cpp
     src/tracklog/nmea_reader.cpp
     src/tracklog/path_text.cpp
     src/tracklog/log_list.cpp

@@ -1,5 +1,6 @@
 #include "export/file_names.h"
 
+#include <new>
 #include <system_error>
 
 namespace vantora {
@@ -74,7 +75,7 @@ std::filesystem::path uniqueFileName(const std::filesystem::path& path)
         if (!isTaken(path))
             return path;
         return firstFreeVariant(path);
-    } catch (...) {
+    } catch (const std::bad_alloc&) {
         // Only an allocation can fail here; the caller then writes to the
         // given path and hears of any problem from the write itself.
         return path;

@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 
 #include <memory>
+#include <new>
 
 namespace vantora {
 
@@ -152,7 +153,7 @@ std::optional<std::wstring> findInstallLocation(const std::wstring& displayName)
             return location;
         // Google Earth registers as a 32-bit program on 64-bit Windows.
         return findInView(displayName, KEY_WOW64_32KEY);
-    } catch (...) {
+    } catch (const std::bad_alloc&) {  // the only failure of the strings read
         return std::nullopt;
     }
 }
@@ -199,7 +200,7 @@ bool launchWithKml(const std::wstring& executable, const std::wstring& kmlPath)
             return true;
         ShellExecuteW(nullptr, L"open", kmlPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
         return false;
-    } catch (...) {
+    } catch (const std::bad_alloc&) {  // the command line could not be built
         return false;
     }
 }

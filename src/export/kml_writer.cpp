@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <new>
 #include <string_view>
 
 #include "platform/code_page.h"
@@ -148,12 +149,7 @@ std::string buildKmlDocument(const LogList& logs, const std::vector<PhotoRecord>
 int writeKml(const std::filesystem::path& target, const LogList& logs,
              const std::vector<PhotoRecord>* photos)
 {
-    std::ofstream file;
-    try {
-        file.open(target, std::ios::binary | std::ios::trunc);
-    } catch (...) {
-        return kKmlCannotCreate;
-    }
+    std::ofstream file(target, std::ios::binary | std::ios::trunc);
     if (!file.is_open())
         return kKmlCannotCreate;
     try {
@@ -162,7 +158,8 @@ int writeKml(const std::filesystem::path& target, const LogList& logs,
         const bool written = static_cast<bool>(file);
         file.close();
         return written && !file.fail() ? kKmlWritten : kKmlWriteFailed;
-    } catch (...) {
+    } catch (const std::bad_alloc&) {
+        // A document too large for memory is not written at all.
         return kKmlWriteFailed;
     }
 }

@@ -6,119 +6,53 @@
 #include <optional>
 #include <vector>
 
+#include "tracklog/nmea_numbers.h"
 #include "tracklog/text_writer.h"
 
 namespace vantora {
 
 namespace {
 
+using nmea::decimalFraction;
+using nmea::equalIgnoringCase;
+using nmea::hexNumber;
+using nmea::leadingInt;
+using nmea::twoDigitPiece;
+
 constexpr std::size_t kMaxLineLength = 259;
 constexpr std::size_t kMaxPendingField = 15;
-constexpr int kGgaSlots = 16;
-constexpr int kRmcSlots = 14;
-constexpr int kGgaChecksumSlot = 15;
-constexpr int kRmcChecksumSlot = 13;
+// Where each field stands in a sentence, counting the talker and type
+// ("GPGGA") as slot 0; the checksum after '*' takes the last slot.
+namespace gga {
+constexpr int kTime = 1;
+constexpr int kLatitude = 2;
+constexpr int kLatitudeHemisphere = 3;
+constexpr int kLongitude = 4;
+constexpr int kLongitudeHemisphere = 5;
+constexpr int kChecksum = 15;
+constexpr int kSlots = 16;
+}  // namespace gga
+namespace rmc {
+constexpr int kTime = 1;
+constexpr int kStatus = 2;
+constexpr int kDate = 9;
+constexpr int kChecksum = 13;
+constexpr int kSlots = 14;
+}  // namespace rmc
+// Where the pieces stand in the fields' digits: "hhmmss" and "ddmmyy".
+constexpr std::size_t kHoursAt = 0, kMinutesAt = 2, kSecondsAt = 4;
+constexpr std::size_t kDayAt = 0, kMonthAt = 2, kYearAt = 4;
 constexpr char kCtrlZ = 0x1A;
-
-// ---------------------------------------------------------------- numbers
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// atoi: leading blanks, an optional sign, then digits up to the first other
-// character; clamped instead of overflowing.
-int leadingInt(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size() && isBlank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && isDigit(text[i]); ++i)
-        value = std::min(value * 10 + (text[i] - '0'), 2147483648LL);
-    if (negative)
-        return static_cast<int>(-value);
-    return static_cast<int>(std::min(value, 2147483647LL));
-}
-
-// atoi of the (at most) two characters at the index; empty past the end.
-int twoDigitPiece(std::string_view text, std::size_t index)
-{
-    if (index >= text.size())
-        return 0;
-    return leadingInt(text.substr(index, 2));
-}
-
-// "%x": leading blanks, an optional 0x, at least one hexadecimal digit.
-std::optional<unsigned> hexNumber(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size() && isBlank(text[i]))
-        ++i;
-    if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X'))
-        i += 2;
-    unsigned value = 0;
-    bool any = false;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        int digit;
-        if (isDigit(c))
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            break;
-        any = true;
-        value = std::min(value * 16 + static_cast<unsigned>(digit), 0x10000u);
-    }
-    if (!any)
-        return std::nullopt;
-    return value;
-}
-
-// The value of "0.dddd" for the digits after a decimal point. Exact to the
-// double nearest the decimal, as a string-to-double conversion would give.
-double decimalFraction(std::string_view digits)
-{
-    std::uint64_t numerator = 0;
-    double denominator = 1.0;
-    for (std::size_t i = 0; i < digits.size() && i < 15 && isDigit(digits[i]); ++i) {
-        numerator = numerator * 10 + static_cast<std::uint64_t>(digits[i] - '0');
-        denominator *= 10.0;
-    }
-    return static_cast<double>(numerator) / denominator;
-}
-
-char upper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool equalIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (upper(a[i]) != upper(b[i]))
-            return false;
-    return true;
-}
 
 // ---------------------------------------------------------------- sentences
 
+char firstCharOf(std::string_view field)
+{
+    return field.empty() ? '\0' : field[0];
+}
+
 struct Sentence {
-    std::array<std::string_view, kGgaSlots> slot{};
+    std::array<std::string_view, gga::kSlots> slot{};
     int count = 0;
     std::uint8_t checksum = 0;  // XOR of the bytes between '$' and the first '*'
 
@@ -239,53 +173,56 @@ private:
     void handleGga(std::string_view line)
     {
         Sentence s;
-        if (!splitSentence(line, kGgaSlots, s))
+        if (!splitSentence(line, gga::kSlots, s))
             return;
-        if (!hasValidChecksum(s, kGgaChecksumSlot)) {
+        if (!hasValidChecksum(s, gga::kChecksum)) {
             // A damaged GGA must not let the next RMC pair with an older fix.
             pending_.time.assign({});
             pending_.latitude.assign({});
             pending_.longitude.assign({});
             return;
         }
-        if (s.slot[1].size() > kMaxPendingField || s.slot[2].size() > kMaxPendingField ||
-            s.slot[4].size() > kMaxPendingField)
+        const std::string_view time = s.slot[gga::kTime];
+        const std::string_view latitude = s.slot[gga::kLatitude];
+        const std::string_view longitude = s.slot[gga::kLongitude];
+        if (time.size() > kMaxPendingField || latitude.size() > kMaxPendingField ||
+            longitude.size() > kMaxPendingField)
             return;
-        pending_.time.assign(s.slot[1]);
-        pending_.latitude.assign(s.slot[2]);
-        pending_.longitude.assign(s.slot[4]);
-        pending_.latHemisphere = s.slot[3].empty() ? '\0' : s.slot[3][0];
-        pending_.lonHemisphere = s.slot[5].empty() ? '\0' : s.slot[5][0];
+        pending_.time.assign(time);
+        pending_.latitude.assign(latitude);
+        pending_.longitude.assign(longitude);
+        pending_.latHemisphere = firstCharOf(s.slot[gga::kLatitudeHemisphere]);
+        pending_.lonHemisphere = firstCharOf(s.slot[gga::kLongitudeHemisphere]);
     }
 
     void handleRmc(std::string_view line)
     {
         Sentence s;
-        if (!splitSentence(line, kRmcSlots, s) || !hasValidChecksum(s, kRmcChecksumSlot))
+        if (!splitSentence(line, rmc::kSlots, s) || !hasValidChecksum(s, rmc::kChecksum))
             return;
-        const std::string_view statusField = s.slot[2];
+        const std::string_view statusField = s.slot[rmc::kStatus];
         if (statusField.size() > 1)
             return;
         const char status = statusField.empty() ? 'A' : statusField[0];
         if (status != 'A' && status != 'a')
             return;
-        if (pending_.time.length == 0 || !equalIgnoringCase(pending_.time.view(), s.slot[1]))
+        if (pending_.time.length == 0 || !equalIgnoringCase(pending_.time.view(), s.slot[rmc::kTime]))
             return;
-        makePoint(s.slot[9], statusField);
+        makePoint(s.slot[rmc::kDate], statusField);
     }
 
     void makePoint(std::string_view date, std::string_view status)
     {
         TrackPoint point{};
         ExifDateTime& t = point.time;
-        const int yy = twoDigitPiece(date, 4);
+        const int yy = twoDigitPiece(date, kYearAt);
         t.year = yy < 70 ? yy + 2000 : yy + 1900;
-        t.month = twoDigitPiece(date, 2);
-        t.day = twoDigitPiece(date, 0);
+        t.month = twoDigitPiece(date, kMonthAt);
+        t.day = twoDigitPiece(date, kDayAt);
         const std::string_view time = pending_.time.view();
-        t.hour = twoDigitPiece(time, 0);
-        t.minute = twoDigitPiece(time, 2);
-        t.second = twoDigitPiece(time, 4);
+        t.hour = twoDigitPiece(time, kHoursAt);
+        t.minute = twoDigitPiece(time, kMinutesAt);
+        t.second = twoDigitPiece(time, kSecondsAt);
 
         const auto instant = toTimeValue(t);
         if (!instant)

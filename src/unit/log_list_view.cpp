@@ -1,5 +1,7 @@
 #include "unit/log_list_view.h"
 
+#include <system_error>
+
 namespace vantora {
 
 namespace {
@@ -9,7 +11,7 @@ std::wstring rowName(const LogFileRecord& log, LogSide side)
     const auto name = side == LogSide::Unit ? storeNameOf(log.path) : log.path.filename();
     try {
         return name.wstring();
-    } catch (...) {
+    } catch (const std::system_error&) {
         return L"?";  // a Linux file name that is not UTF-8
     }
 }

@@ -111,7 +111,7 @@ std::optional<std::filesystem::path> pathFromUtf8(std::string_view text)
 {
     try {
         return std::filesystem::path(std::u8string(text.begin(), text.end()));
-    } catch (...) {  // not UTF-8: no path
+    } catch (const std::system_error&) {  // not UTF-8: no path
         return std::nullopt;
     }
 }
