@@ -70,6 +70,25 @@ provide_test_drives() {
     wineserver -w
 }
 
+# The windows' dialog font, "MS UI Gothic", is not part of Wine. Of the
+# Japanese fonts Debian has, IPA P Gothic has the widths closest to it
+# (proportional kana and Latin letters), so the window tests and the
+# screenshots see captions fit much as on Windows.
+fonts_stamp="$prefix/.vantora-fonts-2"
+
+provide_dialog_font() {
+    # The caption buttons (close, minimise) are glyphs of Marlett, which
+    # Debian ships but this Wine finds only among the prefix's own fonts.
+    if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+        mkdir -p "$prefix/drive_c/windows/Fonts"
+        cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
+    fi
+    env -u DISPLAY wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "MS UI Gothic" /d "IPAPGothic" /f \
+        </dev/null >/dev/null 2>&1
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w
+}
+
 # Make the prefix and its drives once; the lock keeps parallel first runs
 # from racing.
 mkdir -p "$(dirname "$prefix")"
@@ -82,6 +101,10 @@ mkdir -p "$(dirname "$prefix")"
     if [ ! -f "$drives_stamp" ]; then
         provide_test_drives
         touch "$drives_stamp"
+    fi
+    if [ ! -f "$fonts_stamp" ]; then
+        provide_dialog_font
+        touch "$fonts_stamp"
     fi
 ) 9>"$prefix.lock"
 

@@ -51,12 +51,15 @@ void settle(int milliseconds = 700)
     }
 }
 
-// Asks tools/screenshots.sh to take the screen: NAME.ready appears, and the
-// script removes it once the picture is taken. Meanwhile the windows keep
-// painting.
-bool waitForScreenshot(const fs::path& marker)
+// Asks tools/screenshots.sh to take the window: NAME.ready appears with the
+// window's place on the screen (frame included), and the script removes it
+// once the picture is taken. Meanwhile the windows keep painting.
+bool waitForScreenshot(const fs::path& marker, HWND window)
 {
-    std::ofstream(marker) << "ready\n";
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    std::ofstream(marker) << frame.left << " " << frame.top << " " << frame.right - frame.left << " "
+                          << frame.bottom - frame.top << "\n";
     for (int waited = 0; waited < 30000 && fs::exists(marker); waited += 100)
         settle(100);
     return !fs::exists(marker);
@@ -66,11 +69,13 @@ class Tour {
 public:
     explicit Tour(fs::path folder) : folder_(std::move(folder)) { fs::create_directories(folder_); }
 
-    void shoot(const char* name)
+    // The window in front, as the user would have it after opening it.
+    void shoot(const char* name, HWND window)
     {
+        SetForegroundWindow(window);
         settle();
         const fs::path marker = folder_ / (std::string(name) + ".ready");
-        std::printf("%s %s\n", waitForScreenshot(marker) ? "taken" : "NOT TAKEN", name);
+        std::printf("%s %s\n", waitForScreenshot(marker, window) ? "taken" : "NOT TAKEN", name);
         std::fflush(stdout);
     }
 
@@ -94,7 +99,7 @@ void tourImportWindow(Tour& tour)
 {
     {
         const auto window = tour.importWindow();
-        tour.shoot("import-window-without-unit");
+        tour.shoot("import-window-without-unit", window->hwnd());
     }
     test::TestDrive unit(L'S', L"KRV-TL770");
     for (int hour = 0; hour < 6; ++hour) {
@@ -103,9 +108,9 @@ void tourImportWindow(Tour& tour)
         unit.write(name, test::logText(hour, 30, 0, 600));
     }
     const auto window = tour.importWindow();
-    tour.shoot("import-window-with-unit");
+    tour.shoot("import-window-with-unit", window->hwnd());
     SendMessageW(window->item(IDC_IMPORT_ARROW), BM_SETSTATE, TRUE, 0);
-    tour.shoot("import-window-arrow-pressed");
+    tour.shoot("import-window-arrow-pressed", window->hwnd());
     SendMessageW(window->item(IDC_IMPORT_ARROW), BM_SETSTATE, FALSE, 0);
 }
 
@@ -116,18 +121,18 @@ void tourDialogs(Tour& tour)
         CAboutDlg about(owner->hwnd());
         about.Create();
         ShowWindow(about.hwnd(), SW_SHOW);
-        tour.shoot("about-box");
+        tour.shoot("about-box", about.hwnd());
     }
     {
         CAdjustTimeDiffDlg timeZone(owner->hwnd());
         timeZone.Create();
         ShowWindow(timeZone.hwnd(), SW_SHOW);
-        tour.shoot("time-zone-dialog");
+        tour.shoot("time-zone-dialog", timeZone.hwnd());
     }
     {
         ProgressWindow progress(owner->hwnd(), true, "ログファイル取得中...");
         progress.step(12, 30);
-        tour.shoot("progress-window");
+        tour.shoot("progress-window", FindWindowW(L"VantoraProgressWindow", nullptr));
     }
 }
 
@@ -164,26 +169,26 @@ void tourPhotoWindows(Tour& tour, const fs::path& walkFolder)
     photos.m_folder = makeWalk(walkFolder, logs);
     photos.Create();
     ShowWindow(owner->hwnd(), SW_HIDE);
-    tour.shoot("photo-window-before-writing");
+    tour.shoot("photo-window-before-writing", photos.hwnd());
     {
         CAdjustShootingDateDlg shift(photos.hwnd());
         shift.Create();
         ShowWindow(shift.hwnd(), SW_SHOW);
-        tour.shoot("shooting-time-dialog");
+        tour.shoot("shooting-time-dialog", shift.hwnd());
     }
     {
         CStillDetailDlg detail(photos.hwnd(), copyRecord(photos.photos()->records[0]));
         detail.Create();
         ShowWindow(detail.hwnd(), SW_SHOW);
-        tour.shoot("photo-detail-window-doubtful");
+        tour.shoot("photo-detail-window-doubtful", detail.hwnd());
     }
     SendMessageW(photos.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_WRITE_POSITIONS, BN_CLICKED), 0);
-    tour.shoot("photo-window-after-writing");
+    tour.shoot("photo-window-after-writing", photos.hwnd());
     {
         CStillDetailDlg detail(photos.hwnd(), copyRecord(photos.photos()->records[3]));
         detail.Create();
         ShowWindow(detail.hwnd(), SW_SHOW);
-        tour.shoot("photo-detail-window-written");
+        tour.shoot("photo-detail-window-written", detail.hwnd());
     }
 }
 
