@@ -16,9 +16,11 @@
 #include <iterator>
 #include <utility>
 
+#include "app/about_dialog.h"
 #include "app/import_window.h"
 #include "app/user_dialogs_windows.h"
 #include "demo_photo.h"
+#include "photo/photo_list.h"
 #include "platform/program_folder.h"
 #include "platform/store_files.h"
 #include "res/resource.h"
@@ -26,6 +28,9 @@
 #include "ui/list_view.h"
 #include "unit/import_window_fixture.h"
 #include "unit/wine_drives.h"
+#include "windows/adjust_shooting_date_dialog.h"
+#include "windows/adjust_time_diff_dialog.h"
+#include "windows/photo_detail_dialog.h"
 #include "windows/photo_window.h"
 #include "window_test_support.h"
 
@@ -452,6 +457,41 @@ TEST_F(PhotoWindowCommands, WhileADropIsBeingAddedTheWindowTakesNoClick)
     EXPECT_EQ(askedAfterTheClick,
               (std::vector<std::string>{"すべての画像データに位置情報を付加しますか？", "位置情報を付加しました。"}))
         << "the same click once the photos are in";
+}
+
+// Every window as the user opens it, under the dialog font of the test
+// prefix (see tools/wine-run.sh), which stands in for the one of Windows.
+// The captions listed do not fit under this font; one more that stops
+// fitting shows here.
+TEST_F(PhotoWindowCommands, EveryWindowShowsItsCaptionsWholeInTheirControls)
+{
+    open(folder_);
+    const HWND photoWindow = window_->hwnd();
+    CVantoraGPSAppDlg importWindow(dialogs_, *drives_, [](HWND, LogList&, const fs::path&, UtcOffset) {
+        return INT_PTR{1};
+    });
+    ASSERT_TRUE(importWindow.Create());
+    CStillDetailDlg detail(photoWindow, copyRecord(window_->photos()->records[0]));
+    CAdjustShootingDateDlg shift(photoWindow);
+    CAdjustTimeDiffDlg timeZone(importWindow.hwnd());
+    CAboutDlg about(importWindow.hwnd());
+    ASSERT_TRUE(detail.Create() && shift.Create() && timeZone.Create() && about.Create());
+
+    std::vector<std::string> found;
+    for (const auto& [name, window] : std::vector<std::pair<const char*, HWND>>{
+             {"import window", importWindow.hwnd()}, {"photo window", photoWindow}, {"detail window", detail.hwnd()},
+             {"shooting-time dialog", shift.hwnd()}, {"time-zone dialog", timeZone.hwnd()},
+             {"about box", about.hwnd()}}) {
+        const auto more = captionsThatDoNotFit(name, window);
+        found.insert(found.end(), more.begin(), more.end());
+    }
+    for (const std::string& line : found)
+        std::printf("caption does not fit: %s\n", line.c_str());
+    EXPECT_EQ(found, (std::vector<std::string>{
+                         "import window: GPSユニット (needs 26 px, has 18 px) high",
+                         "import window: パソコン (needs 26 px, has 18 px) high",
+                         "import window: タイムゾーンの調整 (needs 98 px, has 93 px)",
+                     }));
 }
 
 // A write where some photo did not take its position says so, and which.

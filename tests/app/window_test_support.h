@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace vantora::test {
 
@@ -72,6 +73,51 @@ private:
 
     std::filesystem::path folder_;
 };
+
+// A caption that needs more room than its control, as "window: caption
+// (needs N px, has M px)".
+inline std::string captionMisfit(const char* window, const wchar_t* caption, LONG needed, LONG room)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, caption, -1, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, caption, -1, text.data(), size, nullptr, nullptr);
+    return std::string(window) + ": " + text + " (needs " + std::to_string(needed) + " px, has " +
+           std::to_string(room) + " px)";
+}
+
+// The static texts and push buttons of a window whose caption does not fit
+// the control, measured with the control's own font as the control draws
+// it (static texts wrap, so they are measured by the height they need).
+inline std::vector<std::string> captionsThatDoNotFit(const char* window, HWND dialog)
+{
+    std::vector<std::string> found;
+    for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        wchar_t kind[16] = {};
+        GetClassNameW(control, kind, 16);
+        const LONG style = GetWindowLongW(control, GWL_STYLE);
+        const bool text = _wcsicmp(kind, L"Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT;
+        const bool push = _wcsicmp(kind, L"Button") == 0 && (style & BS_TYPEMASK) <= BS_DEFPUSHBUTTON;
+        wchar_t caption[256] = {};
+        if ((!text && !push) || !IsWindowVisible(control) || GetWindowTextW(control, caption, 256) == 0)
+            continue;
+        RECT room{};
+        GetClientRect(control, &room);
+        if (push)  // the text stays clear of the button's edges
+            InflateRect(&room, -GetSystemMetrics(SM_CXEDGE), 0);
+        const bool wraps = text || (style & BS_MULTILINE);
+        RECT needed{0, 0, room.right - room.left, 0};
+        const HDC dc = GetDC(control);
+        const HGDIOBJ before = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+        DrawTextW(dc, caption, -1, &needed, DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+        SelectObject(dc, before);
+        ReleaseDC(control, dc);
+        if (needed.right > room.right - room.left)
+            found.push_back(captionMisfit(window, caption, needed.right, room.right - room.left));
+        else if (needed.bottom > room.bottom - room.top)
+            found.push_back(captionMisfit(window, caption, needed.bottom, room.bottom - room.top) + " high");
+    }
+    return found;
+}
 
 // How often the part stands in the text.
 template <typename Text>
