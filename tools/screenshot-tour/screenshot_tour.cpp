@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,73 @@ private:
     fs::path folder_;
 };
 
+// ---------------------------------------------------------------- the day
+
+// A day's walk in Kamakura on 2008-10-15 as the logger saw it: from the
+// station up to the shrine and back, a short loss of the signal, lunch
+// with the logger off, and in the afternoon out to the Great Buddha.
+struct Place {
+    double latitude;
+    double longitude;
+};
+
+struct Leg {
+    int startUtc;  // seconds after midnight UTC
+    int seconds;
+    Place from;
+    Place to;
+};
+
+constexpr Place kStation{35.31920, 139.55050};
+constexpr Place kShrine{35.32590, 139.55620};
+constexpr Place kHase{35.31200, 139.53800};
+constexpr Place kBuddha{35.31680, 139.53580};
+
+// The logger's logs: 09:30 to 10:15, 10:20 to 11:00 and 13:00 to 13:40
+// Japan time, each walking from one place to the next.
+const Leg kDay[] = {
+    {30 * 60, 45 * 60, kStation, kShrine},
+    {80 * 60, 40 * 60, kShrine, kStation},
+    {240 * 60, 40 * 60, kHase, kBuddha},
+};
+
+// "ddmm.mmmm" as the logger writes a position.
+std::string nmeaAngle(double degrees, int degreeDigits)
+{
+    const int whole = static_cast<int>(degrees);
+    const double minutes = (degrees - whole) * 60.0;
+    char text[24];
+    std::snprintf(text, sizeof text, "%0*d%07.4f", degreeDigits, whole, minutes);
+    return text;
+}
+
+std::string legLog(const Leg& leg)
+{
+    std::string text;
+    for (int i = 0; i < leg.seconds; ++i) {
+        const double along = static_cast<double>(i) / leg.seconds;
+        const double latitude = leg.from.latitude + (leg.to.latitude - leg.from.latitude) * along;
+        const double longitude = leg.from.longitude + (leg.to.longitude - leg.from.longitude) * along;
+        const int t = leg.startUtc + i;
+        char time[16];
+        std::snprintf(time, sizeof time, "%02d%02d%02d.000", t / 3600, t / 60 % 60, t % 60);
+        text += test::gga(time, nmeaAngle(latitude, 2), "N", nmeaAngle(longitude, 3), "E") + "\r\n" +
+                test::rmc(time, "151008") + "\r\n";
+    }
+    return text;
+}
+
+// The log's name on the logger: its first fix's time, UTC.
+std::string legName(const Leg& leg, const char* separator)
+{
+    char name[40];
+    std::snprintf(name, sizeof name, "20081015%s%02d%02d00.log", separator, leg.startUtc / 3600,
+                  leg.startUtc / 60 % 60);
+    return name;
+}
+
+// ---------------------------------------------------------------- the tour
+
 void tourImportWindow(Tour& tour)
 {
     {
@@ -102,11 +170,8 @@ void tourImportWindow(Tour& tour)
         tour.shoot("import-window-without-unit", window->hwnd());
     }
     test::TestDrive unit(L'S', L"KRV-TL770");
-    for (int hour = 0; hour < 6; ++hour) {
-        char name[32];
-        std::snprintf(name, sizeof name, "20081015\\%02d3000.log", hour);
-        unit.write(name, test::logText(hour, 30, 0, 600));
-    }
+    for (const Leg& leg : kDay)
+        unit.write(legName(leg, "\\"), legLog(leg));
     const auto window = tour.importWindow();
     tour.shoot("import-window-with-unit", window->hwnd());
     SendMessageW(window->item(IDC_IMPORT_ARROW), BM_SETSTATE, TRUE, 0);
@@ -136,28 +201,46 @@ void tourDialogs(Tour& tour)
     }
 }
 
-// Ten photos of a walk in a folder named as a user would name it (the
-// windows show its path, and the manual shows the windows), and the walk's
-// log beside it.
+// The day's photos in a folder named as a user would name it (the windows
+// show its path, and the manual shows the windows), and the day's logs
+// beside it. One photo was taken at home before the logger was on (its
+// match is doubtful), one in the gap between two logs, and one camera
+// had no clock set.
+const char* const kShootingTimes[] = {
+    "2008:10:15 08:52:10", "2008:10:15 09:41:25", "2008:10:15 09:52:03", "2008:10:15 10:03:47",
+    "2008:10:15 10:17:30", "2008:10:15 10:35:12", "2008:10:15 10:52:40", "2008:10:15 13:08:05",
+    "2008:10:15 13:21:33", "2008:10:15 13:35:58", "    :  :     :  :  ",
+};
+
 fs::path makeWalk(const fs::path& folder, LogList& logs)
 {
     fs::create_directories(folder);
-    const fs::path log = folder.parent_path() / "20081015_093000.log";
-    std::ofstream(log, std::ios::binary) << test::logText(0, 30, 0, 1800);
+    std::vector<fs::path> logFiles;
+    for (const Leg& leg : kDay) {
+        logFiles.push_back(folder.parent_path() / legName(leg, "_"));
+        std::ofstream(logFiles.back(), std::ios::binary) << legLog(leg);
+    }
     int added = 0;
     bool overlap = false;
     bool limit = false;
-    loadLogFiles(logs, {log}, added, overlap, limit);
-    for (int i = 0; i < 10; ++i) {
+    loadLogFiles(logs, logFiles, added, overlap, limit);
+    int number = 200;
+    for (const char* time : kShootingTimes) {
         char name[32];
-        char time[32];
-        std::snprintf(name, sizeof name, "IMG_%04d.JPG", 200 + i);
-        std::snprintf(time, sizeof time, "2008:10:15 09:%02d:00", i == 0 ? 10 : 31 + 2 * i);
+        std::snprintf(name, sizeof name, "IMG_%04d.JPG", number++);
         const auto bytes = demo_photo::makeDemoJpeg(time);
         std::ofstream(folder / name, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
     return folder;
+}
+
+const PhotoRecord& recordNamed(const CStillListDlg& window, const wchar_t* name)
+{
+    for (const PhotoRecord& record : window.photos()->records)
+        if (record.exif.path.filename() == name)
+            return record;
+    throw std::runtime_error("the tour's photo is not in the list");
 }
 
 void tourPhotoWindows(Tour& tour, const fs::path& walkFolder)
@@ -177,7 +260,7 @@ void tourPhotoWindows(Tour& tour, const fs::path& walkFolder)
         tour.shoot("shooting-time-dialog", shift.hwnd());
     }
     {
-        CStillDetailDlg detail(photos.hwnd(), copyRecord(photos.photos()->records[0]));
+        CStillDetailDlg detail(photos.hwnd(), copyRecord(recordNamed(photos, L"IMG_0200.JPG")));
         detail.Create();
         ShowWindow(detail.hwnd(), SW_SHOW);
         tour.shoot("photo-detail-window-doubtful", detail.hwnd());
@@ -185,7 +268,7 @@ void tourPhotoWindows(Tour& tour, const fs::path& walkFolder)
     SendMessageW(photos.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_WRITE_POSITIONS, BN_CLICKED), 0);
     tour.shoot("photo-window-after-writing", photos.hwnd());
     {
-        CStillDetailDlg detail(photos.hwnd(), copyRecord(photos.photos()->records[3]));
+        CStillDetailDlg detail(photos.hwnd(), copyRecord(recordNamed(photos, L"IMG_0203.JPG")));
         detail.Create();
         ShowWindow(detail.hwnd(), SW_SHOW);
         tour.shoot("photo-detail-window-written", detail.hwnd());
