@@ -22,11 +22,12 @@ dist: win64
 # Speed: reading a day's log, matching 2000 photos against 1000 logs,
 # writing 500 photos against copying them, and opening and writing photos
 # of 1 to 120 MB (not tests).
-bench: native
+bench: native win64
 	@build/native/bench/nmea_reader_bench
 	@build/native/bench/matching_bench
 	@build/native/bench/photo_writing_bench
 	@build/native/bench/exif_reading_bench
+	@tools/photo-window-bench.sh
 
 # Longer fuzz runs (ten minutes per target) than make test does.
 fuzz: deps
