@@ -17,6 +17,7 @@ set(VANTORA_CORE_SOURCES
     src/photo/photo_reading.cpp
     src/photo/photo_writing.cpp
     src/photo/write_report.cpp
+    src/photo/detail_table.cpp
     src/export/kml_writer.cpp
     src/export/file_names.cpp
     src/platform/program_folder.cpp
@@ -52,7 +53,6 @@ endif()
 if(WIN32)
     set(VANTORA_PROGRAM_SOURCES
         src/ui/dialog.cpp
-        src/ui/wide_text.cpp
         src/ui/list_view.cpp
         src/ui/layout.cpp
         src/app/user_dialogs_windows.cpp
@@ -66,6 +66,7 @@ if(WIN32)
         src/controls/arrow_button.cpp
         src/app/about_dialog.cpp
         src/controls/photo_list_control.cpp
+        src/controls/preview_picture.cpp
         src/windows/photo_detail_dialog.cpp
         src/windows/adjust_shooting_date_dialog.cpp
         src/windows/photo_window.cpp

@@ -3,6 +3,7 @@
 #include "controls/skin_images.h"
 #include "controls/skinned_drawing.h"
 #include "res/resource.h"
+#include "ui/gdi_scopes.h"
 
 namespace vantora {
 
@@ -56,7 +57,7 @@ BOOL CAboutDlg::OnInitDialog()
 
 bool CAboutDlg::OnPaint()
 {
-    PaintDc paint(hwnd());
+    ui::PaintDc paint(hwnd());
     if (!paint.get())
         return true;
     DrawSkinImage(IDB_ABOUT, paint.get());

@@ -13,6 +13,7 @@
 #include "platform/program_folder.h"
 #include "platform/store_files.h"
 #include "res/resource.h"
+#include "ui/gdi_scopes.h"
 #include "ui/layout.h"
 #include "unit/log_list_view.h"
 #include "unit/log_registration.h"
@@ -26,7 +27,6 @@ namespace vantora {
 namespace {
 
 inline constexpr char kAlreadyListedMessage[] = "登録済みのファイルを追加しようとしました。";
-inline constexpr char kExitQuestion[] = "アプリケーションを終了します。\nよろしいですか?";
 inline constexpr char kPhotoFolderTitle[] = "画像フォルダ選択";
 
 constexpr int kClientWidth = 885;
@@ -97,7 +97,7 @@ CVantoraGPSAppDlg::~CVantoraGPSAppDlg() = default;
 BOOL CVantoraGPSAppDlg::OnInitDialog()
 {
     m_hIcon = ui::showProgramIcon(hwnd(), IDR_MAINFRAME);
-    SetWindowTextW(hwnd(), L"Vantora GPS Utility");
+    setTitle(L"Vantora GPS Utility");
 
     m_state.appFolder = chooseAppFolder(documentsOrProgramFolder(), platform::programFolder());
     m_unitListView = ui::ListView(item(IDC_UNIT_LIST));
@@ -271,17 +271,17 @@ void CVantoraGPSAppDlg::OnGoToPhotos()
     const auto folder = m_dialogs.chooseFolder(kPhotoFolderTitle, picturesFolder());
     if (!folder)
         return;
-    ShowWindow(hwnd(), SW_HIDE);
+    show(false);
     const INT_PTR result = m_runPhotoWindow(hwnd(), m_state.pcLogs, withTrailingBackslash(*folder), m_state.offset);
     if (result == 1)
-        ShowWindow(hwnd(), SW_SHOW);
+        show(true);
     else
         EndDialog(0);
 }
 
 void CVantoraGPSAppDlg::OnCancel()
 {
-    if (m_dialogs.ask(kExitQuestion, DialogButtons::OkCancelDefaultCancel) == DialogAnswer::Ok)
+    if (userConfirmsExit(m_dialogs))
         EndDialog(IDCANCEL);
 }
 
@@ -327,24 +327,14 @@ bool CVantoraGPSAppDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
 
 bool CVantoraGPSAppDlg::PreTranslateMessage(MSG& message)
 {
-    const bool key = message.message == WM_KEYDOWN || message.message == WM_KEYUP;
-    return key && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE);
+    return ui::isEnterOrEscapeKey(message);
 }
 
 bool CVantoraGPSAppDlg::OnPaint()
 {
-    PAINTSTRUCT paint;
-    const HDC dc = BeginPaint(hwnd(), &paint);
-    if (IsIconic(hwnd())) {
-        RECT client;
-        GetClientRect(hwnd(), &client);
-        const int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
-        const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
-        DrawIcon(dc, x, y, m_hIcon);
-    } else {
-        paintWindow(dc);
-    }
-    EndPaint(hwnd(), &paint);
+    const ui::PaintDc paint(hwnd());
+    if (!ui::drawMinimisedIcon(hwnd(), paint.get(), m_hIcon))
+        paintWindow(paint.get());
     return true;
 }
 
@@ -354,23 +344,19 @@ void CVantoraGPSAppDlg::paintWindow(HDC dc)
     RECT heading{0, 5, 190, 55};
     DrawCaptionText(dc, L"位置情報の取り込み", CaptionFont{-18, FW_BOLD}, RGB(0, 0, 0), heading,
                     DT_CENTER | DT_VCENTER);
-
-    const HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-    const HGDIOBJ oldPen = SelectObject(dc, pen);
-    drawOpenFrame(dc, 14, 385);
-    drawOpenFrame(dc, 503, 874);
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
-
-    const HDC memory = CreateCompatibleDC(dc);
+    const UniquePen pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW)));
+    {
+        const ui::SelectedObject selected(dc, pen.get());
+        drawOpenFrame(dc, 14, 385);
+        drawOpenFrame(dc, 503, 874);
+    }
+    const UniqueMemoryDc memory(CreateCompatibleDC(dc));
     for (const auto& [picture, x] : {std::pair{m_unitIcon.get(), 14}, std::pair{m_pcIcon.get(), 503}}) {
         if (!picture)
             continue;
-        const HGDIOBJ old = SelectObject(memory, picture);
-        BitBlt(dc, x, 40, 16, 16, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
+        const ui::SelectedObject selected(memory.get(), picture);
+        BitBlt(dc, x, 40, 16, 16, memory.get(), 0, 0, SRCCOPY);
     }
-    DeleteDC(memory);
 }
 
 void CVantoraGPSAppDlg::showLogRows(LogSide side, const std::vector<LogRow>& rows)
@@ -389,12 +375,12 @@ void CVantoraGPSAppDlg::deleteLogRow(LogSide side, std::size_t row)
 void CVantoraGPSAppDlg::setUnitControlsEnabled(bool on)
 {
     for (const int id : kUnitControls)
-        EnableWindow(item(id), on ? TRUE : FALSE);
+        enableItem(id, on);
 }
 
 void CVantoraGPSAppDlg::setCapacityText(const std::wstring& text)
 {
-    SetWindowTextW(item(IDC_CAPACITY_TEXT), text.c_str());
+    setItemText(IDC_CAPACITY_TEXT, text);
 }
 
 }  // namespace vantora

@@ -3,14 +3,15 @@
 #include <windows.h>
 
 #include "app/application.h"
+#include "ui/exception_boundary.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    try {
+    // An exception that gets this far has nothing left to tell the user:
+    // the windows are gone.
+    return vantora::ui::resultOrFallbackOnException(0, [] {
         vantora::CVantoraGPSAppApp application;
         application.InitInstance();
-    } catch (...) {
-        // Nothing is left to tell the user: the windows are gone.
-    }
-    return 0;
+        return 0;
+    });
 }

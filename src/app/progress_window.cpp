@@ -1,6 +1,6 @@
 #include "app/progress_window.h"
 
-#include <string_view>
+#include "platform/code_page.h"
 
 // ProgressProc.dll, imported by ordinal: these names exist only in its
 // import library, which maps each to its ordinal.
@@ -14,33 +14,6 @@ void WINAPI ProgressSetText(int reserved, const char* text);  // ordinal 7
 }
 
 namespace vantora {
-namespace {
-
-std::wstring wideFromUtf8(std::string_view text)
-{
-    const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-    if (length <= 0)
-        return {};
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
-    return wide;
-}
-
-// The library shows code page 932 text, whatever the system's code page.
-std::string codePage932FromUtf8(std::string_view text)
-{
-    const std::wstring wide = wideFromUtf8(text);
-    const int size = static_cast<int>(wide.size());
-    const int length = WideCharToMultiByte(932, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    if (length <= 0)
-        return {};
-    std::string narrow(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(932, 0, wide.data(), size, narrow.data(), length, nullptr, nullptr);
-    return narrow;
-}
-
-}  // namespace
 
 int progressPercent(int position, int total)
 {
@@ -52,16 +25,14 @@ int progressPercent(int position, int total)
 }
 
 ProgressWindow::ProgressWindow(HWND owner, bool cancellable, const std::string& captionUtf8)
+    // The library shows code page 932 text, whatever the system's code page.
+    // Converted first: should it fail for want of memory, no window is open
+    // yet that would keep its owner disabled.
+    : caption932_(platform::cp932FromUtf8(captionUtf8))
 {
     ProgressOpen(0, owner);
     ProgressSetCancellable(cancellable ? 1 : 0);
-    std::string caption;
-    try {
-        caption = codePage932FromUtf8(captionUtf8);
-    } catch (...) {
-        // Without memory for the text the window still shows the progress.
-    }
-    ProgressSetText(1, caption.c_str());
+    ProgressSetText(1, caption932_.c_str());
 }
 
 ProgressWindow::~ProgressWindow()

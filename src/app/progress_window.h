@@ -13,7 +13,8 @@ namespace vantora {
 class ProgressWindow : public ProgressDisplay {
 public:
     // Opens the window over `owner` with a Cancel button when `cancellable`
-    // and the caption line given in UTF-8. Never throws.
+    // and the caption line given in UTF-8. Throws only std::bad_alloc, and
+    // then before the window opens.
     ProgressWindow(HWND owner, bool cancellable, const std::string& captionUtf8);
     ~ProgressWindow() override;
     ProgressWindow(const ProgressWindow&) = delete;
@@ -23,6 +24,9 @@ public:
     // 100) and keeps the window responsive. Returns 0 to go on, 1 once the
     // user asked to cancel.
     int step(int position, int total) override;
+
+private:
+    std::string caption932_;
 };
 
 // The percentage the bar shows for `position` of `total`.

@@ -85,6 +85,11 @@ void openManual(UserDialogs& dialogs)
         dialogs.ask(kNoPdfViewerMessage, DialogButtons::Ok);
 }
 
+bool userConfirmsExit(UserDialogs& dialogs)
+{
+    return dialogs.ask(kExitQuestion, DialogButtons::OkCancelDefaultCancel) == DialogAnswer::Ok;
+}
+
 void showAbout(HWND owner)
 {
     CAboutDlg about(owner);

@@ -8,7 +8,7 @@
 
 #include <cwchar>
 #include "ui/dialog.h"
-#include "ui/wide_text.h"
+#include "platform/code_page.h"
 
 namespace vantora {
 
@@ -123,7 +123,7 @@ HWND WindowsUserDialogs::owner() const
 
 DialogAnswer WindowsUserDialogs::ask(const std::string& text, DialogButtons buttons)
 {
-    return answerOf(MessageBoxW(owner(), ui::widen(text).c_str(), kMessageCaption, messageBoxType(buttons)));
+    return answerOf(MessageBoxW(owner(), platform::wideFromUtf8(text).c_str(), kMessageCaption, messageBoxType(buttons)));
 }
 
 std::unique_ptr<ProgressDisplay> WindowsUserDialogs::openProgress(bool cancellable, const std::string& caption)
@@ -168,7 +168,7 @@ std::optional<std::filesystem::path> WindowsUserDialogs::chooseFolder(const std:
     std::wstring start = startFolder.native();
     if (start.size() > 3 && start.back() == L'\\')
         start.pop_back();
-    const std::wstring wideTitle = ui::widen(title);
+    const std::wstring wideTitle = platform::wideFromUtf8(title);
     BROWSEINFOW browse{};
     browse.hwndOwner = owner();
     browse.lpszTitle = wideTitle.c_str();

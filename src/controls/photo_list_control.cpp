@@ -3,13 +3,15 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "photo/matching.h"
 #include "photo/photo_list.h"
 #include "photo/photo_reading.h"
+#include "platform/code_page.h"
+#include "tracklog/text_writer.h"
+#include "ui/exception_boundary.h"
 #include "ui/list_view.h"
 #include "windows/photo_detail_dialog.h"
 
@@ -30,28 +32,6 @@ constexpr wchar_t kDoubtfulRemark[] = L"マッチングが正しくない可能�
 // The shell hands dropped paths over in a buffer of this many characters.
 constexpr UINT kDropPathLength = 260;
 constexpr UINT_PTR kSubclassId = 1;
-constexpr UINT kCodePage932 = 932;
-
-// The text of a fixed-size field: up to its first NUL, never past its end.
-template <std::size_t N>
-std::string_view fieldText(const char (&field)[N])
-{
-    const void* end = std::memchr(field, '\0', N);
-    return {field, end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : N};
-}
-
-std::wstring fromCodePage(UINT codePage, std::string_view text)
-{
-    if (text.empty())
-        return {};
-    const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
-    if (length <= 0)
-        return {};
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
-    return wide;
-}
 
 // The row shows the name as the user knows it from Explorer: the text after
 // the last backslash.
@@ -69,14 +49,14 @@ std::vector<std::wstring> rowTexts(const PhotoRecord& record)
     std::wstring latitude;
     std::wstring longitude;
     if (record.match) {
-        latitude = fromCodePage(kCodePage932, fieldText(record.match->latitudeText));
-        longitude = fromCodePage(kCodePage932, fieldText(record.match->longitudeText));
+        latitude = platform::wideFromCp932(fieldText(record.match->latitudeText));
+        longitude = platform::wideFromCp932(fieldText(record.match->longitudeText));
     }
     return {
         record.exif.hasGpsTags ? L"有" : L"無",
         good ? L"OK" : L"?",
         fileNamePart(record.exif.path),
-        fromCodePage(CP_ACP, fieldText(record.exif.shootingTime.dateTimeText)),
+        platform::wideFromAnsi(fieldText(record.exif.shootingTime.dateTimeText)),
         std::move(latitude),
         std::move(longitude),
         good ? L"" : kDoubtfulRemark,
@@ -162,14 +142,14 @@ LRESULT CALLBACK listSubclassProc(HWND window, UINT message, WPARAM wParam, LPAR
                                   DWORD_PTR reference)
 {
     auto* control = reinterpret_cast<CCustomListCtrl*>(reference);
-    try {
+    // A drop that fails part-way has already released the shell's handle.
+    ui::resultOrFallbackOnException(false, [&] {
         if (message == WM_DROPFILES)
             control->OnDropFiles(reinterpret_cast<HDROP>(wParam));
         else if (message == WM_NCDESTROY)
             control->Detach();  // the window goes; the control must not keep its handle
-    } catch (...) {
-        // Nothing may leave a window procedure; the drop handle is already released.
-    }
+        return true;
+    });
     return DefSubclassProc(window, message, wParam, lParam);
 }
 

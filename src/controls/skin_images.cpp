@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "ui/dialog.h"
+#include "ui/gdi_scopes.h"
 
 namespace vantora {
 
@@ -69,7 +70,7 @@ bool DrawSkinImage(int id, HDC dc)
     UniqueMemoryDc source(CreateCompatibleDC(dc));
     if (!source)
         return false;
-    SelectedObject selected(source.get(), image->bitmap.get());
+    ui::SelectedObject selected(source.get(), image->bitmap.get());
     if (!selected.ok())
         return false;
     return BitBlt(dc, 0, 0, image->width, image->height, source.get(), 0, 0, SRCCOPY) != FALSE;

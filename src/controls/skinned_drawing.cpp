@@ -1,6 +1,7 @@
 #include "controls/skinned_drawing.h"
 
 #include "ui/dialog.h"
+#include "ui/gdi_scopes.h"
 
 #include <shlwapi.h>
 
@@ -115,7 +116,7 @@ bool DrawTransparentBitmap(HDC target, HBITMAP bitmap)
     UniqueMemoryDc source = CompatibleDc(target);
     if (!source)
         return false;
-    SelectedObject sourceBitmap(source.get(), bitmap);
+    ui::SelectedObject sourceBitmap(source.get(), bitmap);
     if (!sourceBitmap.ok())
         return false;
     const SIZE pixels = BitmapSize(bitmap);
@@ -161,7 +162,7 @@ UniqueBitmap MakeTitlePicture(HWND window, int resourceId)
     if (!loaded)
         return nullptr;
     const SIZE size = BitmapSize(loaded.get());
-    ClientDc client(window);
+    ui::ClientDc client(window);
     if (!client.get())
         return nullptr;
     UniqueBitmap picture(CreateCompatibleBitmap(client.get(), size.cx, size.cy));
@@ -169,7 +170,7 @@ UniqueBitmap MakeTitlePicture(HWND window, int resourceId)
     if (!picture || !dc)
         return nullptr;
     {
-        SelectedObject selected(dc.get(), picture.get());
+        ui::SelectedObject selected(dc.get(), picture.get());
         if (!selected.ok())
             return nullptr;
         RECT all{0, 0, size.cx, size.cy};

@@ -1,6 +1,6 @@
 #pragma once
 // The drawing pieces of the windows' own look: owners of GDI objects and
-// device contexts, the font rule of every text a window paints itself, the
+// memory contexts, the font rule of every text a window paints itself, the
 // transparent copy of a bitmap and the small title pictures.
 
 #include <windows.h>
@@ -27,61 +27,10 @@ struct LibraryDeleter {
 
 using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
 using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
+using UniquePen = std::unique_ptr<std::remove_pointer_t<HPEN>, GdiObjectDeleter>;
 using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
 using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
 using UniqueLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryDeleter>;
-
-// Selects an object into a context for one scope and puts the previous one
-// back, so that the object can be deleted afterwards.
-class SelectedObject {
-public:
-    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    ~SelectedObject()
-    {
-        if (previous_ && previous_ != HGDI_ERROR)
-            SelectObject(dc_, previous_);
-    }
-    SelectedObject(const SelectedObject&) = delete;
-    SelectedObject& operator=(const SelectedObject&) = delete;
-    bool ok() const { return previous_ && previous_ != HGDI_ERROR; }
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
-
-// The context of a window's client area, released with the scope.
-class ClientDc {
-public:
-    explicit ClientDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~ClientDc()
-    {
-        if (dc_)
-            ReleaseDC(window_, dc_);
-    }
-    ClientDc(const ClientDc&) = delete;
-    ClientDc& operator=(const ClientDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
-// BeginPaint/EndPaint for one WM_PAINT.
-class PaintDc {
-public:
-    explicit PaintDc(HWND window) : window_(window) { dc_ = BeginPaint(window, &paint_); }
-    ~PaintDc() { EndPaint(window_, &paint_); }
-    PaintDc(const PaintDc&) = delete;
-    PaintDc& operator=(const PaintDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    PAINTSTRUCT paint_{};
-    HDC dc_;
-};
 
 // --- Painted texts -------------------------------------------------------
 

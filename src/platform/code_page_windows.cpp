@@ -2,28 +2,30 @@
 
 #include <windows.h>
 
-#include <vector>
+#include <limits>
 
 namespace vantora::platform {
 
 namespace {
 
+// Empty for empty text and for text that does not convert.
 std::wstring toWide(UINT codePage, DWORD flags, std::string_view text)
 {
-    if (text.empty())
+    if (text.empty() || text.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return {};
     const int size = static_cast<int>(text.size());
     const int length = MultiByteToWideChar(codePage, flags, text.data(), size, nullptr, 0);
     if (length <= 0)
         return {};
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, flags, text.data(), size, wide.data(), length);
+    if (MultiByteToWideChar(codePage, flags, text.data(), size, wide.data(), length) != length)
+        return {};
     return wide;
 }
 
-std::string toNarrow(UINT codePage, DWORD flags, const std::wstring& wide, BOOL* usedDefault)
+std::string toNarrow(UINT codePage, DWORD flags, std::wstring_view wide, BOOL* usedDefault)
 {
-    if (wide.empty())
+    if (wide.empty() || wide.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return {};
     const int size = static_cast<int>(wide.size());
     const int length =
@@ -35,6 +37,8 @@ std::string toNarrow(UINT codePage, DWORD flags, const std::wstring& wide, BOOL*
                         usedDefault);
     return narrow;
 }
+
+constexpr UINT kCodePage932 = 932;
 
 }  // namespace
 
@@ -63,7 +67,45 @@ std::optional<std::filesystem::path> fromAnsiPath(std::string_view text)
 
 std::string cp932ToUtf8(std::string_view text)
 {
-    return toNarrow(CP_UTF8, 0, toWide(932, 0, text), nullptr);
+    return toNarrow(CP_UTF8, 0, toWide(kCodePage932, 0, text), nullptr);
+}
+
+std::string utf8FromPath(const std::filesystem::path& path)
+{
+    return utf8FromWide(path.native());
+}
+
+std::string cp932FromUtf8(std::string_view utf8)
+{
+    return toNarrow(kCodePage932, 0, toWide(CP_UTF8, 0, utf8), nullptr);
+}
+
+std::wstring wideFromCp932(std::string_view text)
+{
+    return toWide(kCodePage932, 0, text);
+}
+
+std::wstring wideFromUtf8(std::string_view utf8)
+{
+    return toWide(CP_UTF8, 0, utf8);
+}
+
+std::string utf8FromWide(std::wstring_view wide)
+{
+    return toNarrow(CP_UTF8, 0, wide, nullptr);
+}
+
+std::optional<std::wstring> wideFromValidUtf8(std::string_view utf8)
+{
+    std::wstring wide = toWide(CP_UTF8, MB_ERR_INVALID_CHARS, utf8);
+    if (wide.empty() && !utf8.empty())
+        return std::nullopt;
+    return wide;
+}
+
+std::wstring wideFromAnsi(std::string_view text)
+{
+    return toWide(CP_ACP, 0, text);
 }
 
 }  // namespace vantora::platform

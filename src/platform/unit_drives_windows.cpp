@@ -2,7 +2,8 @@
 
 #include <windows.h>
 
-#include <limits>
+#include "platform/code_page.h"
+
 #include <memory>
 #include <type_traits>
 
@@ -45,25 +46,6 @@ DriveRoot rootOf(char letter)
     return DriveRoot{{static_cast<wchar_t>(upperLetter(letter)), L':', L'\\', L'\0'}};
 }
 
-// Invalid UTF-8 gives nullopt rather than a text with replacement
-// characters that could happen to match another label.
-std::optional<std::wstring> utf16Of(const std::string& utf8)
-{
-    if (utf8.empty())
-        return std::wstring{};
-    if (utf8.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
-        return std::nullopt;
-    const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                                           static_cast<int>(utf8.size()), nullptr, 0);
-    if (length <= 0)
-        return std::nullopt;
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
-    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                            static_cast<int>(utf8.size()), text.data(), length) != length)
-        return std::nullopt;
-    return text;
-}
-
 class SystemUnitDrives : public UnitDrives {
 public:
     bool isRemovable(char letter) override
@@ -73,21 +55,14 @@ public:
 
     bool isUnit(char letter, const std::string& identifier) override
     {
-        try {
-            const auto wide = utf16Of(identifier);
-            return wide && CheckUnitDrive(letter, *wide);
-        } catch (...) {
-            return false;
-        }
+        // Invalid UTF-8 names no unit rather than one that happens to match.
+        const auto wide = platform::wideFromValidUtf8(identifier);
+        return wide && CheckUnitDrive(letter, *wide);
     }
 
     std::filesystem::path root(char letter) override
     {
-        try {
-            return rootOf(letter).text;
-        } catch (...) {
-            return {};
-        }
+        return rootOf(letter).text;
     }
 
     std::optional<std::uint64_t> freeBytes(char letter) override
@@ -115,21 +90,18 @@ bool CheckUnitDrive(char letter, const std::wstring& identifier)
     // would be taken for its shorter beginning.
     if (identifier.empty() || identifier.find(L'\0') != std::wstring::npos)
         return false;
-    try {
-        // Loaded by its bare name, so that the copy beside the program is
-        // the one found first.
-        const Library library{LoadLibraryW(L"checkDeviceDll.dll")};
-        if (!library)
-            return false;
-        const CheckDeviceFunction checkDevice = findCheckDevice(library.get());
-        if (checkDevice == nullptr)
-            return false;
-        // The library takes a writable text; it gets a copy of ours.
-        std::wstring copy = identifier;
-        return checkDevice(static_cast<unsigned char>(letter), copy.data()) != 0;
-    } catch (...) {
+    // Copied first: the library takes a writable text, and the copy is the
+    // one thing here that can throw, before the library is loaded.
+    std::wstring copy = identifier;
+    // Loaded by its bare name, so that the copy beside the program is the
+    // one found first.
+    const Library library{LoadLibraryW(L"checkDeviceDll.dll")};
+    if (!library)
         return false;
-    }
+    const CheckDeviceFunction checkDevice = findCheckDevice(library.get());
+    if (checkDevice == nullptr)
+        return false;
+    return checkDevice(static_cast<unsigned char>(letter), copy.data()) != 0;
 }
 
 std::unique_ptr<UnitDrives> systemUnitDrives()

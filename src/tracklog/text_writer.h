@@ -32,6 +32,17 @@ private:
 std::string formatNumber(long long value, int minDigits = 1);
 std::string formatFixed(double value, int decimals);
 
+// The text of a fixed-size field read from a file: up to its first NUL,
+// never past its end, as a missing terminator must not run past the field.
+template <std::size_t N>
+std::string_view fieldText(const char (&field)[N])
+{
+    std::size_t length = 0;
+    while (length < N && field[length] != '\0')
+        ++length;
+    return {field, length};
+}
+
 // ASCII text to a wide string, for the few wide display texts built here.
 std::wstring widenAscii(std::string_view ascii);
 

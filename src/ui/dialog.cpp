@@ -1,5 +1,7 @@
 #include "ui/dialog.h"
 
+#include "ui/exception_boundary.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -115,6 +117,18 @@ void Dialog::EndDialog(INT_PTR result)
         PostMessageW(hwnd_, WM_NULL, 0, 0);  // wakes the loop
 }
 
+std::wstring Dialog::itemText(int id) const
+{
+    const HWND control = item(id);
+    const int length = GetWindowTextLengthW(control);
+    if (length <= 0)
+        return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(control, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(copied < 0 ? 0 : copied));
+    return text;
+}
+
 INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
@@ -125,52 +139,70 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     auto* dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     if (!dialog)
         return FALSE;
-    try {
-        return dialog->dispatch(message, wParam, lParam);
-    } catch (...) {
-        return FALSE;  // nothing may leave a window procedure
+    return resultOrFallbackOnException<INT_PTR>(FALSE, [&] { return dialog->dispatch(message, wParam, lParam); });
+}
+
+BOOL Dialog::initialise()
+{
+    if (modal_)
+        modalDialogs.push_back(hwnd_);
+    RECT before{};
+    GetWindowRect(hwnd_, &before);
+    const BOOL result = OnInitDialog();
+    RECT after{};
+    GetWindowRect(hwnd_, &after);
+    // A dialog that did not place itself opens centred over its owner,
+    // not in the corner of the screen.
+    if (hwnd_ && before.left == after.left && before.top == after.top)
+        centreOverOwner();
+    return result;
+}
+
+bool Dialog::command(WPARAM wParam, LPARAM lParam)
+{
+    const int id = LOWORD(wParam);
+    if (OnCommand(id, HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
+        return true;
+    if (id == IDOK) {
+        OnOK();
+        return true;
     }
+    if (id == IDCANCEL) {
+        OnCancel();
+        return true;
+    }
+    return false;
+}
+
+INT_PTR Dialog::withMessageResult(bool handled, LRESULT result)
+{
+    if (!handled)
+        return FALSE;
+    SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+// The window is gone: the object lets go of it, and a modal loop ends.
+void Dialog::forget()
+{
+    modalDialogs.erase(std::remove(modalDialogs.begin(), modalDialogs.end(), hwnd_), modalDialogs.end());
+    SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
+    hwnd_ = nullptr;
+    ending_ = true;
 }
 
 INT_PTR Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = 0;
     switch (message) {
-    case WM_INITDIALOG: {
-        if (modal_)
-            modalDialogs.push_back(hwnd_);
-        RECT before{};
-        GetWindowRect(hwnd_, &before);
-        const BOOL result = OnInitDialog();
-        RECT after{};
-        GetWindowRect(hwnd_, &after);
-        // A dialog that did not place itself opens centred over its owner,
-        // not in the corner of the screen.
-        if (hwnd_ && before.left == after.left && before.top == after.top)
-            centreOverOwner();
-        return result;
-    }
-    case WM_COMMAND: {
-        const int id = LOWORD(wParam);
-        if (OnCommand(id, HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
-            return TRUE;
-        if (id == IDOK) {
-            OnOK();
-            return TRUE;
-        }
-        if (id == IDCANCEL) {
-            OnCancel();
-            return TRUE;
-        }
-        return FALSE;
-    }
+    case WM_INITDIALOG:
+        return initialise();
+    case WM_COMMAND:
+        return command(wParam, lParam) ? TRUE : FALSE;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
-        if (header && OnNotify(static_cast<int>(header->idFrom), *header, result)) {
-            SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
-            return TRUE;
-        }
-        return FALSE;
+        const bool handled = header && OnNotify(static_cast<int>(header->idFrom), *header, result);
+        return withMessageResult(handled, result);
     }
     case WM_PAINT:
         return OnPaint() ? TRUE : FALSE;
@@ -183,17 +215,13 @@ INT_PTR Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam)
         OnDestroy();
         return FALSE;
     case WM_NCDESTROY:
-        modalDialogs.erase(std::remove(modalDialogs.begin(), modalDialogs.end(), hwnd_), modalDialogs.end());
-        SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
-        hwnd_ = nullptr;
-        ending_ = true;
+        forget();
         return FALSE;
-    default:
-        if (OnMessage(message, wParam, lParam, result)) {
-            SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
-            return TRUE;
-        }
-        return FALSE;
+    default: {
+        // The handler fills `result`: it is read only after the call.
+        const bool handled = OnMessage(message, wParam, lParam, result);
+        return withMessageResult(handled, result);
+    }
     }
 }
 

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace vantora::ui {
 
 // The innermost dialog of this thread that runs modally - the window the
@@ -35,9 +37,20 @@ public:
     HWND item(int id) const { return GetDlgItem(hwnd_, id); }
     HWND parent() const { return parent_; }
 
+    // What every window does to itself and its controls.
+    void setTitle(const std::wstring& text) { SetWindowTextW(hwnd_, text.c_str()); }
+    void show(bool shown) { ShowWindow(hwnd_, shown ? SW_SHOW : SW_HIDE); }
+    void setItemText(int id, const std::wstring& text) { SetDlgItemTextW(hwnd_, id, text.c_str()); }
+    std::wstring itemText(int id) const;
+    void enableItem(int id, bool enabled) { EnableWindow(item(id), enabled ? TRUE : FALSE); }
+    void showItem(int id, bool shown) { ShowWindow(item(id), shown ? SW_SHOW : SW_HIDE); }
+    bool isItemChecked(int id) const { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
+    void checkRadioButton(int first, int last, int checked) { CheckRadioButton(hwnd_, first, last, checked); }
+
 protected:
-    // The handlers. Each returns whether it handled the message; no
-    // exception may leave them (the dispatcher catches and ignores any).
+    // The handlers. Each returns whether it handled the message; an
+    // exception that leaves one ends at the dialog procedure, which then
+    // reports the message as not handled.
     virtual BOOL OnInitDialog() { return TRUE; }
     virtual bool OnCommand(int /*id*/, int /*code*/, HWND /*control*/) { return false; }
     virtual bool OnNotify(int /*id*/, NMHDR& /*header*/, LRESULT& /*result*/) { return false; }
@@ -59,6 +72,10 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    BOOL initialise();
+    bool command(WPARAM wParam, LPARAM lParam);
+    INT_PTR withMessageResult(bool handled, LRESULT result);
+    void forget();
     void runModalLoop();
     void centreOverOwner();
     bool createWindow();

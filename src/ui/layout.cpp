@@ -36,4 +36,22 @@ void placeControls(HWND dialog, std::span<const ControlPlacement> placements)
         MoveWindow(GetDlgItem(dialog, place.id), place.x, place.y, place.width, place.height, FALSE);
 }
 
+bool drawMinimisedIcon(HWND dialog, HDC dc, HICON icon)
+{
+    if (!IsIconic(dialog))
+        return false;
+    RECT client;
+    GetClientRect(dialog, &client);
+    const int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, icon);
+    return true;
+}
+
+bool isEnterOrEscapeKey(const MSG& message)
+{
+    const bool key = message.message == WM_KEYDOWN || message.message == WM_KEYUP;
+    return key && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE);
+}
+
 }  // namespace vantora::ui

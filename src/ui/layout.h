@@ -1,7 +1,8 @@
 #pragma once
-// What the two main windows do alike when they open: the program's icon,
+// What the two main windows do alike: when they open, the program's icon,
 // a fixed client area centred on the screen or over their owner, and every
-// control at a fixed pixel place.
+// control at a fixed pixel place; later, the icon they paint while
+// minimised and the keys they keep from closing them.
 
 #include <windows.h>
 
@@ -22,5 +23,13 @@ HICON showProgramIcon(HWND dialog, int iconId);
 void setClientSizeCentred(HWND dialog, int width, int height, HWND over);
 
 void placeControls(HWND dialog, std::span<const ControlPlacement> placements);
+
+// Paints `icon` in the middle of a minimised window's client area; false
+// (nothing painted) when the window is not minimised.
+bool drawMinimisedIcon(HWND dialog, HDC dc, HICON icon);
+
+// Enter and Esc, pressed or released: a main window swallows them, so that
+// neither closes it.
+bool isEnterOrEscapeKey(const MSG& message);
 
 }  // namespace vantora::ui

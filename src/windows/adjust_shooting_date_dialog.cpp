@@ -6,6 +6,7 @@
 
 #include "controls/skinned_drawing.h"
 #include "res/resource.h"
+#include "ui/gdi_scopes.h"
 
 namespace vantora {
 
@@ -36,8 +37,8 @@ BOOL CAdjustShootingDateDlg::OnInitDialog()
     // The radio group shows the direction the caller left, "進める" for
     // anything but 1, so that one of the two is always chosen. The lists
     // always open at 00: they are filled only after this.
-    CheckRadioButton(hwnd(), IDC_SHIFT_FORWARD, IDC_SHIFT_BACK, m_direction == 1 ? IDC_SHIFT_BACK : IDC_SHIFT_FORWARD);
-    SetWindowTextW(hwnd(), L"撮影時間調整");
+    checkRadioButton(IDC_SHIFT_FORWARD, IDC_SHIFT_BACK, m_direction == 1 ? IDC_SHIFT_BACK : IDC_SHIFT_FORWARD);
+    setTitle(L"撮影時間調整");
     // The lists sort their entries; zero-padded texts keep numeric order, so
     // an entry's index is its value.
     fillCombo(item(IDC_SHIFT_HOURS), 24);
@@ -73,13 +74,13 @@ void CAdjustShootingDateDlg::OnOK()
     m_hour = hour;
     m_minute = minute;
     m_second = second;
-    m_direction = IsDlgButtonChecked(hwnd(), IDC_SHIFT_BACK) == BST_CHECKED ? 1 : 0;
+    m_direction = isItemChecked(IDC_SHIFT_BACK) ? 1 : 0;
     EndDialog(IDOK);
 }
 
 bool CAdjustShootingDateDlg::OnPaint()
 {
-    PaintDc paint(hwnd());
+    ui::PaintDc paint(hwnd());
     RECT area{10, 100, 200, 130};
     DrawCaptionText(paint.get(), L"※画像データの情報が変更されます。", CaptionFont{-12, 0}, RGB(255, 0, 0), area,
                     DT_CENTER | DT_VCENTER);

@@ -59,7 +59,7 @@ CAdjustTimeDiffDlg::CAdjustTimeDiffDlg(HWND parent) : ui::Dialog(IDD_ADJUST_TIME
 
 BOOL CAdjustTimeDiffDlg::OnInitDialog()
 {
-    SetWindowTextW(hwnd(), L"タイムゾーン設定");
+    setTitle(L"タイムゾーン設定");
     const HWND box = item(IDC_UTC_OFFSET);
     if (box) {
         for (int i = 0; i < kTimeZoneEntryCount; ++i)
@@ -71,9 +71,9 @@ BOOL CAdjustTimeDiffDlg::OnInitDialog()
 
 void CAdjustTimeDiffDlg::OnOK()
 {
-    wchar_t text[16] = {};
-    GetWindowTextW(item(IDC_UTC_OFFSET), text, 16);
-    m_offsetText = text;
+    // At most 15 characters, as this dialog has always kept of the entry;
+    // offsetFromEntryText reads only the first few.
+    m_offsetText = itemText(IDC_UTC_OFFSET).substr(0, 15);
     EndDialog(IDOK);
 }
 

@@ -15,6 +15,7 @@
 #include "photo/photo_writing.h"
 #include "photo/write_report.h"
 #include "res/resource.h"
+#include "ui/gdi_scopes.h"
 #include "ui/layout.h"
 #include "ui/list_view.h"
 #include "windows/adjust_shooting_date_dialog.h"
@@ -29,10 +30,20 @@ inline constexpr char kWriteDoubtfulQuestion[] =
 inline constexpr char kNoLogsMessage[] = "ログファイルが登録されていません。";
 inline constexpr char kWrittenMessage[] = "位置情報を付加しました。";
 inline constexpr char kStartAgainQuestion[] = "リストをクリアして取り込み画面に戻ります。\nよろしいですか？";
-inline constexpr char kExitQuestion[] = "アプリケーションを終了します。\nよろしいですか?";
 inline constexpr char kWritingCaption[] = "位置情報付加中...";
 inline constexpr char kShiftingCaption[] = "撮影時間変更中...";
 constexpr std::size_t kProgressThreshold = 20;
+
+// The system menu's command that opens the about box: an id below 0xF000,
+// so Windows sends it with WM_SYSCOMMAND, whose low four bits it keeps for
+// itself.
+constexpr WPARAM kSystemMenuAbout = 0x10;
+constexpr WPARAM kSystemCommandMask = 0xFFF0;
+
+// The list's latitude and longitude columns, grey until the positions are
+// written.
+constexpr int kLatitudeColumn = 4;
+constexpr int kLongitudeColumn = 5;
 
 constexpr int kClientWidth = 885;
 constexpr int kClientHeight = 600;
@@ -87,7 +98,7 @@ CStillListDlg::~CStillListDlg() = default;
 BOOL CStillListDlg::OnInitDialog()
 {
     m_hIcon = ui::showProgramIcon(hwnd(), IDR_MAINFRAME);
-    SetWindowTextW(hwnd(), L"Vantora GPS Utility");
+    setTitle(L"Vantora GPS Utility");
 
     static LogList noLogs;
     m_photos = std::make_unique<PhotoList>(m_pcLogList ? *m_pcLogList : noLogs, m_offset);
@@ -125,7 +136,7 @@ void CStillListDlg::showButtons(bool afterWriting)
 {
     for (const Placement& place : kPlacements) {
         const bool shown = afterWriting ? place.shownAfter : place.shownBefore;
-        ShowWindow(item(place.place.id), shown ? SW_SHOW : SW_HIDE);
+        showItem(place.place.id, shown);
     }
 }
 
@@ -239,7 +250,7 @@ void CStillListDlg::OnStartAgain()
 
 void CStillListDlg::OnCancel()
 {
-    if (m_dialogs.ask(kExitQuestion, DialogButtons::OkCancelDefaultCancel) == DialogAnswer::Ok)
+    if (userConfirmsExit(m_dialogs))
         EndDialog(0);
 }
 
@@ -278,7 +289,7 @@ LRESULT CStillListDlg::OnListCustomDraw(NMLVCUSTOMDRAW& draw)
                 draw.clrText = RGB(0, 255, 0);
             return CDRF_NEWFONT;
         }
-        if (draw.iSubItem == 4 || draw.iSubItem == 5) {
+        if (draw.iSubItem == kLatitudeColumn || draw.iSubItem == kLongitudeColumn) {
             draw.clrText = m_positionsWritten ? RGB(0, 0, 0) : RGB(153, 153, 153);
             return CDRF_NEWFONT;
         }
@@ -295,7 +306,7 @@ bool CStillListDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& resu
         result = reinterpret_cast<LRESULT>(m_hIcon);
         return true;
     }
-    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == 0x10) {
+    if (message == WM_SYSCOMMAND && (wParam & kSystemCommandMask) == kSystemMenuAbout) {
         showAbout(hwnd());
         result = 0;
         return true;
@@ -305,21 +316,14 @@ bool CStillListDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& resu
 
 bool CStillListDlg::PreTranslateMessage(MSG& message)
 {
-    const bool key = message.message == WM_KEYDOWN || message.message == WM_KEYUP;
-    return key && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE);
+    return ui::isEnterOrEscapeKey(message);
 }
 
 bool CStillListDlg::OnPaint()
 {
-    PaintDc paint(hwnd());
-    if (IsIconic(hwnd())) {
-        RECT client;
-        GetClientRect(hwnd(), &client);
-        DrawIcon(paint.get(), (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2,
-                 (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, m_hIcon);
-    } else {
+    const ui::PaintDc paint(hwnd());
+    if (!ui::drawMinimisedIcon(hwnd(), paint.get(), m_hIcon))
         paintWindow(paint.get());
-    }
     return true;
 }
 
@@ -329,13 +333,10 @@ void CStillListDlg::paintWindow(HDC dc)
     RECT heading{12, 5, 262, 55};
     DrawCaptionText(dc, m_positionsWritten ? L"位置情報が追加された写真" : L"位置情報を画像データに追加",
                     CaptionFont{-18, FW_BOLD}, RGB(0, 0, 0), heading, DT_VCENTER);
-    const HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-    {
-        const SelectedObject selected(dc, pen);
-        POINT frame[] = {{14, 71}, {14, 40}, {872, 40}, {872, 71}};
-        Polyline(dc, frame, 4);
-    }
-    DeleteObject(pen);
+    const UniquePen pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW)));
+    const ui::SelectedObject selected(dc, pen.get());
+    POINT frame[] = {{14, 71}, {14, 40}, {872, 40}, {872, 71}};
+    Polyline(dc, frame, 4);
 }
 
 INT_PTR runPhotoWindow(UserDialogs& dialogs, HWND parent, LogList& pcLogs, const std::filesystem::path& folder,

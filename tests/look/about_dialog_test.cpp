@@ -4,6 +4,7 @@
 #include "app/about_dialog.h"
 #include "controls/skin_images.h"
 #include "look_support.h"
+#include "ui/gdi_scopes.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +45,7 @@ TEST(AboutBox, ShowsTheArtworkWithTheVersionPaintedOnIt)
     SetWindowPos(about.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     UpdateWindow(about.hwnd());
 
-    ClientDc shown(about.hwnd());
+    ui::ClientDc shown(about.hwnd());
     HBITMAP artwork = skins.images().aboutArtwork.bitmap.get();
     for (POINT p : {POINT{0, 0}, POINT{599, 299}, POINT{300, 85}, POINT{40, 262}})
         EXPECT_EQ(GetPixel(shown.get(), p.x, p.y), BitmapPixel(artwork, p.x, p.y)) << p.x << "," << p.y;

@@ -4,6 +4,7 @@
 
 #include "controls/skinned_drawing.h"
 #include "ui/dialog.h"
+#include "ui/gdi_scopes.h"
 
 #include <windows.h>
 
@@ -28,10 +29,10 @@ public:
     COLORREF Pixel(int x, int y) const { return GetPixel(dc_.get(), x, y); }
 
 private:
-    ClientDc screen_;
+    ui::ClientDc screen_;
     UniqueBitmap bitmap_;
     UniqueMemoryDc dc_;
-    SelectedObject selected_;
+    ui::SelectedObject selected_;
 };
 
 inline UniqueBitmap LoadProgramBitmap(int id)
@@ -44,7 +45,7 @@ inline UniqueBitmap LoadProgramBitmap(int id)
 inline COLORREF BitmapPixel(HBITMAP bitmap, int x, int y)
 {
     UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-    SelectedObject selected(dc.get(), bitmap);
+    ui::SelectedObject selected(dc.get(), bitmap);
     return GetPixel(dc.get(), x, y);
 }
 

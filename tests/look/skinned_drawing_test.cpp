@@ -5,6 +5,7 @@
 #include "controls/skin_images.h"
 #include "look_support.h"
 #include "res/resource.h"
+#include "ui/gdi_scopes.h"
 
 #include <gtest/gtest.h>
 
@@ -79,7 +80,7 @@ TEST(DrawTransparentBitmap, KeepsTheTargetUnderWhiteAndCopiesTheRest)
     UniqueBitmap bitmap(CreateCompatibleBitmap(target.dc(), 6, 1));
     {
         UniqueMemoryDc dc(CreateCompatibleDC(target.dc()));
-        SelectedObject selected(dc.get(), bitmap.get());
+        ui::SelectedObject selected(dc.get(), bitmap.get());
         for (int x = 0; x < 6; ++x)
             SetPixel(dc.get(), x, 0, row[x]);
     }

@@ -1,10 +1,12 @@
 // The photo detail window: which cells of the tag table are red, the texts
 // it shows, the preview fitted into its frame, and the doubtful-match
-// warning.
+// warning. The rules of the table itself are tested natively, in
+// tests/photo/detail_table_test.cpp.
 
 #include "windows/photo_detail_dialog.h"
 
 #include "look/look_support.h"
+#include "photo/detail_photo.h"
 #include "res/resource.h"
 #include "window_pixels.h"
 
@@ -21,101 +23,7 @@
 namespace vantora {
 namespace {
 
-std::string cp932(const wchar_t* text)
-{
-    char buffer[64] = {};
-    WideCharToMultiByte(932, 0, text, -1, buffer, sizeof buffer - 1, nullptr, nullptr);
-    return buffer;
-}
-
-template <std::size_t N>
-void setText(char (&field)[N], const wchar_t* text)
-{
-    std::memset(field, 0, N);
-    std::strncpy(field, cp932(text).c_str(), N - 1);
-}
-
-// A photo right after its position was written: stored texts equal the
-// matched ones, but for the tag version and datum given.
-PhotoRecord writtenPhoto(std::array<std::uint8_t, 4> version, const wchar_t* datum)
-{
-    PhotoRecord photo;
-    photo.exif.path = L"C:\\写真\\day 1\\IMG_0001.JPG";
-    std::strcpy(photo.exif.shootingTime.dateTimeText, "2008/05/12 10:20:30");
-    photo.exif.hasGpsTags = 1;
-    photo.exif.gpsVersion = version;
-    TrackPoint point;
-    setText(point.latitudeText, L"北緯 35度39分7.4秒");
-    setText(point.longitudeText, L"東経 139度45分40.7秒");
-    setText(point.timeText, L"01:20:30");
-    setText(point.status, L"A");
-    copyPosition(point, photo.exif);
-    std::memcpy(photo.exif.gpsTimeText, point.timeText, sizeof point.timeText);
-    std::memcpy(photo.exif.gpsStatus, point.status, sizeof point.status);
-    setText(photo.exif.gpsMapDatum, datum);
-    photo.match = point;
-    photo.matchedLogPath = L"C:\\logs\\20080512_012000.log";
-    return photo;
-}
-
-std::vector<int> differingRows(const PhotoRecord& photo)
-{
-    std::vector<int> rows;
-    const auto table = detailRows(photo);
-    for (int row = 0; row < kDetailRowCount; ++row)
-        if (table[row].differs)
-            rows.push_back(row);
-    return rows;
-}
-
-TEST(DetailTable, MarksOnlyTheRowsWhoseStoredTextDiffersFromTheMatch)
-{
-    EXPECT_EQ(differingRows(writtenPhoto({2, 0, 0, 0}, L"WGS-84")), std::vector<int>{});
-    EXPECT_EQ(differingRows(writtenPhoto({2, 2, 0, 0}, L"WGS-84")), std::vector<int>{0});
-    EXPECT_EQ(differingRows(writtenPhoto({2, 0, 0, 0}, L"wgs-84")), std::vector<int>{});
-    EXPECT_EQ(differingRows(writtenPhoto({2, 0, 0, 0}, L"TOKYO")), std::vector<int>{5});
-    PhotoRecord moved = writtenPhoto({2, 0, 0, 0}, L"WGS-84");
-    setText(moved.match->latitudeText, L"北緯 35度39分7.5秒");
-    setText(moved.match->status, L"V");
-    EXPECT_EQ(differingRows(moved), (std::vector<int>{1, 4}));
-    // A field that fills its array without a terminator is read to its end.
-    std::memset(moved.exif.gpsMapDatum, 'W', sizeof moved.exif.gpsMapDatum);
-    EXPECT_EQ(detailRows(moved)[5].stored, std::string(sizeof moved.exif.gpsMapDatum, 'W'));
-}
-
-TEST(DetailTable, LeavesTheStoredSideOfAPhotoWithoutTagsEmptyAndNothingRed)
-{
-    PhotoRecord untagged = writtenPhoto({2, 2, 0, 0}, L"TOKYO");
-    untagged.exif.hasGpsTags = 0;
-    for (const DetailRow& row : detailRows(untagged))
-        EXPECT_TRUE(row.stored.empty() && !row.differs && !row.matched.empty()) << row.matched;
-    EXPECT_EQ(detailRows(untagged)[5].matched, "WGS-84");
-}
-
-TEST(NarrowTextComparison, IgnoresTheCaseOfSingleByteLettersOnly)
-{
-    EXPECT_FALSE(narrowTextsDiffer("wgs-84", "WGS-84"));
-    EXPECT_TRUE(narrowTextsDiffer("WGS-84", "WGS-8"));
-    // "ア" and "ヂ" differ only in a trail byte that reads as 'A' or 'a'.
-    ASSERT_EQ(cp932(L"ア") + cp932(L"ヂ"), "\x83\x41\x83\x61");
-    EXPECT_TRUE(narrowTextsDiffer(cp932(L"北緯ア"), cp932(L"北緯ヂ")));
-    // A half-width katakana byte is a whole character, not a lead byte.
-    EXPECT_FALSE(narrowTextsDiffer(cp932(L"ｱA"), cp932(L"ｱa")));
-}
-
-TEST(DetailLabels, SplitThePathAtItsLastBackslash)
-{
-    PhotoRecord photo = writtenPhoto({2, 0, 0, 0}, L"WGS-84");
-    DetailLabels labels = detailLabels(photo);
-    EXPECT_EQ(labels.fileName, L"ファイル名: IMG_0001.JPG");
-    EXPECT_EQ(labels.folder, L"フォルダパス: C:\\写真\\day 1");
-    EXPECT_EQ(labels.logFile, L"参照ログファイル名: 20080512_012000.log");
-    EXPECT_EQ(labels.shootingTime, L"撮影日時: 2008/05/12 10:20:30");
-    photo.exif.path = L"IMG_0001.JPG";
-    photo.match.reset();
-    labels = detailLabels(photo);
-    EXPECT_EQ(labels.fileName + labels.folder + labels.logFile, L"ファイル名: フォルダパス: 参照ログファイル名: ");
-}
+using test::writtenPhoto;
 
 constexpr RECT kFrame{350, 20, 450, 90};
 
@@ -206,7 +114,7 @@ std::vector<int> redCells(HWND list)
 
 TEST_F(PhotoFiles, DetailWindowShowsAMatchedPhotoWithItsDifferencesInRed)
 {
-    PhotoRecord photo = writtenPhoto({2, 2, 0, 0}, L"wgs-84");
+    PhotoRecord photo = writtenPhoto({2, 2, 0, 0}, "wgs-84");
     photo.exif.path = blueJpeg();
     photo.doubtful = 1;
     CStillDetailDlg dialog(nullptr, photo);
@@ -244,7 +152,7 @@ bool isNotDialogFace(COLORREF c)
 
 TEST_F(PhotoFiles, DetailWindowOfAnUnmatchedUndecodablePhotoShowsNoRedAndNoPreview)
 {
-    PhotoRecord photo = writtenPhoto({2, 2, 0, 0}, L"TOKYO");
+    PhotoRecord photo = writtenPhoto({2, 2, 0, 0}, "TOKYO");
     photo.exif.path = notAPicture();
     photo.match.reset();
     CStillDetailDlg dialog(nullptr, photo);

@@ -2,6 +2,7 @@
 // Reading what a shown window painted: its pixels and texts.
 
 #include "controls/skinned_drawing.h"
+#include "ui/gdi_scopes.h"
 
 #include <windows.h>
 
@@ -16,7 +17,7 @@ inline bool isRed(COLORREF c)
 
 inline int countPixels(HWND window, RECT area, bool (*test)(COLORREF))
 {
-    ClientDc dc(window);
+    ui::ClientDc dc(window);
     int count = 0;
     for (int y = area.top; y < area.bottom; ++y)
         for (int x = area.left; x < area.right; ++x)

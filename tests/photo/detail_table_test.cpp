@@ -1,0 +1,81 @@
+// The detail window's table and labels: which rows are red, what a missing
+// terminator or a missing match leaves, and where a photo path is split.
+
+#include "photo/detail_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "photo/detail_photo.h"
+
+namespace vantora {
+namespace {
+
+using test::cp932;
+using test::setText;
+using test::writtenPhoto;
+
+std::vector<int> differingRows(const PhotoRecord& photo)
+{
+    std::vector<int> rows;
+    const auto table = detailRows(photo);
+    for (int row = 0; row < kDetailRowCount; ++row)
+        if (table[row].differs)
+            rows.push_back(row);
+    return rows;
+}
+
+TEST(DetailTable, MarksOnlyTheRowsWhoseStoredTextDiffersFromTheMatch)
+{
+    EXPECT_EQ(differingRows(writtenPhoto({2, 0, 0, 0}, "WGS-84")), std::vector<int>{});
+    EXPECT_EQ(differingRows(writtenPhoto({2, 2, 0, 0}, "WGS-84")), std::vector<int>{0});
+    EXPECT_EQ(differingRows(writtenPhoto({2, 0, 0, 0}, "wgs-84")), std::vector<int>{});
+    EXPECT_EQ(differingRows(writtenPhoto({2, 0, 0, 0}, "TOKYO")), std::vector<int>{5});
+    PhotoRecord moved = writtenPhoto({2, 0, 0, 0}, "WGS-84");
+    setText(moved.match->latitudeText, "北緯 35度39分7.5秒");
+    setText(moved.match->status, "V");
+    EXPECT_EQ(differingRows(moved), (std::vector<int>{1, 4}));
+    // A field that fills its array without a terminator is read to its end.
+    std::memset(moved.exif.gpsMapDatum, 'W', sizeof moved.exif.gpsMapDatum);
+    EXPECT_EQ(detailRows(moved)[5].stored, std::string(sizeof moved.exif.gpsMapDatum, 'W'));
+}
+
+TEST(DetailTable, LeavesTheStoredSideOfAPhotoWithoutTagsEmptyAndNothingRed)
+{
+    PhotoRecord untagged = writtenPhoto({2, 2, 0, 0}, "TOKYO");
+    untagged.exif.hasGpsTags = 0;
+    for (const DetailRow& row : detailRows(untagged))
+        EXPECT_TRUE(row.stored.empty() && !row.differs && !row.matched.empty()) << row.matched;
+    EXPECT_EQ(detailRows(untagged)[5].matched, "WGS-84");
+}
+
+TEST(NarrowTextComparison, IgnoresTheCaseOfSingleByteLettersOnly)
+{
+    EXPECT_FALSE(narrowTextsDiffer("wgs-84", "WGS-84"));
+    EXPECT_TRUE(narrowTextsDiffer("WGS-84", "WGS-8"));
+    // "ア" and "ヂ" differ only in a trail byte that reads as 'A' or 'a'.
+    ASSERT_EQ(cp932("ア") + cp932("ヂ"), "\x83\x41\x83\x61");
+    EXPECT_TRUE(narrowTextsDiffer(cp932("北緯ア"), cp932("北緯ヂ")));
+    // A half-width katakana byte is a whole character, not a lead byte.
+    EXPECT_FALSE(narrowTextsDiffer(cp932("ｱA"), cp932("ｱa")));
+}
+
+TEST(DetailLabels, SplitThePathAtItsLastBackslash)
+{
+    PhotoRecord photo = writtenPhoto({2, 0, 0, 0}, "WGS-84");
+    DetailLabels labels = detailLabels(photo);
+    EXPECT_EQ(labels.fileName, "ファイル名: IMG_0001.JPG");
+    EXPECT_EQ(labels.folder, "フォルダパス: C:\\写真\\day 1");
+    EXPECT_EQ(labels.logFile, "参照ログファイル名: 20080512_012000.log");
+    EXPECT_EQ(labels.shootingTime, "撮影日時: 2008/05/12 10:20:30");
+    photo.exif.path = "IMG_0001.JPG";
+    photo.match.reset();
+    labels = detailLabels(photo);
+    EXPECT_EQ(labels.fileName + labels.folder + labels.logFile, "ファイル名: フォルダパス: 参照ログファイル名: ");
+}
+
+}  // namespace
+}  // namespace vantora
