@@ -1,5 +1,6 @@
 // The exported entries of ProgressProc.dll. They check their arguments and
-// hand over to the window code; nothing may throw out of them.
+// hand over to the window code, each inside the one guard (guarded) that
+// lets no exception out of them.
 #include "progress_proc.h"
 
 #include "progress_frame.h"
@@ -29,6 +30,22 @@ std::wstring fromCodePage932(const char* text)
     return wide;
 }
 
+// The one guard at the export boundary, around the body of every export:
+// no exception crosses into the caller. One that would (out of memory, in
+// practice) makes the export return `failure`, the answer it gives when it
+// could do nothing (none for an export without a result). Below it,
+// outcomes travel as return values.
+template <typename Body, typename... Failure>
+auto guarded(Body&& body, Failure... failure) noexcept
+{
+    using Result = decltype(body());
+    try {
+        return body();
+    } catch (...) {
+        return Result(failure...);
+    }
+}
+
 }  // namespace
 }  // namespace vantora::progress
 
@@ -38,36 +55,36 @@ extern "C" {
 
 int WINAPI ProgressOpen(int /*reserved*/, HWND owner)
 {
-    return progress::openWindow(owner) ? 1 : 0;
+    return progress::guarded([&] { return progress::openWindow(owner) ? 1 : 0; }, 0);
 }
 
 void WINAPI ProgressClose(void)
 {
-    progress::closeWindow();
+    progress::guarded([] { progress::closeWindow(); });
 }
 
 void WINAPI ProgressSetPosition(int /*reserved*/, int position, int maximum)
 {
-    progress::setPosition(position, maximum);
+    progress::guarded([&] { progress::setPosition(position, maximum); });
 }
 
+// Failing, it answers as without a window: the work goes on.
 int WINAPI ProgressContinue(void)
 {
-    return progress::mayContinue() ? 1 : 0;
+    return progress::guarded([] { return progress::mayContinue() ? 1 : 0; }, 1);
 }
 
 void WINAPI ProgressSetCancellable(int cancellable)
 {
-    progress::setCancellable(cancellable != 0);
+    progress::guarded([&] { progress::setCancellable(cancellable != 0); });
 }
 
+// Out of memory for one line of text: the caption stays as it was.
 void WINAPI ProgressSetText(int /*reserved*/, const char* text)
 {
-    try {
+    progress::guarded([&] {
         progress::setCaption(text != nullptr ? progress::fromCodePage932(text) : std::wstring{});
-    } catch (...) {
-        // Out of memory for one line of text: the caption stays as it was.
-    }
+    });
 }
 
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved)

@@ -1,5 +1,6 @@
 // The C interface: a small thread-safe table of open photos behind opaque
-// handles, and the argument checks of every function.
+// handles, the argument checks of every function, and the one guard that
+// keeps every exception inside the library.
 #include "exif/Exif.h"
 #include "photo.h"
 
@@ -99,6 +100,25 @@ ExifStatus setRef(uint32_t h, const char* text, uint16_t t, char a, char b)
     return withPhoto(h, [&](exif::Photo& p) { return p.setText(IfdKind::gps, t, text); });
 }
 
+// What an export returns when its body throws (out of memory, in practice):
+// the functions that open or read fail as a read does, those that set or
+// close as a write does. Either way the photo's copy is as before the call.
+constexpr ExifStatus kReadFailed = EXIF_ERR_OPEN;
+constexpr ExifStatus kWriteFailed = EXIF_ERR_WRITE;
+
+// The one guard at the export boundary, around the body of every export:
+// no exception crosses into the caller; one that would becomes `failure`.
+// Below it, every outcome travels as a status.
+template <typename Body>
+ExifStatus guarded(ExifStatus failure, Body&& body) noexcept
+{
+    try {
+        return body();
+    } catch (...) {
+        return failure;
+    }
+}
+
 ExifStatus openPhoto(const exif::io::NativePath& path, uint32_t* handle)
 {
     auto p = std::make_shared<OpenPhoto>();
@@ -114,83 +134,87 @@ extern "C" {
 
 ExifStatus ExifFileOpen(const char* path, uint32_t* handle)
 {
-    if (handle != nullptr) *handle = 0;
-    if (path == nullptr || handle == nullptr || path[0] == 0) return EXIF_ERR_ARGUMENT;
-    try {
+    return guarded(kReadFailed, [&]() -> ExifStatus {
+        if (handle != nullptr) *handle = 0;
+        if (path == nullptr || handle == nullptr || path[0] == 0) return EXIF_ERR_ARGUMENT;
         exif::io::NativePath native;
         if (!exif::io::toNativePath(path, native)) return EXIF_ERR_OPEN;
         return openPhoto(native, handle);
-    } catch (...) {  // out of memory: nothing is open
-        return EXIF_ERR_OPEN;
-    }
+    });
 }
 
 #ifdef _WIN32
 ExifStatus ExifFileOpenW(const wchar_t* path, uint32_t* handle)
 {
-    if (handle != nullptr) *handle = 0;
-    if (path == nullptr || handle == nullptr || path[0] == 0) return EXIF_ERR_ARGUMENT;
-    try {
+    return guarded(kReadFailed, [&]() -> ExifStatus {
+        if (handle != nullptr) *handle = 0;
+        if (path == nullptr || handle == nullptr || path[0] == 0) return EXIF_ERR_ARGUMENT;
         return openPhoto(path, handle);
-    } catch (...) {
-        return EXIF_ERR_OPEN;
-    }
+    });
 }
 #endif
 
 ExifStatus ExifFileClose(uint32_t handle)
 {
-    auto p = table().remove(handle);
-    if (!p) return EXIF_ERR_HANDLE;
-    std::lock_guard lock(p->mutex);
-    try {
+    return guarded(kWriteFailed, [&]() -> ExifStatus {
+        auto p = table().remove(handle);
+        if (!p) return EXIF_ERR_HANDLE;
+        std::lock_guard lock(p->mutex);
         return p->photo.commit();
-    } catch (...) {
-        return EXIF_ERR_WRITE;
-    }
+    });
 }
 
 ExifStatus ExifGetExifVersion(uint32_t h, char out[4])
 {
-    if (out == nullptr) return EXIF_ERR_ARGUMENT;
-    std::memset(out, 0, 4);
-    return withPhoto(h, [&](exif::Photo& p) { return p.getExifVersion(out); });
+    return guarded(kReadFailed, [&]() -> ExifStatus {
+        if (out == nullptr) return EXIF_ERR_ARGUMENT;
+        std::memset(out, 0, 4);
+        return withPhoto(h, [&](exif::Photo& p) { return p.getExifVersion(out); });
+    });
 }
 
 ExifStatus ExifGetDateTimeOriginal(uint32_t h, char out[20])
 {
-    if (out == nullptr) return EXIF_ERR_ARGUMENT;
-    std::memset(out, 0, 20);
-    return withPhoto(h, [&](exif::Photo& p) { return p.getDateTimeOriginal(out); });
+    return guarded(kReadFailed, [&]() -> ExifStatus {
+        if (out == nullptr) return EXIF_ERR_ARGUMENT;
+        std::memset(out, 0, 20);
+        return withPhoto(h, [&](exif::Photo& p) { return p.getDateTimeOriginal(out); });
+    });
 }
 
 ExifStatus ExifGetGPSVersion(uint32_t h, unsigned char out[4])
 {
-    if (out == nullptr) return EXIF_ERR_ARGUMENT;
-    std::memset(out, 0, 4);
-    return withPhoto(h, [&](exif::Photo& p) {
-        return p.getBytes(IfdKind::gps, tag::gpsVersion, {exif::tByte}, 4, out);
+    return guarded(kReadFailed, [&]() -> ExifStatus {
+        if (out == nullptr) return EXIF_ERR_ARGUMENT;
+        std::memset(out, 0, 4);
+        return withPhoto(h, [&](exif::Photo& p) {
+            return p.getBytes(IfdKind::gps, tag::gpsVersion, {exif::tByte}, 4, out);
+        });
     });
 }
 
-#define EXIF_TEXT_GETTER(name, tagName)                                                          \
-    ExifStatus name(uint32_t h, char out[4])                                                     \
-    {                                                                                            \
-        if (out == nullptr) return EXIF_ERR_ARGUMENT;                                            \
-        std::memset(out, 0, 4);                                                                  \
-        return withPhoto(h, [&](exif::Photo& p) { return p.getText(IfdKind::gps, tagName, out, 4); }); \
+#define EXIF_TEXT_GETTER(name, tagName)                                                              \
+    ExifStatus name(uint32_t h, char out[4])                                                         \
+    {                                                                                                \
+        return guarded(kReadFailed, [&]() -> ExifStatus {                                            \
+            if (out == nullptr) return EXIF_ERR_ARGUMENT;                                            \
+            std::memset(out, 0, 4);                                                                  \
+            return withPhoto(h, [&](exif::Photo& p) { return p.getText(IfdKind::gps, tagName, out, 4); }); \
+        });                                                                                          \
     }
 EXIF_TEXT_GETTER(ExifGetGPSLatitudeRef, tag::gpsLatitudeRef)
 EXIF_TEXT_GETTER(ExifGetGPSLongitudeRef, tag::gpsLongitudeRef)
 EXIF_TEXT_GETTER(ExifGetGPSStatus, tag::gpsStatus)
 #undef EXIF_TEXT_GETTER
 
-#define EXIF_RATIONAL_GETTER(name, tagName)                                                       \
-    ExifStatus name(uint32_t h, uint32_t out[6])                                                  \
-    {                                                                                             \
-        if (out == nullptr) return EXIF_ERR_ARGUMENT;                                             \
-        std::memset(out, 0, 6 * sizeof(uint32_t));                                                \
-        return withPhoto(h, [&](exif::Photo& p) { return p.getRationals(IfdKind::gps, tagName, out); }); \
+#define EXIF_RATIONAL_GETTER(name, tagName)                                                           \
+    ExifStatus name(uint32_t h, uint32_t out[6])                                                      \
+    {                                                                                                 \
+        return guarded(kReadFailed, [&]() -> ExifStatus {                                             \
+            if (out == nullptr) return EXIF_ERR_ARGUMENT;                                             \
+            std::memset(out, 0, 6 * sizeof(uint32_t));                                                \
+            return withPhoto(h, [&](exif::Photo& p) { return p.getRationals(IfdKind::gps, tagName, out); }); \
+        });                                                                                           \
     }
 EXIF_RATIONAL_GETTER(ExifGetGPSLatitude, tag::gpsLatitude)
 EXIF_RATIONAL_GETTER(ExifGetGPSLongitude, tag::gpsLongitude)
@@ -199,37 +223,43 @@ EXIF_RATIONAL_GETTER(ExifGetGPSTimeStamp, tag::gpsTimeStamp)
 
 ExifStatus ExifGetGPSMapDatum(uint32_t h, int size, char* out)
 {
-    if (out == nullptr || size <= 0) return EXIF_ERR_ARGUMENT;
-    std::memset(out, 0, static_cast<std::size_t>(size));
-    return withPhoto(h, [&](exif::Photo& p) {
-        return p.getText(IfdKind::gps, tag::gpsMapDatum, out, static_cast<std::size_t>(size));
+    return guarded(kReadFailed, [&]() -> ExifStatus {
+        if (out == nullptr || size <= 0) return EXIF_ERR_ARGUMENT;
+        std::memset(out, 0, static_cast<std::size_t>(size));
+        return withPhoto(h, [&](exif::Photo& p) {
+            return p.getText(IfdKind::gps, tag::gpsMapDatum, out, static_cast<std::size_t>(size));
+        });
     });
 }
 
 ExifStatus ExifSetGPSVersion(uint32_t h, const unsigned char in[4])
 {
-    return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
-        if (in == nullptr) return EXIF_ERR_ARGUMENT;
-        return p.setGpsVersion(in);
+    return guarded(kWriteFailed, [&] {
+        return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
+            if (in == nullptr) return EXIF_ERR_ARGUMENT;
+            return p.setGpsVersion(in);
+        });
     });
 }
 
 ExifStatus ExifSetGPSLatitudeRef(uint32_t h, const char* text)
 {
-    return setRef(h, text, tag::gpsLatitudeRef, 'N', 'S');
+    return guarded(kWriteFailed, [&] { return setRef(h, text, tag::gpsLatitudeRef, 'N', 'S'); });
 }
 
 ExifStatus ExifSetGPSLongitudeRef(uint32_t h, const char* text)
 {
-    return setRef(h, text, tag::gpsLongitudeRef, 'E', 'W');
+    return guarded(kWriteFailed, [&] { return setRef(h, text, tag::gpsLongitudeRef, 'E', 'W'); });
 }
 
 #define EXIF_RATIONAL_SETTER(name, tagName)                                     \
     ExifStatus name(uint32_t h, const uint32_t in[6])                           \
     {                                                                           \
-        return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {                 \
-            if (in == nullptr) return EXIF_ERR_ARGUMENT;                        \
-            return p.setRationals(IfdKind::gps, tagName, in);                   \
+        return guarded(kWriteFailed, [&] {                                      \
+            return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {             \
+                if (in == nullptr) return EXIF_ERR_ARGUMENT;                    \
+                return p.setRationals(IfdKind::gps, tagName, in);               \
+            });                                                                 \
         });                                                                     \
     }
 EXIF_RATIONAL_SETTER(ExifSetGPSLatitude, tag::gpsLatitude)
@@ -239,33 +269,41 @@ EXIF_RATIONAL_SETTER(ExifSetGPSTimeStamp, tag::gpsTimeStamp)
 
 ExifStatus ExifSetGPSStatus(uint32_t h, const char* text)
 {
-    return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
-        if (!isPlainText(text, 31)) return EXIF_ERR_ARGUMENT;
-        return p.setText(IfdKind::gps, tag::gpsStatus, text);
+    return guarded(kWriteFailed, [&] {
+        return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
+            if (!isPlainText(text, 31)) return EXIF_ERR_ARGUMENT;
+            return p.setText(IfdKind::gps, tag::gpsStatus, text);
+        });
     });
 }
 
 ExifStatus ExifSetGPSMapDatum(uint32_t h, const char* text)
 {
-    return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
-        if (!isPlainText(text, 255)) return EXIF_ERR_ARGUMENT;
-        return p.setText(IfdKind::gps, tag::gpsMapDatum, text);
+    return guarded(kWriteFailed, [&] {
+        return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
+            if (!isPlainText(text, 255)) return EXIF_ERR_ARGUMENT;
+            return p.setText(IfdKind::gps, tag::gpsMapDatum, text);
+        });
     });
 }
 
 ExifStatus ExifUpdateGPSDateStamp(uint32_t h, const char* text)
 {
-    return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
-        if (!hasShape(text, "dddd:dd:dd")) return EXIF_ERR_ARGUMENT;
-        return p.updateGpsDateStamp(text);
+    return guarded(kWriteFailed, [&] {
+        return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
+            if (!hasShape(text, "dddd:dd:dd")) return EXIF_ERR_ARGUMENT;
+            return p.updateGpsDateStamp(text);
+        });
     });
 }
 
 ExifStatus ExifSetDateTimeOriginal(uint32_t h, const char* text)
 {
-    return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
-        if (!hasShape(text, "dddd:dd:dd dd:dd:dd")) return EXIF_ERR_ARGUMENT;
-        return p.setText(IfdKind::exif, tag::dateTimeOriginal, text);
+    return guarded(kWriteFailed, [&] {
+        return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
+            if (!hasShape(text, "dddd:dd:dd dd:dd:dd")) return EXIF_ERR_ARGUMENT;
+            return p.setText(IfdKind::exif, tag::dateTimeOriginal, text);
+        });
     });
 }
 

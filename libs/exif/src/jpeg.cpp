@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace exif {
 
@@ -26,80 +27,110 @@ bool hasEndMarker(const std::vector<uint8_t>& file, std::size_t from)
 
 ScanResult JpegScanner::resume(const std::vector<uint8_t>& file, bool complete)
 {
-    const std::size_t size = file.size();
-    const auto damaged = [this] {
-        stage_ = Stage::damaged;
-        return ScanResult::damaged;
-    };
-    // Out of bytes: wait for more, or the file ends too soon.
-    const auto shortOfBytes = [&] { return complete ? damaged() : ScanResult::needMore; };
     for (;;) {
+        std::optional<ScanResult> result;
         switch (stage_) {
-        case Stage::start:
-            if (size < 4) return shortOfBytes();
-            if (file[0] != 0xFF || file[1] != 0xD8) return damaged();
-            pos_ = 2;
-            stage_ = Stage::segment;
-            break;
-        case Stage::segment:
-            if (pos_ >= kMaxBytesBeforeScan) return damaged();  // no scan within the bound
-            if (pos_ >= size) return shortOfBytes();
-            if (file[pos_] != 0xFF) return damaged();
-            ++pos_;
-            stage_ = Stage::fill;
-            break;
-        case Stage::fill: {
-            const std::size_t limit = std::min(size, kMaxBytesBeforeScan);
-            while (pos_ < limit && file[pos_] == 0xFF) ++pos_;
-            if (pos_ >= kMaxBytesBeforeScan) return damaged();  // the marker would lie past the bound
-            if (pos_ >= size) return shortOfBytes();
-            stage_ = Stage::marker;
-            break;
+        case Stage::start: result = readStart(file, complete); break;
+        case Stage::segment: result = readSegmentStart(file, complete); break;
+        case Stage::fill: result = skipFill(file, complete); break;
+        case Stage::marker: result = readMarker(file, complete); break;
+        case Stage::scan: result = lookForImageEnd(file, complete); break;
+        case Stage::done: return ScanResult::ok;
+        case Stage::damaged: return ScanResult::damaged;
         }
-        case Stage::marker: {
-            // Taken up again from the marker byte when its length or its
-            // segment's bytes had not all come in yet.
-            const std::size_t markerStart = pos_ - 1;
-            const uint8_t marker = file[pos_];
-            const std::size_t at = pos_ + 1;
-            if (marker == 0x00 || marker == 0xD8 || marker == 0xD9) return damaged();  // no image before the end
-            if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // no length
-                pos_ = at;
-                stage_ = Stage::segment;
-                break;
-            }
-            if (size - at < 2) return shortOfBytes();
-            const std::size_t length = (std::size_t(file[at]) << 8) | file[at + 1];
-            if (length < 2) return damaged();
-            const std::size_t end = at + length;
-            if (end > kMaxBytesBeforeScan) return damaged();
-            if (length > size - at) return shortOfBytes();
-            const std::size_t payload = at + 2;
-            if (marker == 0xE1 && !layout_.hasExif && length - 2 >= 6 &&
-                std::memcmp(&file[payload], "Exif\0\0", 6) == 0) {
-                layout_.hasExif = true;
-                layout_.segmentStart = markerStart;
-                layout_.tiffStart = payload + 6;
-                layout_.segmentEnd = end;
-            }
-            pos_ = end;
-            stage_ = marker == 0xDA ? Stage::scan : Stage::segment;
-            break;
-        }
-        case Stage::scan:
-            // The image data must end with an end-of-image marker; what
-            // follows it (another picture of a multi-picture file) is no
-            // concern here. Known only once the whole file is there.
-            if (!complete) return ScanResult::ok;
-            layout_.imageComplete = hasEndMarker(file, pos_);
-            stage_ = Stage::done;
-            return ScanResult::ok;
-        case Stage::done:
-            return ScanResult::ok;
-        case Stage::damaged:
-            return ScanResult::damaged;
-        }
+        if (result) return *result;
     }
+}
+
+ScanResult JpegScanner::damaged()
+{
+    stage_ = Stage::damaged;
+    return ScanResult::damaged;
+}
+
+// Out of bytes: wait for more, or the file ends too soon.
+ScanResult JpegScanner::shortOfBytes(bool complete)
+{
+    return complete ? damaged() : ScanResult::needMore;
+}
+
+std::optional<ScanResult> JpegScanner::readStart(const std::vector<uint8_t>& file, bool complete)
+{
+    if (file.size() < 4) return shortOfBytes(complete);
+    if (file[0] != 0xFF || file[1] != 0xD8) return damaged();
+    pos_ = 2;
+    stage_ = Stage::segment;
+    return std::nullopt;
+}
+
+std::optional<ScanResult> JpegScanner::readSegmentStart(const std::vector<uint8_t>& file, bool complete)
+{
+    if (pos_ >= kMaxBytesBeforeScan) return damaged();  // no scan within the bound
+    if (pos_ >= file.size()) return shortOfBytes(complete);
+    if (file[pos_] != 0xFF) return damaged();
+    ++pos_;
+    stage_ = Stage::fill;
+    return std::nullopt;
+}
+
+std::optional<ScanResult> JpegScanner::skipFill(const std::vector<uint8_t>& file, bool complete)
+{
+    const std::size_t size = file.size();
+    const std::size_t limit = std::min(size, kMaxBytesBeforeScan);
+    while (pos_ < limit && file[pos_] == 0xFF) ++pos_;
+    if (pos_ >= kMaxBytesBeforeScan) return damaged();  // the marker would lie past the bound
+    if (pos_ >= size) return shortOfBytes(complete);
+    stage_ = Stage::marker;
+    return std::nullopt;
+}
+
+// Taken up again from the marker byte when its length or its segment's
+// bytes had not all come in yet.
+std::optional<ScanResult> JpegScanner::readMarker(const std::vector<uint8_t>& file, bool complete)
+{
+    const std::size_t size = file.size();
+    const std::size_t markerStart = pos_ - 1;
+    const uint8_t marker = file[pos_];
+    const std::size_t at = pos_ + 1;
+    if (marker == 0x00 || marker == 0xD8 || marker == 0xD9) return damaged();  // no image before the end
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // no length
+        pos_ = at;
+        stage_ = Stage::segment;
+        return std::nullopt;
+    }
+    if (size - at < 2) return shortOfBytes(complete);
+    const std::size_t length = (std::size_t(file[at]) << 8) | file[at + 1];
+    if (length < 2) return damaged();
+    const std::size_t end = at + length;
+    if (end > kMaxBytesBeforeScan) return damaged();
+    if (length > size - at) return shortOfBytes(complete);
+    if (marker == 0xE1) noteExif(file, markerStart, at + 2, end);
+    pos_ = end;
+    stage_ = marker == 0xDA ? Stage::scan : Stage::segment;
+    return std::nullopt;
+}
+
+// The first APP1 segment whose payload starts with "Exif\0\0" is the Exif
+// segment; later ones are no concern.
+void JpegScanner::noteExif(const std::vector<uint8_t>& file, std::size_t markerStart, std::size_t payload,
+                           std::size_t end)
+{
+    if (layout_.hasExif || end - payload < 6 || std::memcmp(&file[payload], "Exif\0\0", 6) != 0) return;
+    layout_.hasExif = true;
+    layout_.segmentStart = markerStart;
+    layout_.tiffStart = payload + 6;
+    layout_.segmentEnd = end;
+}
+
+// The image data must end with an end-of-image marker; what follows it
+// (another picture of a multi-picture file) is no concern here. Known only
+// once the whole file is there.
+std::optional<ScanResult> JpegScanner::lookForImageEnd(const std::vector<uint8_t>& file, bool complete)
+{
+    if (!complete) return ScanResult::ok;
+    layout_.imageComplete = hasEndMarker(file, pos_);
+    stage_ = Stage::done;
+    return ScanResult::ok;
 }
 
 ScanResult scanJpeg(const std::vector<uint8_t>& file, bool complete, JpegLayout& out)

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace exif {
@@ -53,6 +54,18 @@ private:
         done,     // ok, and nothing more to do
         damaged,
     };
+    // One stage each: nullopt when the walk goes on to the next stage,
+    // else what resume returns.
+    std::optional<ScanResult> readStart(const std::vector<uint8_t>& file, bool complete);
+    std::optional<ScanResult> readSegmentStart(const std::vector<uint8_t>& file, bool complete);
+    std::optional<ScanResult> skipFill(const std::vector<uint8_t>& file, bool complete);
+    std::optional<ScanResult> readMarker(const std::vector<uint8_t>& file, bool complete);
+    std::optional<ScanResult> lookForImageEnd(const std::vector<uint8_t>& file, bool complete);
+    void noteExif(const std::vector<uint8_t>& file, std::size_t markerStart, std::size_t payload,
+                  std::size_t end);
+    ScanResult damaged();  // and stays so
+    ScanResult shortOfBytes(bool complete);
+
     JpegLayout layout_;
     Stage stage_ = Stage::start;
     std::size_t pos_ = 0;

@@ -33,6 +33,11 @@
  * A get that fails leaves its output zero-filled. Text outputs are
  * NUL-terminated except the four ExifVersion characters.
  *
+ * No function lets an exception out to its caller. One that runs out of
+ * memory returns EXIF_ERR_OPEN (ExifFileOpen, ExifFileOpenW and the gets)
+ * or EXIF_ERR_WRITE (the sets and ExifFileClose), and changes nothing: the
+ * photo's copy is as before the call, and nothing is written.
+ *
  * How a photo is written: the existing Exif (TIFF) block keeps its bytes in
  * place, so maker notes, thumbnails and private offsets stay valid. Values
  * that fit are rewritten in place; a directory that gains a tag is copied to
