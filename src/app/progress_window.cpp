@@ -42,8 +42,18 @@ ProgressWindow::~ProgressWindow()
 
 int ProgressWindow::step(int position, int total)
 {
-    ProgressSetPosition(1, progressPercent(position, total), 100);
-    return ProgressContinue() != 0 ? 0 : 1;
+    // The bar shows whole percents: setting it again, or pumping messages
+    // more often than a click on Cancel needs, only costs time over the
+    // thousands of steps of a large batch.
+    const int percent = progressPercent(position, total);
+    const ULONGLONG now = GetTickCount64();
+    if (percent == shownPercent_ && now - lastPump_ < kPumpIntervalMs)
+        return cancelled_ ? 1 : 0;
+    shownPercent_ = percent;
+    lastPump_ = now;
+    ProgressSetPosition(1, percent, 100);
+    cancelled_ = ProgressContinue() == 0;
+    return cancelled_ ? 1 : 0;
 }
 
 }  // namespace vantora

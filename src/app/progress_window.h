@@ -26,7 +26,12 @@ public:
     int step(int position, int total) override;
 
 private:
+    static constexpr ULONGLONG kPumpIntervalMs = 30;
+
     std::string caption932_;
+    int shownPercent_ = -1;
+    ULONGLONG lastPump_ = 0;
+    bool cancelled_ = false;
 };
 
 // The percentage the bar shows for `position` of `total`.

@@ -41,6 +41,8 @@ void ListView::appendRow(const std::vector<std::wstring>& texts)
     if (row < 0)
         return;
     for (std::size_t column = 1; column < texts.size(); ++column) {
+        if (texts[column].empty())
+            continue;  // a new row's sub-items are empty already
         std::wstring text = texts[column];
         LVITEMW sub{};
         sub.iSubItem = static_cast<int>(column);
