@@ -55,8 +55,9 @@ bool CAdjustShootingDateDlg::readSelection(int comboId, int last, int& value)
         value = static_cast<int>(selected);
         return true;
     }
+    // Only a list that could not be filled has no choice.
     wchar_t text[64] = {};
-    std::swprintf(text, sizeof text / sizeof text[0], L"Please enter an integer between 0 and %d.", last);
+    std::swprintf(text, sizeof text / sizeof text[0], L"0から%dまでの数を選んでください。", last);
     MessageBoxW(hwnd(), text, kMessageCaption, MB_OK | MB_ICONEXCLAMATION);
     SetFocus(box);
     return false;
