@@ -32,7 +32,6 @@ inline constexpr char kStartAgainQuestion[] = "リストをクリアして取り
 inline constexpr char kExitQuestion[] = "アプリケーションを終了します。\nよろしいですか?";
 inline constexpr char kWritingCaption[] = "位置情報付加中...";
 inline constexpr char kShiftingCaption[] = "撮影時間変更中...";
-constexpr std::size_t kProgressThreshold = 20;
 
 constexpr int kClientWidth = 885;
 constexpr int kClientHeight = 600;
