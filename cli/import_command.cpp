@@ -1,16 +1,19 @@
 // vantora-gps import: the import arrow of the program, from a folder laid
 // out like the GPS unit into a log store.
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <ostream>
 #include <system_error>
+#include <utility>
 
 #include "commands.h"
 #include "console_dialogs.h"
+#include "platform/unit_drives.h"
 #include "unit/log_list_view.h"
-#include "unit/log_registration.h"
 #include "unit/log_store.h"
+#include "unit/unit_detection.h"
 #include "unit/unit_layout.h"
 #include "unit/unit_logs.h"
 
@@ -62,6 +65,22 @@ public:
     void setCapacityText(const std::wstring&) override {}
 
     std::map<LogSide, std::vector<LogRow>> rows;
+};
+
+// The --unit folder as the one drive of the machine, and the GPS unit on it.
+class FolderAsUnit : public UnitDrives {
+public:
+    explicit FolderAsUnit(std::filesystem::path folder) : folder_(std::move(folder)) {}
+
+    bool isRemovable(char letter) override { return letter == kLetter; }
+    bool isUnit(char letter, const std::string&) override { return letter == kLetter; }
+    std::filesystem::path root(char) override { return folder_; }
+    // The tool shows no capacity, so it never asks the folder's volume.
+    std::optional<std::uint64_t> freeBytes(char) override { return std::nullopt; }
+
+private:
+    static constexpr char kLetter = 'U';
+    std::filesystem::path folder_;
 };
 
 bool fileExists(const std::filesystem::path& path)
@@ -147,11 +166,12 @@ int runImportCommand(const std::vector<Argument>& args, std::ostream& out, std::
     ImportWindow window{state, rows, dialogs};
     LoadPcList(window);
 
-    const auto unitLogs = ListUnitLogs(*options.unit);
-    Registration loaded;
-    loadLogFiles(state.unitLogs, unitLogs, loaded.added, loaded.overlapRefused, loaded.limitRefused);
-    if (state.unitLogs.size() < unitLogs.size())
-        err << "vantora-gps: " << unitLogs.size() - state.unitLogs.size()
+    FolderAsUnit unit(*options.unit);
+    scanForUnitAtStart(window, unit);
+    // Counted apart from the scan, which loads what it can without a word.
+    const std::size_t unitLogCount = ListUnitLogs(*options.unit).size();
+    if (state.unitLogs.size() < unitLogCount)
+        err << "vantora-gps: " << unitLogCount - state.unitLogs.size()
             << " log(s) of the unit hold no usable fix or overlap another; they are left alone\n";
 
     std::vector<UnitLogFate> fates;

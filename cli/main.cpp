@@ -45,43 +45,63 @@ Argument toArgument(const Char* word)
     return arg;
 }
 
-template <typename Char>
-int run(int argc, Char** argv)
+using Command = int (*)(const std::vector<Argument>& args, std::ostream& out, std::ostream& err);
+
+struct NamedCommand {
+    std::string_view name;
+    Command run;
+};
+
+constexpr NamedCommand kCommands[] = {
+    {"log", runLogCommand},     {"match", runMatchCommand}, {"write", runWriteCommand},
+    {"shift", runShiftCommand}, {"kml", runKmlCommand},     {"import", runImportCommand},
+};
+
+// The command that the first word names, with the words after it.
+int runCommand(const std::string& command, const std::vector<Argument>& args)
 {
-    try {
-        installStopHandlers();
-        std::vector<Argument> args;
-        for (int i = 1; i < argc; ++i)
-            args.push_back(toArgument(argv[i]));
-        if (args.empty()) {
-            printUsage(std::cerr);
-            return kExitUsage;
-        }
-        const std::string command = args.front().text;
-        args.erase(args.begin());
-        if (command == "--help" || command == "-h" || command == "help") {
-            printUsage(std::cout);
-            return kExitOk;
-        }
-        if (command == "log")
-            return runLogCommand(args, std::cout, std::cerr);
-        if (command == "match")
-            return runMatchCommand(args, std::cout, std::cerr);
-        if (command == "write")
-            return runWriteCommand(args, std::cout, std::cerr);
-        if (command == "shift")
-            return runShiftCommand(args, std::cout, std::cerr);
-        if (command == "kml")
-            return runKmlCommand(args, std::cout, std::cerr);
-        if (command == "import")
-            return runImportCommand(args, std::cout, std::cerr);
-        std::cerr << "vantora-gps: unknown command " << command << "\n";
+    if (command == "--help" || command == "-h" || command == "help") {
+        printUsage(std::cout);
+        return kExitOk;
+    }
+    for (const NamedCommand& named : kCommands)
+        if (command == named.name)
+            return named.run(args, std::cout, std::cerr);
+    std::cerr << "vantora-gps: unknown command " << command << "\n";
+    printUsage(std::cerr);
+    return kExitUsage;
+}
+
+template <typename Char>
+int runCommandLine(int argc, Char** argv)
+{
+    installStopHandlers();
+    std::vector<Argument> args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(toArgument(argv[i]));
+    if (args.empty()) {
         printUsage(std::cerr);
         return kExitUsage;
+    }
+    const std::string command = args.front().text;
+    args.erase(args.begin());
+    return runCommand(command, args);
+}
+
+// The one place where the tool stops an exception: whatever a command
+// lets out (out of memory, most likely) is reported, and the exit status
+// says that something failed.
+template <typename Char>
+int runWithNoExceptionEscaping(int argc, Char** argv)
+{
+    try {
+        return runCommandLine(argc, argv);
     } catch (const std::exception& e) {
         std::cerr << "vantora-gps: " << e.what() << "\n";
-        return kExitSomeFailed;
+    } catch (...) {
+        std::cerr << "vantora-gps: an unexpected failure stopped the command\n";
     }
+    return kExitSomeFailed;
 }
 
 }  // namespace
@@ -90,11 +110,11 @@ int run(int argc, Char** argv)
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv)
 {
-    return vantora::cli::run(argc, argv);
+    return vantora::cli::runWithNoExceptionEscaping(argc, argv);
 }
 #else
 int main(int argc, char** argv)
 {
-    return vantora::cli::run(argc, argv);
+    return vantora::cli::runWithNoExceptionEscaping(argc, argv);
 }
 #endif

@@ -4,10 +4,13 @@
 #include <ostream>
 #include <system_error>
 
+#include "console_dialogs.h"
+#include "photo/photo_batch.h"
 #include "photo/photo_list.h"
 #include "photo/photo_reading.h"
 #include "photo/photo_sources.h"
 #include "tracklog/path_text.h"
+#include "unit/log_registration.h"
 
 namespace vantora::cli {
 
@@ -63,6 +66,57 @@ std::string whyNotAdded(const std::filesystem::path& path, bool limitReached)
     if (readPhoto(path, exif) == kPhotoVersionRefused)
         return "not Exif 2.1 or later (no Exif version, or Exif 1.x or 2.0)";
     return "not a JPEG with Exif, or unreadable";
+}
+
+// One file at a time, so that each refusal can be named.
+bool loadLogFile(LogList& logs, UserDialogs& dialogs, const std::filesystem::path& file, std::ostream& err)
+{
+    const Registration loaded = registerLogFilesIn(logs, dialogs, {file}, false, false);
+    if (loaded.added == 1)
+        return true;
+    err << "vantora-gps: log " << displayName(file) << " not loaded: "
+        << (loaded.overlapRefused  ? "its time span overlaps a log already loaded"
+            : loaded.limitRefused ? "the list holds 1000 logs already"
+            : !pathExists(file)   ? "not found"
+                                  : "no valid fix in the log")
+        << "\n";
+    return false;
+}
+
+// The files the sources name: a folder's photos as the photo window loads
+// them, any other path as it is.
+std::vector<std::filesystem::path> photoCandidates(const std::vector<std::filesystem::path>& sources)
+{
+    std::vector<std::filesystem::path> candidates;
+    for (const auto& source : sources) {
+        if (!isFolder(source)) {
+            candidates.push_back(source);
+            continue;
+        }
+        for (auto& file : folderPhotoBatch(source))
+            candidates.push_back(std::move(file));
+    }
+    return candidates;
+}
+
+// Names each path of the batch that the list did not take, in batch order;
+// false when there was one. The list was full for a path when the photos
+// held before it reached the limit.
+bool nameRefusedPhotos(const PhotoList& photos, const std::vector<std::filesystem::path>& batch,
+                       const PhotoBatchResult& result, std::ostream& err)
+{
+    bool allAdded = true;
+    std::size_t held = photos.records.size() - static_cast<std::size_t>(result.added);
+    for (const auto& path : batch) {
+        if (containsPath(photos, path)) {
+            ++held;
+            continue;
+        }
+        err << "vantora-gps: photo " << displayName(path) << " not added: "
+            << whyNotAdded(path, held >= kMaxPhotos) << "\n";
+        allAdded = false;
+    }
+    return allAdded;
 }
 
 }  // namespace
@@ -133,6 +187,7 @@ std::optional<std::string> parsePhotoJob(const std::vector<Argument>& args, bool
 bool loadLogSources(LogList& logs, const std::vector<std::filesystem::path>& sources,
                     std::ostream& err)
 {
+    QuietDialogs dialogs;
     bool allLoaded = true;
     for (const auto& source : sources) {
         const auto files = isFolder(source) ? logFilesIn(source)
@@ -141,22 +196,8 @@ bool loadLogSources(LogList& logs, const std::vector<std::filesystem::path>& sou
             err << "vantora-gps: no log file in " << displayName(source) << "\n";
             allLoaded = false;
         }
-        for (const auto& file : files) {
-            // One file at a time, so that each refusal can be named.
-            int added = 0;
-            bool overlapRefused = false;
-            bool limitRefused = false;
-            loadLogFiles(logs, {file}, added, overlapRefused, limitRefused);
-            if (added == 1)
-                continue;
-            allLoaded = false;
-            err << "vantora-gps: log " << displayName(file) << " not loaded: "
-                << (overlapRefused  ? "its time span overlaps a log already loaded"
-                    : limitRefused ? "the list holds 1000 logs already"
-                    : !pathExists(file) ? "not found"
-                                   : "no valid fix in the log")
-                << "\n";
-        }
+        for (const auto& file : files)
+            allLoaded = loadLogFile(logs, dialogs, file, err) && allLoaded;
     }
     return allLoaded;
 }
@@ -164,48 +205,18 @@ bool loadLogSources(LogList& logs, const std::vector<std::filesystem::path>& sou
 bool addPhotoSources(PhotoList& photos, const std::vector<std::filesystem::path>& sources,
                      std::ostream& err)
 {
-    bool allAdded = true;
-    std::vector<std::filesystem::path> batch;
-    for (const auto& source : sources) {
-        if (isFolder(source)) {
-            for (auto& file : folderPhotoBatch(source))
-                batch.push_back(std::move(file));
-        } else if (fileKindOf(source) == FileKind::jpeg) {
-            batch.push_back(source);
-        } else {
-            err << "vantora-gps: " << displayName(source) << " is not a JPEG file\n";
-            allAdded = false;
-        }
-    }
+    const PhotoBatch batch = newPhotoBatch(photoCandidates(sources), photos);
+    for (const auto& path : batch.otherKinds)
+        err << "vantora-gps: " << displayName(path) << " is not a JPEG file\n";
+    // Left out, as the windows do, without failing the command.
+    for (const auto& path : batch.duplicates)
+        err << "vantora-gps: " << displayName(path) << " given twice\n";
 
-    // Leave out duplicates, as the windows do.
-    std::vector<std::filesystem::path> unique;
-    for (const auto& path : batch) {
-        const bool seen = std::any_of(unique.begin(), unique.end(), [&](const auto& other) {
-            return equalPathsIgnoringCase(other, path);
-        });
-        if (seen || containsPath(photos, path))
-            err << "vantora-gps: " << displayName(path) << " given twice\n";
-        else
-            unique.push_back(path);
-    }
-
-    // The callback sees each path after it was handled; a list that did not
-    // grow means that photo was refused.
-    std::size_t before = photos.records.size();
-    int added = 0;
-    bool limitReached = false;
-    addPhotos(photos, unique, added, limitReached, [&](int position, int) {
-        if (photos.records.size() == before) {
-            const auto& path = unique[static_cast<std::size_t>(position - 1)];
-            err << "vantora-gps: photo " << displayName(path) << " not added: "
-                << whyNotAdded(path, photos.records.size() >= kMaxPhotos) << "\n";
-            allAdded = false;
-        }
-        before = photos.records.size();
-        return 0;
-    });
-    return allAdded && !limitReached;
+    QuietDialogs dialogs;
+    const PhotoBatchResult result =
+        addPhotoBatch(dialogs, batch.paths, !batch.duplicates.empty(), photos, photos.offset);
+    const bool allRead = nameRefusedPhotos(photos, batch.paths, result, err);
+    return batch.otherKinds.empty() && allRead && !result.limitReached;
 }
 
 }  // namespace vantora::cli

@@ -1,6 +1,6 @@
 #pragma once
-// What the photo commands share: reading their arguments, loading the logs
-// as the log list does, and adding the photos as the photo list does, with
+// What the photo commands share: reading their arguments, and loading the
+// logs and adding the photos through the procedures the windows use, with
 // every refused file named on standard error.
 
 #include <filesystem>

@@ -13,6 +13,7 @@ set(VANTORA_CORE_SOURCES
     src/photo/photo_list.cpp
     src/photo/matching.cpp
     src/photo/photo_sources.cpp
+    src/photo/photo_batch.cpp
     src/photo/exif_file.cpp
     src/photo/photo_reading.cpp
     src/photo/photo_writing.cpp

@@ -6,9 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "photo/matching.h"
+#include "photo/photo_batch.h"
 #include "photo/photo_list.h"
-#include "photo/photo_reading.h"
 #include "platform/code_page.h"
 #include "tracklog/text_writer.h"
 #include "ui/exception_boundary.h"
@@ -21,12 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Up to this many photos are read without the progress window.
-constexpr std::size_t kQuietBatchSize = 20;
-constexpr char kReadingCaption[] = "画像データ取得中...";
-constexpr char kExifVersionMessage[] = "Exif 2.1以降のJPEGファイルにのみ対応しています。";
-constexpr char kLimitMessage[] = "リストに登録できる写真は2000個までです。";
-constexpr char kDuplicateMessage[] = "登録済みのファイルを追加しようとしました。";
 constexpr wchar_t kDoubtfulRemark[] = L"マッチングが正しくない可能性があります。";
 
 // The shell hands dropped paths over in a buffer of this many characters.
@@ -98,12 +91,11 @@ private:
     HDROP drop_;
 };
 
-// The dropped JPEG files not yet in the list, in drop order; other files
-// are passed over silently. The handle is released on return.
-std::vector<fs::path> droppedPhotos(HDROP drop, const PhotoList& photos, bool& duplicatesMet)
+// The dropped files, in drop order. The handle is released on return.
+std::vector<fs::path> droppedPaths(HDROP drop)
 {
     const DropHandle handle(drop);
-    std::vector<fs::path> batch;
+    std::vector<fs::path> paths;
     const UINT count = DragQueryFileW(handle.get(), 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
         // A path that does not fit is left out: cut short it could name
@@ -113,29 +105,9 @@ std::vector<fs::path> droppedPhotos(HDROP drop, const PhotoList& photos, bool& d
         wchar_t buffer[kDropPathLength] = {};
         if (DragQueryFileW(handle.get(), i, buffer, kDropPathLength) == 0)
             continue;
-        const fs::path path(buffer);
-        if (fileKindOf(path) != FileKind::jpeg)
-            continue;
-        if (containsPath(photos, path))
-            duplicatesMet = true;
-        else
-            batch.push_back(path);
+        paths.emplace_back(buffer);
     }
-    return batch;
-}
-
-// Large batches get the cancellable progress window; it closes when the
-// reading ends, before any message is shown.
-int readBatch(UserDialogs& dialogs, const std::vector<fs::path>& batch, PhotoList& photos, int& added,
-              bool& limitReached)
-{
-    if (batch.size() <= kQuietBatchSize)
-        return addPhotos(photos, batch, added, limitReached);
-    const std::unique_ptr<ProgressDisplay> progress = dialogs.openProgress(true, kReadingCaption);
-    if (!progress)
-        return addPhotos(photos, batch, added, limitReached);
-    return addPhotos(photos, batch, added, limitReached,
-                     [&progress](int position, int total) { return progress->step(position, total); });
+    return paths;
 }
 
 LRESULT CALLBACK listSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -168,22 +140,8 @@ void addPhotoBatch(UserDialogs& dialogs, HWND /*owner: the dialog seam places it
                    const std::vector<fs::path>& batch, bool duplicatesMet, PhotoList& photos,
                    const UtcOffset& offset)
 {
-    if (!batch.empty()) {
-        int added = 0;
-        bool limitReached = false;
-        const int result = readBatch(dialogs, batch, photos, added, limitReached);
-        if (added > 0) {
-            matchAll(photos, offset);
-            FillPhotoListView(listView, photos);
-        }
-        // A cancelled run is not reported as refused photos.
-        if (result == kSomeNotAdded)
-            dialogs.ask(kExifVersionMessage, DialogButtons::Ok);
-        if (limitReached)
-            dialogs.ask(kLimitMessage, DialogButtons::Ok);
-    }
-    if (duplicatesMet)
-        dialogs.ask(kDuplicateMessage, DialogButtons::Ok);
+    addPhotoBatch(dialogs, batch, duplicatesMet, photos, offset,
+                  [listView](const PhotoList& shown) { FillPhotoListView(listView, shown); });
 }
 
 CCustomListCtrl::CCustomListCtrl(UserDialogs& dialogs) : m_dialogs(dialogs) {}
@@ -228,10 +186,10 @@ void CCustomListCtrl::OnDropFiles(HDROP drop)
         DragFinish(drop);  // not yet given a list: nothing to add to
         return;
     }
-    bool duplicatesMet = false;
-    const std::vector<fs::path> batch = droppedPhotos(drop, *m_photoList, duplicatesMet);
+    // Files of other kinds are passed over silently.
+    const PhotoBatch batch = newPhotoBatch(droppedPaths(drop), *m_photoList);
     const UtcOffset offset{m_offsetPlus, m_offsetHours, m_offsetMinutes};
-    addPhotoBatch(m_dialogs, m_hWnd, m_hWnd, batch, duplicatesMet, *m_photoList, offset);
+    addPhotoBatch(m_dialogs, m_hWnd, m_hWnd, batch.paths, !batch.duplicates.empty(), *m_photoList, offset);
 }
 
 }  // namespace vantora

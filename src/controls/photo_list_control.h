@@ -19,10 +19,9 @@ namespace vantora {
 // The one routine that shows a PhotoList in a list view: every row anew.
 void FillPhotoListView(HWND listView, const PhotoList& photos);
 
-// The one procedure by which a batch of photo paths enters the photo list
-// (the folder at start, the file dialog, a drop): adds them (with the
-// cancellable progress window for more than 20), matches and refills when
-// some were added, and tells the user about refusals and duplicates.
+// A batch of photo paths entering the photo list shown in the list view
+// (the folder at start, the file dialog, a drop): the core's addPhotoBatch,
+// refilling the view when some were added.
 void addPhotoBatch(UserDialogs& dialogs, HWND owner, HWND listView,
                    const std::vector<std::filesystem::path>& batch, bool duplicatesMet, PhotoList& photos,
                    const UtcOffset& offset);

@@ -73,13 +73,16 @@ FileKind fileKindOf(const std::filesystem::path& path)
     return FileKind::other;
 }
 
-bool containsPath(const PhotoList& list, const std::filesystem::path& path)
+bool samePhotoPath(const std::filesystem::path& a, const std::filesystem::path& b)
 {
     using Char = std::filesystem::path::value_type;
-    const std::basic_string_view<Char> wanted = path.native();
-    return std::any_of(list.records.begin(), list.records.end(), [&](const PhotoRecord& record) {
-        return equalIgnoringAsciiCase<Char>(record.exif.path.native(), wanted);
-    });
+    return equalIgnoringAsciiCase<Char>(a.native(), b.native());
+}
+
+bool containsPath(const PhotoList& list, const std::filesystem::path& path)
+{
+    return std::any_of(list.records.begin(), list.records.end(),
+                       [&](const PhotoRecord& record) { return samePhotoPath(record.exif.path, path); });
 }
 
 void removeAt(PhotoList& list, std::size_t index)

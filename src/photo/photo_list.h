@@ -28,8 +28,11 @@ enum class FileKind : std::uint32_t {
 // dot is taken whole), with ASCII letters folded to one case.
 FileKind fileKindOf(const std::filesystem::path& path);
 
-// True when some photo's path equals the path, compared whole with only the
-// ASCII letters A-Z and a-z folded.
+// The photo list's rule for "the same file": the paths are equal compared
+// whole, with only the ASCII letters A-Z and a-z folded.
+bool samePhotoPath(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// True when some photo's path is the path by samePhotoPath.
 bool containsPath(const PhotoList& list, const std::filesystem::path& path);
 
 // Removes the record at the index; the later ones move up. Out of range: no

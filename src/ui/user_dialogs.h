@@ -5,6 +5,7 @@
 // its options, and tests answer from a script and keep the texts asked.
 // No Win32 here, so the logic behind the windows can use it everywhere.
 
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -21,6 +22,11 @@ enum class DialogButtons {
 };
 
 enum class DialogAnswer { Ok, Cancel, Yes, No };
+
+// A run over more items than this (logs loaded, photos read, written or
+// shifted) shows the progress window; shorter runs end before it would be
+// seen.
+inline constexpr std::size_t kProgressThreshold = 20;
 
 // A progress window that is open for as long as the object lives.
 class ProgressDisplay {

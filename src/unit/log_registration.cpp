@@ -1,30 +1,66 @@
 #include "unit/log_registration.h"
 
+#include <functional>
+#include <memory>
+
 #include "unit/log_list_view.h"
 
 namespace vantora {
 
+namespace {
+
+namespace fs = std::filesystem;
+
+Registration loadWithProgress(LogList& list, UserDialogs& dialogs, const std::vector<fs::path>& paths,
+                              bool showProgress)
+{
+    Registration result;
+    std::unique_ptr<ProgressDisplay> progress;
+    if (showProgress && paths.size() > kProgressThreshold)
+        progress = dialogs.openProgress(false, kLoadingLogsCaption);
+    StepCallback step;
+    if (progress)
+        step = [&progress](int position, int total) { return progress->step(position, total); };
+    loadLogFiles(list, paths, result.added, result.overlapRefused, result.limitRefused, step);
+    return result;
+}
+
+void tellRefusals(UserDialogs& dialogs, const Registration& result)
+{
+    if (result.overlapRefused)
+        dialogs.ask(kOverlapRefusedMessage, DialogButtons::Ok);
+    if (result.limitRefused)
+        dialogs.ask(kLimitRefusedMessage, DialogButtons::Ok);
+}
+
+// Shows the list when a log was added, before any message.
+Registration registerShown(LogList& list, UserDialogs& dialogs, const std::vector<fs::path>& paths,
+                           bool showMessages, bool showProgress, const std::function<void()>& showList)
+{
+    if (paths.empty())
+        return {};
+    const Registration result = loadWithProgress(list, dialogs, paths, showProgress);
+    if (result.added > 0 && showList)
+        showList();
+    if (showMessages)
+        tellRefusals(dialogs, result);
+    return result;
+}
+
+}  // namespace
+
+Registration registerLogFilesIn(LogList& list, UserDialogs& dialogs,
+                                const std::vector<std::filesystem::path>& paths, bool showMessages,
+                                bool showProgress)
+{
+    return registerShown(list, dialogs, paths, showMessages, showProgress, {});
+}
+
 Registration RegisterLogFiles(ImportWindow& window, const std::vector<std::filesystem::path>& paths,
                               LogSide side, bool showMessages, bool showProgress)
 {
-    Registration result;
-    if (paths.empty())
-        return result;
-    LogList& list = window.state.logs(side);
-    if (showProgress && paths.size() > kProgressThreshold) {
-        const auto progress = window.dialogs.openProgress(false, kLoadingLogsCaption);
-        loadLogFiles(list, paths, result.added, result.overlapRefused, result.limitRefused,
-                     [&](int position, int total) { return progress->step(position, total); });
-    } else {
-        loadLogFiles(list, paths, result.added, result.overlapRefused, result.limitRefused);
-    }
-    if (result.added > 0)
-        FillLogListView(window, side);
-    if (showMessages && result.overlapRefused)
-        window.dialogs.ask(kOverlapRefusedMessage, DialogButtons::Ok);
-    if (showMessages && result.limitRefused)
-        window.dialogs.ask(kLimitRefusedMessage, DialogButtons::Ok);
-    return result;
+    return registerShown(window.state.logs(side), window.dialogs, paths, showMessages, showProgress,
+                         [&window, side] { FillLogListView(window, side); });
 }
 
 }  // namespace vantora

@@ -14,18 +14,21 @@ inline constexpr char kOverlapRefusedMessage[] = "日時に重複のあるファ
 inline constexpr char kLimitRefusedMessage[] = "リストに登録できるのは1000個までです。";
 inline constexpr char kLoadingLogsCaption[] = "ログファイル取得中...";
 
-// Lists longer than this show the progress window while they load.
-inline constexpr std::size_t kProgressThreshold = 20;
-
 struct Registration {
     int added = 0;
     bool overlapRefused = false;
     bool limitRefused = false;
 };
 
-// Loads the paths into the side's list (nothing for no paths), refills its
-// view when a log was added, and with showMessages tells the user once per
-// kind of refusal.
+// Loads the paths into the list (nothing for no paths), with the progress
+// window for more than kProgressThreshold paths when showProgress, and with
+// showMessages tells the user once per kind of refusal.
+Registration registerLogFilesIn(LogList& list, UserDialogs& dialogs,
+                                const std::vector<std::filesystem::path>& paths, bool showMessages,
+                                bool showProgress);
+
+// registerLogFilesIn on the side's list of the window, refilling its view when
+// a log was added (before any message).
 Registration RegisterLogFiles(ImportWindow& window, const std::vector<std::filesystem::path>& paths,
                               LogSide side, bool showMessages, bool showProgress);
 

@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "tracklog/text_writer.h"
-#include "unit/log_list_view.h"
 #include "unit/log_registration.h"
 #include "unit/unit_layout.h"
 
@@ -22,6 +21,16 @@ bool isAcceptedUnit(UnitDrives& drives, const ImportWindowState& state, char let
 char driveLetter(int index)
 {
     return static_cast<char>('A' + index);
+}
+
+// The unit's logs into the unit list, never with messages; the unit
+// controls come on when it has some.
+void loadUnitLogs(ImportWindow& window, UnitDrives& drives, char letter, bool showProgress)
+{
+    const auto logs = ListUnitLogs(drives.root(letter));
+    RegisterLogFiles(window, logs, LogSide::Unit, false, showProgress);
+    if (!logs.empty())
+        window.controls.setUnitControlsEnabled(true);
 }
 
 void becomeUnit(ImportWindow& window, UnitDrives& drives, char letter)
@@ -53,10 +62,7 @@ void onArrival(ImportWindow& window, UnitDrives& drives, std::uint32_t unitMask)
         const char letter = driveLetter(i);
         if (!(unitMask & (1u << i)) || !isAcceptedUnit(drives, window.state, letter))
             continue;
-        const auto logs = ListUnitLogs(drives.root(letter));
-        RegisterLogFiles(window, logs, LogSide::Unit, false, true);
-        if (!logs.empty())
-            window.controls.setUnitControlsEnabled(true);
+        loadUnitLogs(window, drives, letter, true);
         becomeUnit(window, drives, letter);
         return;
     }
@@ -101,15 +107,7 @@ void scanForUnitAtStart(ImportWindow& window, UnitDrives& drives)
         const char letter = driveLetter(i);
         if (!isAcceptedUnit(drives, window.state, letter))
             continue;
-        const auto logs = ListUnitLogs(drives.root(letter));
-        if (!logs.empty()) {
-            Registration loaded;
-            loadLogFiles(window.state.unitLogs, logs, loaded.added, loaded.overlapRefused,
-                         loaded.limitRefused);
-            if (loaded.added > 0)
-                FillLogListView(window, LogSide::Unit);
-            window.controls.setUnitControlsEnabled(true);
-        }
+        loadUnitLogs(window, drives, letter, false);
         becomeUnit(window, drives, letter);
         return;
     }

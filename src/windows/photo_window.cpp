@@ -10,6 +10,7 @@
 #include "controls/skinned_drawing.h"
 #include "export/show_in_google_earth.h"
 #include "photo/matching.h"
+#include "photo/photo_batch.h"
 #include "photo/photo_list.h"
 #include "photo/photo_sources.h"
 #include "photo/photo_writing.h"
@@ -32,7 +33,6 @@ inline constexpr char kWrittenMessage[] = "位置情報を付加しました。"
 inline constexpr char kStartAgainQuestion[] = "リストをクリアして取り込み画面に戻ります。\nよろしいですか？";
 inline constexpr char kWritingCaption[] = "位置情報付加中...";
 inline constexpr char kShiftingCaption[] = "撮影時間変更中...";
-constexpr std::size_t kProgressThreshold = 20;
 
 // The system menu's command that opens the about box: an id below 0xF000,
 // so Windows sends it with WM_SYSCOMMAND, whose low four bits it keeps for
@@ -173,17 +173,9 @@ void CStillListDlg::OnAddPhotos()
     const auto chosen = m_dialogs.choosePhotoFiles();
     if (chosen.empty())
         return;
-    std::vector<std::filesystem::path> batch;
-    bool duplicatesMet = false;
-    for (const auto& path : chosen) {
-        if (fileKindOf(path) != FileKind::jpeg)
-            continue;
-        if (containsPath(*m_photos, path))
-            duplicatesMet = true;
-        else
-            batch.push_back(path);
-    }
-    addPhotoBatch(m_dialogs, hwnd(), item(IDC_PHOTO_LIST), batch, duplicatesMet, *m_photos, m_offset);
+    const PhotoBatch batch = newPhotoBatch(chosen, *m_photos);
+    addPhotoBatch(m_dialogs, hwnd(), item(IDC_PHOTO_LIST), batch.paths, !batch.duplicates.empty(), *m_photos,
+                  m_offset);
 }
 
 void CStillListDlg::OnClearSelectedRows()

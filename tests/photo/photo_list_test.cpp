@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "photo/photo_batch.h"
 #include "photo/photo_list.h"
 #include "photo/track_builder.h"
 #include "support/time_zone.h"
@@ -83,6 +84,16 @@ TEST_F(PhotoListOperations, foldNoLettersBeyondAscii)
     EXPECT_TRUE(containsPath(list_, utf8Path(u8"Ärger/ＡＢ.JPG")));
     EXPECT_FALSE(containsPath(list_, utf8Path(u8"ärger/ＡＢ.jpg")));
     EXPECT_FALSE(containsPath(list_, utf8Path(u8"Ärger/ａｂ.jpg")));
+}
+
+TEST_F(PhotoListOperations, aNewBatchLeavesOutOtherKindsAndPathsListedOrGivenBeforeInIt)
+{
+    using Paths = std::vector<std::filesystem::path>;
+    list_.records.push_back(photo("a.jpg"));
+    const PhotoBatch batch = newPhotoBatch({"b.jpg", "notes.txt", "A.JPG", "c.jpeg", "B.jpg"}, list_);
+    EXPECT_EQ(batch.paths, (Paths{"b.jpg", "c.jpeg"}));
+    EXPECT_EQ(batch.duplicates, (Paths{"A.JPG", "B.jpg"}));
+    EXPECT_EQ(batch.otherKinds, (Paths{"notes.txt"}));
 }
 
 TEST_F(PhotoListOperations, removeOneRecordKeepingTheOrderOfTheOthers)
