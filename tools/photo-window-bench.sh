@@ -20,5 +20,7 @@ sleep 1
 export DISPLAY=$display
 $wine --start-server
 windows_path() { echo "Z:$(echo "$1" | tr / '\\')"; }
-$wine --gui build/win64/program/photo_window_bench.exe "$(windows_path "$work")" \
-    "$(windows_path "$PWD/build/win64/cli/vantora-gps.exe")"
+bench=build/win64/program/photo_window_bench.exe
+$wine "$bench" prepare "$(windows_path "$work")"
+sync  # the test data on the disk before anything is timed
+$wine --gui "$bench" measure "$(windows_path "$work")" "$(windows_path "$PWD/build/win64/cli/vantora-gps.exe")"

@@ -5,11 +5,15 @@
 // matches and writes copies of the same photos in the same run, so that
 // the ratio shows what the window itself costs.
 //
-// Usage: photo_window_bench.exe WORK_FOLDER VANTORA_GPS_EXE
+// Usage: photo_window_bench.exe prepare WORK_FOLDER
+//        photo_window_bench.exe measure WORK_FOLDER VANTORA_GPS_EXE
+// (the script syncs the disk in between, so that writing the test data
+// does not slow down what is measured).
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -217,35 +221,51 @@ double timeTheTool(const fs::path& tool, const std::wstring& arguments, const fs
     return seconds;
 }
 
+void prepare(const fs::path& work)
+{
+    fs::remove_all(work);
+    makeLogs(work / L"logs");
+    makePhotos({work / L"window", work / L"tool"});
+}
+
+void measure(const fs::path& work, const fs::path& tool)
+{
+    std::vector<fs::path> logs;
+    for (const auto& entry : fs::directory_iterator(work / L"logs"))
+        logs.push_back(entry.path());
+    std::sort(logs.begin(), logs.end());
+    const WindowTimes window = timeThePhotoWindow(logs, work / L"window");
+    const std::wstring given = L"--utc-offset +09 --log \"" + (work / L"logs").native() + L"\" \"" +
+                               (work / L"tool").native() + L"\"";
+    const double toolLoad = timeTheTool(tool, L"match " + given, work / L"match.txt");
+    const double toolWrite = timeTheTool(tool, L"write " + given, work / L"write.txt");
+    std::printf("photo window at %d photos: load %.1f s, write %.1f s; the command-line tool on the same "
+                "photos: load %.1f s, write %.1f s\n",
+                static_cast<int>(window.rows), window.load, window.write, toolLoad, toolWrite);
+    std::printf("photo window shift of every shooting time: %.1f s\n", window.shift);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: photo_window_bench.exe WORK_FOLDER VANTORA_GPS_EXE\n");
+    const bool preparing = argc == 3 && std::wstring(argv[1]) == L"prepare";
+    const bool measuring = argc == 4 && std::wstring(argv[1]) == L"measure";
+    if (!preparing && !measuring) {
+        std::fprintf(stderr, "usage: photo_window_bench.exe prepare WORK_FOLDER\n"
+                             "       photo_window_bench.exe measure WORK_FOLDER VANTORA_GPS_EXE\n");
         return 2;
     }
     try {
+        if (preparing) {
+            prepare(argv[2]);
+            return 0;
+        }
         INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
         InitCommonControlsEx(&controls);
         const test::ScopedTimeZone zone("JST-9");
         const SkinImagesInstallation skins;
-        const fs::path work = argv[1];
-        const fs::path tool = argv[2];
-        fs::remove_all(work);
-        const auto logs = makeLogs(work / L"logs");
-        makePhotos({work / L"window", work / L"tool"});
-
-        const WindowTimes window = timeThePhotoWindow(logs, work / L"window");
-        const std::wstring given = L"--utc-offset +09 --log \"" + (work / L"logs").native() + L"\" \"" +
-                                   (work / L"tool").native() + L"\"";
-        const double toolLoad = timeTheTool(tool, L"match " + given, work / L"match.txt");
-        const double toolWrite = timeTheTool(tool, L"write " + given, work / L"write.txt");
-        std::printf("photo window at %d photos: load %.1f s, write %.1f s; the command-line tool on the same "
-                    "photos: load %.1f s, write %.1f s\n",
-                    static_cast<int>(window.rows), window.load, window.write, toolLoad, toolWrite);
-        std::printf("photo window shift of every shooting time: %.1f s\n", window.shift);
-        fs::remove_all(work);
+        measure(argv[2], argv[3]);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "photo_window_bench: %s\n", error.what());
         return 1;

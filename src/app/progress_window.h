@@ -26,12 +26,10 @@ public:
     int step(int position, int total) override;
 
 private:
-    static constexpr ULONGLONG kPumpIntervalMs = 30;
+    static constexpr ULONGLONG kUpdateIntervalMs = 100;
 
     std::string caption932_;
-    int shownPercent_ = -1;
-    ULONGLONG lastPump_ = 0;
-    bool cancelled_ = false;
+    ULONGLONG lastUpdate_ = 0;
 };
 
 // The percentage the bar shows for `position` of `total`.
