@@ -23,22 +23,16 @@ constexpr std::size_t kMaxLineLength = 259;
 constexpr std::size_t kMaxPendingField = 15;
 // Where each field stands in a sentence, counting the talker and type
 // ("GPGGA") as slot 0; the checksum after '*' takes the last slot.
-namespace gga {
-constexpr int kTime = 1;
-constexpr int kLatitude = 2;
-constexpr int kLatitudeHemisphere = 3;
-constexpr int kLongitude = 4;
-constexpr int kLongitudeHemisphere = 5;
-constexpr int kChecksum = 15;
-constexpr int kSlots = 16;
-}  // namespace gga
-namespace rmc {
-constexpr int kTime = 1;
-constexpr int kStatus = 2;
-constexpr int kDate = 9;
-constexpr int kChecksum = 13;
-constexpr int kSlots = 14;
-}  // namespace rmc
+enum GgaSlot : int {
+    kGgaTime = 1,
+    kGgaLatitude,
+    kGgaLatitudeHemisphere,
+    kGgaLongitude,
+    kGgaLongitudeHemisphere,
+    kGgaChecksum = 15,
+    kGgaSlots
+};
+enum RmcSlot : int { kRmcTime = 1, kRmcStatus, kRmcDate = 9, kRmcChecksum = 13, kRmcSlots };
 // Where the pieces stand in the fields' digits: "hhmmss" and "ddmmyy".
 constexpr std::size_t kHoursAt = 0, kMinutesAt = 2, kSecondsAt = 4;
 constexpr std::size_t kDayAt = 0, kMonthAt = 2, kYearAt = 4;
@@ -52,7 +46,7 @@ char firstCharOf(std::string_view field)
 }
 
 struct Sentence {
-    std::array<std::string_view, gga::kSlots> slot{};
+    std::array<std::string_view, kGgaSlots> slot{};
     int count = 0;
     std::uint8_t checksum = 0;  // XOR of the bytes between '$' and the first '*'
 
@@ -173,42 +167,42 @@ private:
     void handleGga(std::string_view line)
     {
         Sentence s;
-        if (!splitSentence(line, gga::kSlots, s))
+        if (!splitSentence(line, kGgaSlots, s))
             return;
-        if (!hasValidChecksum(s, gga::kChecksum)) {
+        if (!hasValidChecksum(s, kGgaChecksum)) {
             // A damaged GGA must not let the next RMC pair with an older fix.
             pending_.time.assign({});
             pending_.latitude.assign({});
             pending_.longitude.assign({});
             return;
         }
-        const std::string_view time = s.slot[gga::kTime];
-        const std::string_view latitude = s.slot[gga::kLatitude];
-        const std::string_view longitude = s.slot[gga::kLongitude];
+        const std::string_view time = s.slot[kGgaTime];
+        const std::string_view latitude = s.slot[kGgaLatitude];
+        const std::string_view longitude = s.slot[kGgaLongitude];
         if (time.size() > kMaxPendingField || latitude.size() > kMaxPendingField ||
             longitude.size() > kMaxPendingField)
             return;
         pending_.time.assign(time);
         pending_.latitude.assign(latitude);
         pending_.longitude.assign(longitude);
-        pending_.latHemisphere = firstCharOf(s.slot[gga::kLatitudeHemisphere]);
-        pending_.lonHemisphere = firstCharOf(s.slot[gga::kLongitudeHemisphere]);
+        pending_.latHemisphere = firstCharOf(s.slot[kGgaLatitudeHemisphere]);
+        pending_.lonHemisphere = firstCharOf(s.slot[kGgaLongitudeHemisphere]);
     }
 
     void handleRmc(std::string_view line)
     {
         Sentence s;
-        if (!splitSentence(line, rmc::kSlots, s) || !hasValidChecksum(s, rmc::kChecksum))
+        if (!splitSentence(line, kRmcSlots, s) || !hasValidChecksum(s, kRmcChecksum))
             return;
-        const std::string_view statusField = s.slot[rmc::kStatus];
+        const std::string_view statusField = s.slot[kRmcStatus];
         if (statusField.size() > 1)
             return;
         const char status = statusField.empty() ? 'A' : statusField[0];
         if (status != 'A' && status != 'a')
             return;
-        if (pending_.time.length == 0 || !equalIgnoringCase(pending_.time.view(), s.slot[rmc::kTime]))
+        if (pending_.time.length == 0 || !equalIgnoringCase(pending_.time.view(), s.slot[kRmcTime]))
             return;
-        makePoint(s.slot[rmc::kDate], statusField);
+        makePoint(s.slot[kRmcDate], statusField);
     }
 
     void makePoint(std::string_view date, std::string_view status)
