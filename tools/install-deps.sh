@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix mingw-w64-tools
-    wine64 wine xvfb xauth locales fonts-ipafont-gothic
+    wine64 wine xvfb xauth locales fonts-ipafont-gothic fonts-wine
     libimage-exiftool-perl libxml2-utils imagemagick
     nsis weasyprint poppler-utils python3
 )
