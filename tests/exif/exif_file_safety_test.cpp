@@ -29,13 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path copyFixture(const TempDir& dir, const std::string& name, const std::string& as = "photo.jpg")
-{
-    const auto path = dir.path() / as;
-    fs::copy_file(fixture(name), path);
-    return path;
-}
-
 // AFCP trailers, built and read here from their layout: a header (signature,
 // version, entry count, 4 bytes), 12-byte entries (id, size, absolute offset
 // of the data), the data, and a 12-byte footer (signature, absolute offset of
@@ -221,7 +214,7 @@ class AWrittenFixture : public ::testing::TestWithParam<const char*> {};
 TEST_P(AWrittenFixture, keepsEveryOldTiffByteAndEveryByteOutsideTheExifSegment)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, GetParam());
+    const auto path = copyFixture(dir.path(), GetParam());
     const Bytes before = readBytes(path);
     ASSERT_EQ(writeGpsFile(path), EXIF_OK);
     uint32_t h = 0;
@@ -237,7 +230,7 @@ TEST_P(AWrittenFixture, keepsEveryOldTiffByteAndEveryByteOutsideTheExifSegment)
 TEST_P(AWrittenFixture, doesNotGrowWhenTheSameValuesAreWrittenAgainAndAgain)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, GetParam());
+    const auto path = copyFixture(dir.path(), GetParam());
     ASSERT_EQ(writeGpsFile(path), EXIF_OK);
     const Bytes first = readBytes(path);
     for (int i = 0; i < 10; ++i) ASSERT_EQ(writeGpsFile(path), EXIF_OK);
@@ -247,7 +240,7 @@ TEST_P(AWrittenFixture, doesNotGrowWhenTheSameValuesAreWrittenAgainAndAgain)
 TEST_P(AWrittenFixture, staysBoundedWhenValuesOfOtherSizesAlternate)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, GetParam());
+    const auto path = copyFixture(dir.path(), GetParam());
     GpsValues longer;
     longer.mapDatum = "TOKYO DATUM OF 1918, A LONG NAME";
     longer.status = "LONGER STATUS";
@@ -281,7 +274,7 @@ INSTANTIATE_TEST_SUITE_P(EveryFixtureWithExif, AWrittenFixture,
 TEST(AnExistingGpsDirectory, keepsItsAltitudeDateStampAndUnknownTags)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, "mm_gps_xmp.jpg");
+    const auto path = copyFixture(dir.path(), "mm_gps_xmp.jpg");
     const Bytes oldTiff = tiffOf(readBytes(path));
     ASSERT_EQ(writeGpsFile(path), EXIF_OK);
     const Bytes newTiff = tiffOf(readBytes(path));
@@ -305,7 +298,7 @@ TEST(AnExistingGpsDirectory, keepsItsAltitudeDateStampAndUnknownTags)
 TEST(APhotoWithAThumbnail, keepsItsIfd1LinkAndThumbnailBytes)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, "ii_jfif_thumbnail.jpg");
+    const auto path = copyFixture(dir.path(), "ii_jfif_thumbnail.jpg");
     const Bytes oldTiff = tiffOf(readBytes(path));
     ASSERT_EQ(writeGpsFile(path), EXIF_OK);
     const Bytes newTiff = tiffOf(readBytes(path));
@@ -320,7 +313,7 @@ TEST(APhotoWithAThumbnail, keepsItsIfd1LinkAndThumbnailBytes)
 TEST(AnExifBlockNearTheSegmentLimit, refusesTheGpsTagsWholeAndStaysByteIdentical)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, "mm_near_limit.jpg");
+    const auto path = copyFixture(dir.path(), "mm_near_limit.jpg");
     const Bytes before = readBytes(path);
     uint32_t h = 0;
     ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
@@ -334,7 +327,7 @@ TEST(AnExifBlockNearTheSegmentLimit, refusesTheGpsTagsWholeAndStaysByteIdentical
 TEST(AnExifBlockNearTheSegmentLimit, stillTakesAShootingTimeInPlace)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, "mm_near_limit.jpg");
+    const auto path = copyFixture(dir.path(), "mm_near_limit.jpg");
     const Bytes before = readBytes(path);
     uint32_t h = 0;
     ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
@@ -424,8 +417,7 @@ TEST(AnOddButValidLayout, isWrittenWithEveryOtherSegmentByteIdentical)
     for (const Layout& layout : layouts) {
         SCOPED_TRACE(layout.name);
         TempDir dir;
-        const auto path = dir.path() / "photo.jpg";
-        writeBytes(path, layout.make());
+        const auto path = photoFile(dir.path(), layout.make());
         const Bytes before = readBytes(path);
         ASSERT_EQ(writeGpsFile(path), EXIF_OK);
         const Bytes after = readBytes(path);
@@ -525,8 +517,7 @@ TEST(AFileThatIsNotAWholeJpeg, isRefusedAndStaysByteIdentical)
     for (const Refused& r : refusedFiles) {
         SCOPED_TRACE(r.name);
         TempDir dir;
-        const auto path = dir.path() / "photo.jpg";
-        writeBytes(path, r.make());
+        const auto path = photoFile(dir.path(), r.make());
         const Bytes before = readBytes(path);
         uint32_t h = 0;
         EXPECT_EQ(ExifFileOpen(narrow(path).c_str(), &h), r.openStatus);
@@ -548,8 +539,7 @@ TEST(ADamagedAfcpTrailer, doesNotStopAShootingTimeWrittenInPlace)
         if (r.closeStatus != EXIF_ERR_TRAILER) continue;
         SCOPED_TRACE(r.name);
         TempDir dir;
-        const auto path = dir.path() / "photo.jpg";
-        writeBytes(path, r.make());
+        const auto path = photoFile(dir.path(), r.make());
         const Bytes before = readBytes(path);
         uint32_t h = 0;
         ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
@@ -564,7 +554,7 @@ TEST(ADamagedAfcpTrailer, doesNotStopAShootingTimeWrittenInPlace)
 TEST(AReadOnlyPhoto, canBeReadButRefusesWritesBeforeTouchingAnything)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, "ii_jfif_thumbnail.jpg");
+    const auto path = copyFixture(dir.path(), "ii_jfif_thumbnail.jpg");
     const Bytes before = readBytes(path);
     fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
@@ -583,7 +573,7 @@ TEST(AReadOnlyPhoto, canBeReadButRefusesWritesBeforeTouchingAnything)
 TEST(APhotoMadeReadOnlyWhileOpen, isNotWrittenAtClose)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, "mm_plain.jpg");
+    const auto path = copyFixture(dir.path(), "mm_plain.jpg");
     const Bytes before = readBytes(path);
     uint32_t h = 0;
     ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
@@ -599,7 +589,7 @@ TEST(APhotoMadeReadOnlyWhileOpen, isNotWrittenAtClose)
 TEST(APhotoChangedByAnotherProgramWhileOpen, isNotOverwritten)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, "mm_plain.jpg");
+    const auto path = copyFixture(dir.path(), "mm_plain.jpg");
     uint32_t h = 0;
     ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
     ASSERT_EQ(setGps(h), EXIF_OK);
@@ -613,7 +603,7 @@ TEST(APhotoChangedByAnotherProgramWhileOpen, isNotOverwritten)
 TEST(LeftoverTemporaryFiles, areNeitherReusedNorGrown)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, "mm_plain.jpg");
+    const auto path = copyFixture(dir.path(), "mm_plain.jpg");
     const Bytes junk = {'l', 'e', 'f', 't', 'o', 'v', 'e', 'r'};
     // Names like the library's own, and a few plain guesses.
     const std::vector<std::string> names = {".photo.jpg.exif-1-0-0.tmp", "~photo.jpg.exif-1-0-0.tmp",
@@ -649,7 +639,7 @@ fs::path plantOldTemporaryFile(const fs::path& photo, const Bytes& bytes)
 TEST(OurOwnLeftoverTemporaryFile, isRemovedByTheNextWriteOfItsPhoto)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, "mm_plain.jpg");
+    const auto path = copyFixture(dir.path(), "mm_plain.jpg");
     plantOldTemporaryFile(path, Bytes(1000, 0xAB));
     ASSERT_EQ(writeGpsFile(path), EXIF_OK);
     EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"photo.jpg"});
@@ -660,7 +650,7 @@ TEST(OurOwnLeftoverTemporaryFile, isRemovedByTheNextWriteOfItsPhoto)
 TEST(OurOwnTemporaryFileHeldByARunningWrite, isLeftAloneAndThePhotoSaysItIsInUse)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, "mm_plain.jpg");
+    const auto path = copyFixture(dir.path(), "mm_plain.jpg");
     const Bytes before = readBytes(path);
     const auto held = plantOldTemporaryFile(path, Bytes(10, 1));
 #ifdef _WIN32
@@ -684,7 +674,7 @@ TEST(OurOwnTemporaryFileHeldByARunningWrite, isLeftAloneAndThePhotoSaysItIsInUse
 TEST(APhotoWithAVeryLongName, isWritten)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, "mm_plain.jpg", std::string(240, 'a') + ".jpg");
+    const auto path = copyFixture(dir.path(), "mm_plain.jpg", std::string(240, 'a') + ".jpg");
     EXPECT_EQ(writeGpsFile(path), EXIF_OK);
     EXPECT_EQ(filesIn(dir.path()).size(), 1u);
 }
@@ -735,7 +725,7 @@ TEST(AnEditByAnotherProgramDuringTheWrite, isNeverLost)
 TEST(AFolderMarkedReadOnly, doesNotStopAWrite)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, "mm_plain.jpg");
+    const auto path = copyFixture(dir.path(), "mm_plain.jpg");
     ASSERT_TRUE(SetFileAttributesW(dir.path().c_str(), FILE_ATTRIBUTE_READONLY));
     const int status = writeGpsFile(path);
     SetFileAttributesW(dir.path().c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -747,7 +737,7 @@ TEST(AFolderMarkedReadOnly, doesNotStopAWrite)
 TEST(APhotoOpenInAnotherProgram, isNotWrittenAndSaysItIsInUse)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, "mm_plain.jpg");
+    const auto path = copyFixture(dir.path(), "mm_plain.jpg");
     const Bytes before = readBytes(path);
     uint32_t h = 0;
     ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
@@ -806,7 +796,7 @@ TEST(APipeNamedLikeAPhoto, isRefusedWithoutBlocking)
 TEST(APhotoWrittenOnLinux, keepsItsPermissions)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, "mm_plain.jpg");
+    const auto path = copyFixture(dir.path(), "mm_plain.jpg");
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     ASSERT_EQ(writeGpsFile(path), EXIF_OK);
     EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -817,7 +807,7 @@ TEST(APhotoWrittenOnLinux, keepsItsPermissions)
 TEST(AFullDisk, failsTheCloseAndLeavesTheOriginalWholeAndNoTemporaryFile)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, "ii_jfif_thumbnail.jpg");
+    const auto path = copyFixture(dir.path(), "ii_jfif_thumbnail.jpg");
     const Bytes before = readBytes(path);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
@@ -843,7 +833,7 @@ TEST(AFullDisk, failsTheCloseAndLeavesTheOriginalWholeAndNoTemporaryFile)
 TEST(AKilledWriter, leavesThePhotoEntirelyOldOrEntirelyNew)
 {
     TempDir dir;
-    const auto path = copyFixture(dir, "ii_canon_makernote.jpg");
+    const auto path = copyFixture(dir.path(), "ii_canon_makernote.jpg");
     const Bytes original = readBytes(path);
     GpsValues a, b;
     b.mapDatum = "TOKYO DATUM OF 1918, A LONG NAME";

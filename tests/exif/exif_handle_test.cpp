@@ -106,8 +106,7 @@ TEST(ManyThreads, openReadWriteAndCloseTheirOwnPhotosAtOnce)
 TEST(OneHandle, canBeUsedFromSeveralThreads)
 {
     TempDir dir;
-    const auto path = dir.path() / "photo.jpg";
-    std::filesystem::copy_file(fixture("mm_plain.jpg"), path);
+    const auto path = copyFixture(dir.path(), "mm_plain.jpg");
     uint32_t h = 0;
     ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
     std::vector<std::thread> threads;

@@ -56,8 +56,7 @@ TEST(AHostileExifBlock, isRefusedAndTheFileStaysByteIdentical)
             TempDir dir;
             Bytes tiff = tinyTiff(little, h.thumbnail);
             h.damage(tiff, little);
-            const auto path = dir.path() / "photo.jpg";
-            writeBytes(path, tinyJpeg(tiff));
+            const auto path = photoFile(dir.path(), tinyJpeg(tiff));
             const Bytes before = readBytes(path);
             uint32_t handle = 0;
             const int open = ExifFileOpen(narrow(path).c_str(), &handle);
@@ -148,8 +147,7 @@ TEST(ABrokenJpeg, isRefusedAtOpen)
     for (const BrokenJpeg& b : brokenJpegs) {
         SCOPED_TRACE(b.name);
         TempDir dir;
-        const auto path = dir.path() / "photo.jpg";
-        writeBytes(path, b.make());
+        const auto path = photoFile(dir.path(), b.make());
         const Bytes before = readBytes(path);
         uint32_t h = 123;
         EXPECT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_ERR_FORMAT);
@@ -170,8 +168,7 @@ TEST(AnIfdWithManyEntries, isRefusedOverTheCapEvenWhenItFits)
     p.u32(table + 2 + 12 * 1001, 0);
     p.u32(TinyTiff::gpsPointerEntry + 8, uint32_t(table));
     TempDir dir;
-    const auto path = dir.path() / "photo.jpg";
-    writeBytes(path, tinyJpeg(tiff));
+    const auto path = photoFile(dir.path(), tinyJpeg(tiff));
     uint32_t h = 0;
     EXPECT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_ERR_FORMAT);
 }
@@ -233,8 +230,7 @@ TEST(ABlockThatReadsButCannotBeWrittenSafely, refusesTheWriteAndStaysByteIdentic
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        const auto path = dir.path() / "photo.jpg";
-        writeBytes(path, c.make());
+        const auto path = photoFile(dir.path(), c.make());
         const Bytes before = readBytes(path);
         uint32_t h = 0;
         ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);

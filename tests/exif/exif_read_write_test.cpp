@@ -178,8 +178,7 @@ class WritingAPosition : public ::testing::TestWithParam<const char*> {};
 TEST_P(WritingAPosition, readsBackEveryValueAndKeepsTheByteOrder)
 {
     TempDir dir;
-    const auto path = dir.path() / "photo.jpg";
-    std::filesystem::copy_file(fixture(GetParam()), path);
+    const auto path = copyFixture(dir.path(), GetParam());
     const Bytes before = readBytes(path);
     unsigned char older[4] = {};
     {
@@ -224,8 +223,7 @@ TEST_P(WritingAPosition, readsBackEveryValueAndKeepsTheByteOrder)
 TEST_P(WritingAPosition, isReadBackThroughTheSameHandleBeforeClosing)
 {
     TempDir dir;
-    const auto path = dir.path() / "photo.jpg";
-    std::filesystem::copy_file(fixture(GetParam()), path);
+    const auto path = copyFixture(dir.path(), GetParam());
     OpenedPhoto photo(path);
     ASSERT_EQ(photo.status, EXIF_OK);
     ASSERT_EQ(setGps(photo.handle), EXIF_OK);
@@ -241,8 +239,7 @@ TEST_P(WritingAPosition, isReadBackThroughTheSameHandleBeforeClosing)
 TEST_P(WritingAPosition, andAShootingTimeReadsBothBack)
 {
     TempDir dir;
-    const auto path = dir.path() / "photo.jpg";
-    std::filesystem::copy_file(fixture(GetParam()), path);
+    const auto path = copyFixture(dir.path(), GetParam());
     ASSERT_EQ(writeGpsFile(path), EXIF_OK);
     {
         OpenedPhoto photo(path);
@@ -334,8 +331,7 @@ TEST(APhoneStyleGpsDirectory, getsTheVersionItsTagsNeedAndADateStampThatAgrees)
 TEST(APhotoWithoutADateStamp, getsNone)
 {
     TempDir dir;
-    const auto path = dir.path() / "photo.jpg";
-    std::filesystem::copy_file(fixture("mm_plain.jpg"), path);
+    const auto path = copyFixture(dir.path(), "mm_plain.jpg");
     uint32_t h = 0;
     ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
     EXPECT_EQ(setGps(h), EXIF_OK);

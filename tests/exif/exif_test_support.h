@@ -35,6 +35,23 @@ inline void writeBytes(const std::filesystem::path& path, const Bytes& bytes)
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// A copy of the fixture in the folder, as "photo.jpg" unless named.
+inline std::filesystem::path copyFixture(const std::filesystem::path& folder, const std::string& name,
+                                         const std::string& as = "photo.jpg")
+{
+    const auto path = folder / as;
+    std::filesystem::copy_file(fixture(name), path);
+    return path;
+}
+
+// "photo.jpg" in the folder, holding the bytes.
+inline std::filesystem::path photoFile(const std::filesystem::path& folder, const Bytes& bytes)
+{
+    const auto path = folder / "photo.jpg";
+    writeBytes(path, bytes);
+    return path;
+}
+
 // The narrow path the library takes (ASCII in these tests).
 inline std::string narrow(const std::filesystem::path& path)
 {
