@@ -110,17 +110,12 @@ std::vector<fs::path> makeLogs(const fs::path& folder)
 
 // ---------------------------------------------------------------- timing
 
-double secondsOf(void (*work)(void*), void* context)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work(context);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 template <typename Work>
 double timed(Work work)
 {
-    return secondsOf([](void* w) { (*static_cast<Work*>(w))(); }, &work);
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 // Lets the windows paint what is waiting.
