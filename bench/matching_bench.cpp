@@ -116,7 +116,8 @@ bool sameResult(const PhotoRecord& a, const PhotoRecord& b)
 {
     if (a.match.has_value() != b.match.has_value())
         return false;
-    if (a.match && !test::firstDifference(*a.match, *b.match).empty())
+    if (a.match && (!test::firstDifference(a.match->point, b.match->point).empty() ||
+                    a.match->utc != b.match->utc))
         return false;
     return a.doubtful == b.doubtful && a.matchedLogPath == b.matchedLogPath;
 }

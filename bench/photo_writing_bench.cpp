@@ -74,7 +74,7 @@ void WritePositionsInto500Photos(benchmark::State& state)
         bool limitReached = false;
         vantora::addPhotos(list, photoSet().copiesIn("written"), added, limitReached);
         for (auto& record : list.records)
-            record.match = vantora::test::trackPoint(vantora::test::dateTime(2008, 5, 1, 1, 30, 5),
+            record.match = vantora::test::fixMatch(vantora::test::dateTime(2008, 5, 1, 1, 30, 5),
                                                      vantora::test::dms(35, 39, 74),
                                                      vantora::test::dms(139, 45, 407));
         state.ResumeTiming();

@@ -28,7 +28,7 @@ void printReviewRow(std::ostream& out, const PhotoRecord& record)
     line += platform::cp932ToUtf8(record.exif.shootingTime.dateTimeText);
     line += '\t';
     if (record.match) {
-        const TrackPoint& m = *record.match;
+        const TrackPoint& m = record.match->point;
         line += narrow(formatDegrees(latitudeDegrees(m), m.latitudeRef, 'N'));
         line += '\t';
         line += narrow(formatDegrees(longitudeDegrees(m), m.longitudeRef, 'E'));

@@ -42,8 +42,8 @@ std::vector<std::wstring> rowTexts(const PhotoRecord& record)
     std::wstring latitude;
     std::wstring longitude;
     if (record.match) {
-        latitude = platform::wideFromCp932(fieldText(record.match->latitudeText));
-        longitude = platform::wideFromCp932(fieldText(record.match->longitudeText));
+        latitude = platform::wideFromCp932(fieldText(record.match->point.latitudeText));
+        longitude = platform::wideFromCp932(fieldText(record.match->point.longitudeText));
     }
     return {
         record.exif.hasGpsTags ? L"有" : L"無",

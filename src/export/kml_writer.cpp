@@ -112,7 +112,7 @@ void appendPhotoPlacemark(std::string& kml, const PhotoRecord& photo, std::size_
     kml += "\t\t<Placemark>\t\t\t<name>" + escapeXml(utf8Text(photo.exif.path.filename())) +
            "</name>\t\t\t<description>" + cdataSection(description) + "</description>\n" +
            "\t\t\t<styleUrl>#" + styleId(index) + "</styleUrl>\t\t\t<Point>\t\t\t\t<coordinates>" +
-           coordinateTuple(*photo.match) + "</coordinates>\t\t\t</Point>\t\t</Placemark>";
+           coordinateTuple(photo.match->point) + "</coordinates>\t\t\t</Point>\t\t</Placemark>";
 }
 
 // Photos appear all or none: one without a position would leave a gap the

@@ -85,7 +85,7 @@ std::array<DetailRow, kDetailRowCount> detailRows(const PhotoRecord& photo)
         rows[5].stored = fieldText(exif.gpsMapDatum);
     }
     if (photo.match) {
-        const TrackPoint& point = *photo.match;
+        const TrackPoint& point = photo.match->point;
         rows[0].matched = kMatchedGpsVersion;
         rows[1].matched = fieldText(point.latitudeText);
         rows[2].matched = fieldText(point.longitudeText);

@@ -36,7 +36,7 @@ struct Fix {
 };
 
 struct Match {
-    TrackPoint point;
+    TrackMatch result;
     std::int32_t doubtful = 0;
     const LogFileRecord* log = nullptr;
 };
@@ -53,7 +53,7 @@ Fix lastFixOf(const LogFileRecord& log)
 
 Match copyOf(const Fix& fix, std::int32_t doubtful)
 {
-    return {fix.point(), doubtful, fix.log};
+    return {{fix.point(), fix.time()}, doubtful, fix.log};
 }
 
 void writeTimeOfDay(char (&field)[9], const ExifDateTime& t)
@@ -93,14 +93,16 @@ std::optional<Match> interpolate(const Fix& a, const Fix& b, const PhotoInstant&
 
     const bool aIsNearer = 2 * dt <= gap;
     Match match = copyOf(aIsNearer ? a : b, gap >= kTenMinutes ? 1 : 0);
-    setPositionTenths(match.point, Axis::latitude,
+    TrackPoint& point = match.result.point;
+    setPositionTenths(point, Axis::latitude,
                       interpolateLatitude(positionTenths(a.point(), Axis::latitude),
                                           positionTenths(b.point(), Axis::latitude), dt, gap));
-    setPositionTenths(match.point, Axis::longitude,
+    setPositionTenths(point, Axis::longitude,
                       interpolateLongitude(positionTenths(a.point(), Axis::longitude),
                                            positionTenths(b.point(), Axis::longitude), dt, gap));
-    match.point.time = *localTime;
-    writeTimeOfDay(match.point.timeText, *utcTime);
+    point.time = *localTime;
+    writeTimeOfDay(point.timeText, *utcTime);
+    match.result.utc = photo.utc;
     return match;
 }
 
@@ -237,7 +239,7 @@ void storeMatch(PhotoRecord& record, Match&& match)
 {
     record.matchedLogPath = match.log->path;  // may throw; nothing is set before it
     record.doubtful = match.doubtful;
-    record.match = match.point;
+    record.match = match.result;
 }
 
 }  // namespace

@@ -23,6 +23,8 @@ namespace vantora {
 //   apart. Longitude is interpolated the short way round the globe and kept
 //   within -180°..180°. Fixes ten hours or more apart give no position: the
 //   photo gets a copy of the nearer fix, doubtful.
+// Every match says which UTC instant it stands for (TrackMatch::utc): a
+// copied fix its own, an interpolated position the photo's moment.
 // A photo whose shooting time cannot be converted stays without a match.
 //
 // The result is that of scanning the logs and their fixes in order, but

@@ -36,9 +36,29 @@ struct PhotoExifData {
     char gpsMapDatum[16] = {};
 };
 
+// A photo's place on the track: a copy of one fix of a log, whose position
+// is replaced by the one computed at the photo's moment when the photo falls
+// between two fixes.
+struct TrackMatch {
+    // point.time is the copied fix's UTC time, except in an interpolated
+    // match, where it is the photo's own local shooting time (as the photo
+    // window's rules have it); point.timeText is always the UTC time of day
+    // of `utc`.
+    TrackPoint point;
+    // The instant the match stands for, in UTC seconds (the scale of the
+    // logs' fix times): the copied fix's own instant, or the photo's moment
+    // when the position is interpolated. GPSTimeStamp and GPSDateStamp are
+    // written from it, so the two always name one instant.
+    TimeValue utc = 0;
+
+    // The UTC date and time of `utc` (empty only outside the years the
+    // calendar conversion covers).
+    std::optional<ExifDateTime> utcDateTime() const { return fromTimeValue(utc); }
+};
+
 struct PhotoRecord {
     PhotoExifData exif;
-    std::optional<TrackPoint> match;       // none: not matched
+    std::optional<TrackMatch> match;       // none: not matched
     std::int32_t doubtful = 0;             // 1 when the match is doubtful
     std::filesystem::path matchedLogPath;  // empty without a match
 };

@@ -1,8 +1,6 @@
 #include "photo/photo_writing.h"
 
 #include <array>
-#include <cstring>
-#include <string_view>
 
 #include "exif/Exif.h"
 #include "tracklog/text_writer.h"
@@ -28,25 +26,6 @@ void toValues(const Rational (&rationals)[3], std::uint32_t (&values)[6])
     }
 }
 
-// "%d:%d:%d" of the match's UTC time text.
-void timeStampOf(const char* timeText, std::uint32_t (&values)[6])
-{
-    std::string_view text(timeText, strnlen(timeText, 9));
-    for (int i = 0; i < 3; ++i) {
-        const std::size_t colon = text.find(':');
-        const std::string_view piece = text.substr(0, colon);
-        std::uint32_t number = 0;
-        for (char c : piece) {
-            if (c < '0' || c > '9')
-                break;
-            number = number * 10 + static_cast<std::uint32_t>(c - '0');
-        }
-        values[2 * i] = number;
-        values[2 * i + 1] = 1;
-        text = colon == std::string_view::npos ? std::string_view{} : text.substr(colon + 1);
-    }
-}
-
 // The first failing status of the sets, else the close's: the file's fate.
 std::optional<WriteProblem> outcome(int firstSetStatus, int closeStatus)
 {
@@ -57,17 +36,19 @@ std::optional<WriteProblem> outcome(int firstSetStatus, int closeStatus)
 }
 
 // Writes the match; `written` gets the GPSVersionID the file took.
-std::optional<WriteProblem> writeMatchTo(ExifFile& file, const TrackPoint& match,
+std::optional<WriteProblem> writeMatchTo(ExifFile& file, const TrackMatch& found,
                                          std::array<std::uint8_t, 4>& written)
 {
+    const auto stamps = gpsStampsOf(found);
+    if (!stamps)
+        return WriteProblem::writeError;  // no instant to stamp: nothing is written
+    const TrackPoint& match = found.point;
     const std::uint32_t h = file.handle();
     const unsigned char version[4] = {2, 0, 0, 0};
     std::uint32_t latitude[6];
     std::uint32_t longitude[6];
-    std::uint32_t stamp[6];
     toValues(match.latitude, latitude);
     toValues(match.longitude, longitude);
-    timeStampOf(match.timeText, stamp);
 
     int first = EXIF_OK;
     const auto note = [&first](int status) {
@@ -82,13 +63,10 @@ std::optional<WriteProblem> writeMatchTo(ExifFile& file, const TrackPoint& match
     note(ExifSetGPSLongitudeRef(h, match.longitudeRef[0] == 'E' ? "E" : "W"));
     note(ExifSetGPSLongitude(h, longitude));
     note(ExifSetGPSStatus(h, statusToWrite(match)));
-    note(ExifSetGPSTimeStamp(h, stamp));
+    note(ExifSetGPSTimeStamp(h, stamps->time));
     // A date stamp already there is made to agree with the new time stamp;
     // none is added.
-    char date[11];
-    TextWriter(date).number(match.time.year, 4).text(":").number(match.time.month, 2).text(":")
-        .number(match.time.day, 2);
-    if (const int s = ExifUpdateGPSDateStamp(h, date); s != EXIF_ERR_NOT_FOUND)
+    if (const int s = ExifUpdateGPSDateStamp(h, stamps->date); s != EXIF_ERR_NOT_FOUND)
         note(s);
     note(ExifSetGPSMapDatum(h, kMapDatum));
     if (ExifGetGPSVersion(h, written.data()) != EXIF_OK)
@@ -98,7 +76,7 @@ std::optional<WriteProblem> writeMatchTo(ExifFile& file, const TrackPoint& match
 
 void recordWrittenMatch(PhotoRecord& record, const std::array<std::uint8_t, 4>& version)
 {
-    const TrackPoint& match = *record.match;
+    const TrackPoint& match = record.match->point;
     PhotoExifData& exif = record.exif;
     exif.hasGpsTags = 1;
     TextWriter(exif.gpsTimeText).text(match.timeText);
@@ -140,6 +118,22 @@ void noteFailure(WriteSummary& summary, const std::filesystem::path& path, Write
 }
 
 }  // namespace
+
+std::optional<GpsStamps> gpsStampsOf(const TrackMatch& match)
+{
+    const auto utc = match.utcDateTime();
+    if (!utc)
+        return std::nullopt;
+    GpsStamps stamps;
+    const int timeOfDay[3] = {utc->hour, utc->minute, utc->second};
+    for (int i = 0; i < 3; ++i) {
+        stamps.time[2 * i] = static_cast<std::uint32_t>(timeOfDay[i]);
+        stamps.time[2 * i + 1] = 1;
+    }
+    TextWriter(stamps.date).number(utc->year, 4).text(":").number(utc->month, 2).text(":")
+        .number(utc->day, 2);
+    return stamps;
+}
 
 WriteProblem writeProblemOf(int exifStatus)
 {

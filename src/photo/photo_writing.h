@@ -3,6 +3,7 @@
 // positions into the GPS tags, and moving every shooting time by the same
 // amount. Both keep the in-memory records in step with the files.
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -56,9 +57,20 @@ struct WriteSummary {
 // written when the stop came is finished first). Empty: never stop.
 using StopRequested = std::function<bool()>;
 
+// GPSTimeStamp (hour/1, minute/1, second/1) and GPSDateStamp ("2008:04:30")
+// of a match: the UTC time of day and the UTC date of the one instant the
+// match stands for. Empty when that instant has no calendar date.
+struct GpsStamps {
+    std::uint32_t time[6] = {};
+    char date[11] = {};
+};
+std::optional<GpsStamps> gpsStampsOf(const TrackMatch& match);
+
 // Writes the GPS tags of every matched photo (doubtful ones too): version
 // 2.0.0.0 unless the photo names one already, latitude and longitude with
-// their letters, status, the UTC time stamp and the datum "WGS-84". Nothing else is written. A record's Exif
+// their letters, status, the UTC time stamp and the datum "WGS-84"; a date
+// stamp the photo has already is rewritten to the match's UTC date (none is
+// added). Nothing else is written. A record's Exif
 // data takes the written values only when its file took them, so the list
 // never shows a position that is not in the photo. The callback sees (i,
 // number of records) after every record; its answer is not used.

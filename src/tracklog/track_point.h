@@ -19,7 +19,10 @@ struct Rational {
 };
 
 struct TrackPoint {
-    ExifDateTime time;             // UTC
+    // UTC, as logged. A photo's match interpolated between two fixes is
+    // the one exception: its copy holds the photo's local shooting time here
+    // (TrackMatch says which instant a match stands for).
+    ExifDateTime time;
     char latitudeText[32] = {};    // code page 932, e.g. "北緯 35度39分7.4秒"
     char latitudeRef[2] = {};      // "N" or "S"
     Rational latitude[3] = {};     // degrees/1, minutes/1, tenths of seconds/10

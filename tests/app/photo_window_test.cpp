@@ -219,8 +219,8 @@ TEST_F(WholeRoad, FromTheUnitToThePhotosAndGoogleEarthAndBack)
             return r[0].numerator / double(r[0].denominator) + r[1].numerator / double(r[1].denominator) / 60 +
                    r[2].numerator / double(r[2].denominator) / 3600;
         };
-        expected << photo.exif.path.filename().string() << " " << degrees(photo.match->latitude) << " "
-                 << degrees(photo.match->longitude) << "\n";
+        expected << photo.exif.path.filename().string() << " " << degrees(photo.match->point.latitude) << " "
+                 << degrees(photo.match->point.longitude) << "\n";
     }
     expected.close();
 

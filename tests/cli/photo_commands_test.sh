@@ -119,6 +119,36 @@ if [ -z "$runner" ]; then
     expect_eq "$(ls -A stopping | grep -vc '\.JPG$')" 0 "files left beside the photos after the stop"
 fi
 
+# exiftool judges the GPS date written into phone photos, whose GPS
+# directory holds a GPSDateStamp already: the written date and time stamps
+# are the photo's instant in UTC, before 09:00 in Japan (the UTC date is the
+# day before) and in the evening west of UTC (the day after). The log has a
+# fix every 5 seconds from 23:00:09 UTC, so both photos fall between fixes.
+if command -v exiftool >/dev/null; then
+    mkdir dated
+    run "$gen" --start 2008-04-30T23:00:00 --seconds 120 --gap-every 5 --gap-length 4 \
+        --lat 35.3 --lon 139.5 --speed 2 dated/east.log >/dev/null || fail "generator"
+    run "$gen" --start 2008-05-01T03:00:00 --seconds 120 --gap-every 5 --gap-length 4 \
+        --lat 34.0 --lon -118.2 --speed 2 dated/west.log >/dev/null || fail "generator"
+    check_gps_date_time() {  # OFFSET LOG TAKEN EXPECTED
+        rm -f dated/phone.jpg
+        run "$photo" dated/phone.jpg "$3" || fail "demo photo"
+        exiftool -q -overwrite_original -GPSVersionID=2.2.0.0 -GPSDateStamp=2000:01:01 \
+            -GPSTimeStamp=00:00:00 dated/phone.jpg || fail "exiftool: a phone's GPS date"
+        local warnings
+        warnings=$(exiftool -a -validate -warning -error -s3 dated/phone.jpg)
+        run "$tool" write --utc-offset "$1" --log "dated/$2" dated/phone.jpg > out.txt 2>&1 ||
+            fail "write at $1: $(cat out.txt)"
+        expect_eq "$(exiftool -s3 -GPSDateTime dated/phone.jpg)" "$4" "GPSDateTime of a photo taken $3 at $1"
+        expect_eq "$(exiftool -a -validate -warning -error -s3 dated/phone.jpg)" "$warnings" \
+            "exiftool's warnings after writing a phone photo"
+    }
+    check_gps_date_time +09 east.log "2008:05:01 08:00:32" "2008:04:30 23:00:32Z"
+    check_gps_date_time -07:00 west.log "2008:04:30 20:00:32" "2008:05:01 03:00:32Z"
+else
+    fail "exiftool is not installed"
+fi
+
 # Usage errors.
 run "$tool" match "写真" > /dev/null 2>&1
 expect_eq "$?" 2 "match without a log"

@@ -333,9 +333,9 @@ TEST_F(PhotoListControl, RowsShowTagsValidityNameTimeMatchedPositionAndRemark)
 {
     PhotoRecord good = photoTakenAt(dateTime(2008, 5, 12, 10, 20, 30), L"C:\\photos\\good.jpg");
     good.exif.hasGpsTags = 1;
-    good.match = trackPoint(dateTime(2008, 5, 12, 1, 20, 30), dms(35, 39, 74), dms(139, 45, 407));
+    good.match = fixMatch(dateTime(2008, 5, 12, 1, 20, 30), dms(35, 39, 74), dms(139, 45, 407));
     PhotoRecord doubtful = photoTakenAt(dateTime(2008, 5, 12, 11, 0, 0), L"C:\\photos\\doubtful.jpg");
-    doubtful.match = trackPoint(dateTime(2008, 5, 12, 1, 59, 0), -dms(33, 0, 5), -dms(70, 12, 0));
+    doubtful.match = fixMatch(dateTime(2008, 5, 12, 1, 59, 0), -dms(33, 0, 5), -dms(70, 12, 0));
     doubtful.doubtful = 1;
     PhotoRecord unmatched = photoTakenAt(dateTime(2008, 5, 12, 12, 0, 0), L"no-folder.jpg");
     for (PhotoRecord* record : {&good, &doubtful, &unmatched})

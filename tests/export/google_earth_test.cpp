@@ -288,7 +288,7 @@ TEST_F(ShowInGoogleEarth, PlacesThePhotosOfThePhotoWindowOnTheWholeRoute)
     for (int i = 0; i < 2; ++i) {
         photos[i] = test::photoTakenAt(test::dateTime(2008, 5, 1, 10 + i, 0, 0),
                                        folder_ / (L"写真 & 旅行" + std::to_wstring(i) + L".jpg"));
-        photos[i].match = test::trackPoint(test::dateTime(2008, 5, 1, 1 + i, 0, 0), test::dms(35, 1, 0),
+        photos[i].match = test::fixMatch(test::dateTime(2008, 5, 1, 1 + i, 0, 0), test::dms(35, 1, 0),
                                            test::dms(139, 0, 0));
     }
 

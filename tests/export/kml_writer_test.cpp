@@ -44,7 +44,7 @@ LogList oneLog(std::int64_t latitude, std::int64_t longitude)
 PhotoRecord matchedPhoto(std::filesystem::path path)
 {
     PhotoRecord photo = test::photoTakenAt(dateTime(2008, 5, 1, 12, 4, 5), std::move(path));
-    photo.match = test::trackPoint(dateTime(2008, 5, 1, 3, 4, 5), kLatitude, kLongitude);
+    photo.match = test::fixMatch(dateTime(2008, 5, 1, 3, 4, 5), kLatitude, kLongitude);
     return photo;
 }
 

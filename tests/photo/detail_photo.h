@@ -43,7 +43,7 @@ inline PhotoRecord writtenPhoto(std::array<std::uint8_t, 4> version, const char*
     std::memcpy(photo.exif.gpsTimeText, point.timeText, sizeof point.timeText);
     std::memcpy(photo.exif.gpsStatus, point.status, sizeof point.status);
     setText(photo.exif.gpsMapDatum, datum);
-    photo.match = point;
+    photo.match = TrackMatch{point, 0};
     photo.matchedLogPath = "C:/logs/20080512_012000.log";  // a separator on both systems
     return photo;
 }

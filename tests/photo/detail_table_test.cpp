@@ -35,8 +35,8 @@ TEST(DetailTable, MarksOnlyTheRowsWhoseStoredTextDiffersFromTheMatch)
     EXPECT_EQ(differingRows(writtenPhoto({2, 0, 0, 0}, "wgs-84")), std::vector<int>{});
     EXPECT_EQ(differingRows(writtenPhoto({2, 0, 0, 0}, "TOKYO")), std::vector<int>{5});
     PhotoRecord moved = writtenPhoto({2, 0, 0, 0}, "WGS-84");
-    setText(moved.match->latitudeText, "北緯 35度39分7.5秒");
-    setText(moved.match->status, "V");
+    setText(moved.match->point.latitudeText, "北緯 35度39分7.5秒");
+    setText(moved.match->point.status, "V");
     EXPECT_EQ(differingRows(moved), (std::vector<int>{1, 4}));
     // A field that fills its array without a terminator is read to its end.
     std::memset(moved.exif.gpsMapDatum, 'W', sizeof moved.exif.gpsMapDatum);

@@ -174,7 +174,8 @@ bool expectSameResult(const PhotoRecord& fast, const PhotoRecord& plain, const s
     if (fast.match.has_value() != plain.match.has_value())
         return false;
     if (fast.match) {
-        EXPECT_EQ(test::firstDifference(*fast.match, *plain.match), "") << where;
+        EXPECT_EQ(test::firstDifference(fast.match->point, plain.match->point), "") << where;
+        EXPECT_EQ(fast.match->utc, plain.match->utc) << where;
     }
     EXPECT_EQ(fast.doubtful, plain.doubtful) << where;
     EXPECT_EQ(fast.matchedLogPath, plain.matchedLogPath) << where;
@@ -190,7 +191,7 @@ void tally(Tally& counts, const PhotoRecord& photo)
     }
     ++(photo.doubtful ? counts.doubtful : counts.good);
     // A computed position carries the photo's own local time.
-    if (std::string(photo.match->time.dateTimeText) ==
+    if (std::string(photo.match->point.time.dateTimeText) ==
         fromTimeValue(toTimeValue(photo.exif.shootingTime).value()).value().dateTimeText)
         ++counts.interpolated;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "photo/matching.h"
+#include "photo/photo_writing.h"
 #include "photo/point_comparison.h"
 #include "photo/track_builder.h"
 #include "support/nmea_text.h"
@@ -60,7 +61,8 @@ void expectCopyOf(const PhotoRecord& photo, const TrackPoint& point, const LogFi
                   int doubtful)
 {
     ASSERT_TRUE(photo.match.has_value());
-    EXPECT_EQ(test::firstDifference(*photo.match, point), "");
+    EXPECT_EQ(test::firstDifference(photo.match->point, point), "");
+    EXPECT_EQ(photo.match->utc, toTimeValue(point.time));  // a copy stands for its fix
     EXPECT_EQ(photo.doubtful, doubtful);
     EXPECT_EQ(photo.matchedLogPath, log.path);
 }
@@ -73,7 +75,8 @@ TEST_F(Matching, interpolatesBetweenTwoFixesIntoACopyOfTheNearerOne)
     matchAll(list_, kJapan);
 
     ASSERT_TRUE(photo.match.has_value());
-    const TrackPoint& m = *photo.match;
+    const TrackPoint& m = photo.match->point;
+    EXPECT_EQ(photo.match->utc, utc(1, 30, 5));
     EXPECT_EQ(photo.doubtful, 0);
     EXPECT_EQ(photo.matchedLogPath, "day.log");
     EXPECT_STREQ(m.time.dateTimeText, "2008/05/01 10:30:05");
@@ -107,7 +110,7 @@ TEST_F(Matching, onAPcWithDaylightSavingGivesEachPhotoTheFixOfItsInstant)
     const char* expected[] = {"23:30:00", "01:30:00", "03:30:00"};
     for (std::size_t i = 0; i < 3; ++i) {
         ASSERT_TRUE(list_.records[i].match.has_value());
-        EXPECT_STREQ(list_.records[i].match->timeText, expected[i]);
+        EXPECT_STREQ(list_.records[i].match->point.timeText, expected[i]);
         EXPECT_EQ(list_.records[i].doubtful, 0);
     }
 }
@@ -120,7 +123,7 @@ TEST_F(Matching, copiesAFixTakenInThePhotosSecondUnchanged)
     matchAll(list_, kJapan);
 
     expectCopyOf(photo, pointAt(0, 180), *logs_[0], 0);
-    EXPECT_STREQ(photo.match->time.dateTimeText, "2008/05/01 01:30:00");  // stays UTC
+    EXPECT_STREQ(photo.match->point.time.dateTimeText, "2008/05/01 01:30:00");  // stays UTC
 }
 
 TEST_F(Matching, interpolatesAcrossTheGapBetweenTwoLogs)
@@ -145,8 +148,8 @@ TEST_F(Matching, interpolatesAcrossTheGapBetweenTwoLogs)
         ASSERT_TRUE(photo.match.has_value());
         EXPECT_EQ(photo.doubtful, c.doubtful);
         EXPECT_EQ(photo.matchedLogPath, logs_[c.copiedLog]->path);
-        EXPECT_STREQ(photo.match->timeText, "02:03:00");
-        EXPECT_STREQ(photo.match->time.dateTimeText, "2008/05/01 11:03:00");
+        EXPECT_STREQ(photo.match->point.timeText, "02:03:00");
+        EXPECT_STREQ(photo.match->point.time.dateTimeText, "2008/05/01 11:03:00");
     }
 }
 
@@ -203,7 +206,7 @@ TEST_F(Matching, roundsUpToTheNextDegreeInsideACopyOfTheEarlierFixAtHalfway)
     matchAll(list_, kJapan);
 
     ASSERT_TRUE(photo.match.has_value());
-    const TrackPoint& m = *photo.match;
+    const TrackPoint& m = photo.match->point;
     EXPECT_STREQ(m.status, "A");  // the earlier fix wins the tie
     EXPECT_EQ(m.latitude[0].numerator, 36u);
     EXPECT_EQ(m.latitude[1].numerator, 0u);
@@ -248,9 +251,9 @@ TEST_F(Matching, marksDoubtfulFromTenMinutesAndStopsInterpolatingAtTenHours)
             EXPECT_EQ(photo.doubtful, c.doubtful);
             EXPECT_EQ(photo.matchedLogPath, logs_[0]->path);
             if (c.interpolated)
-                EXPECT_STREQ(photo.match->time.dateTimeText, "2008/05/01 10:00:01");
+                EXPECT_STREQ(photo.match->point.time.dateTimeText, "2008/05/01 10:00:01");
             else
-                EXPECT_EQ(test::firstDifference(*photo.match, pointAt(0, 0)), "");
+                EXPECT_EQ(test::firstDifference(photo.match->point, pointAt(0, 0)), "");
         }
     }
 }
@@ -271,9 +274,9 @@ TEST_F(Matching, takesTheFirstOfEqualFixesAndTheLastBeforeALaterOne)
 
     expectCopyOf(atTheRepeatedSecond, pointAt(0, 1), *logs_[0], 0);
     ASSERT_TRUE(afterIt.match.has_value());
-    EXPECT_STREQ(afterIt.match->status, "a");  // a copy of the second fix of t + 10
-    EXPECT_EQ(afterIt.match->latitude[2].numerator, 3500u % 600u);
-    EXPECT_EQ(afterIt.match->latitude[1].numerator, 3500u / 600u);
+    EXPECT_STREQ(afterIt.match->point.status, "a");  // a copy of the second fix of t + 10
+    EXPECT_EQ(afterIt.match->point.latitude[2].numerator, 3500u % 600u);
+    EXPECT_EQ(afterIt.match->point.latitude[1].numerator, 3500u / 600u);
 }
 
 TEST_F(Matching, scansFixesOutOfTimeOrderInFileOrder)
@@ -291,7 +294,7 @@ TEST_F(Matching, scansFixesOutOfTimeOrderInFileOrder)
     matchAll(list_, kJapan);
 
     ASSERT_TRUE(photo.match.has_value());
-    EXPECT_EQ(positionTenths(*photo.match, Axis::latitude), 2500);
+    EXPECT_EQ(positionTenths(photo.match->point, Axis::latitude), 2500);
 }
 
 TEST_F(Matching, interpolatesLongitudeTheShortWayRoundTheGlobe)
@@ -321,7 +324,7 @@ TEST_F(Matching, interpolatesLongitudeTheShortWayRoundTheGlobe)
         matchAll(list_, kJapan);
 
         ASSERT_TRUE(photo.match.has_value());
-        EXPECT_EQ(positionTenths(*photo.match, Axis::longitude), c.expected)
+        EXPECT_EQ(positionTenths(photo.match->point, Axis::longitude), c.expected)
             << c.from << " to " << c.to << " at " << c.at;
     }
 }
@@ -353,14 +356,14 @@ TEST_F(Matching, leavesMatchedPhotosAloneAndKeepsTheOffsetOfTheRun)
     logs_.push_back(steadyLog("day.log", utc(1, 0, 0), utc(2, 0, 0), 10));
     PhotoRecord& earlier = photoAtUtc(utc(1, 30, 0));
     const TrackPoint kept = test::trackPoint(test::dateTime(2000, 1, 1, 0, 0, 0), 1, 2);
-    earlier.match = kept;
+    earlier.match = TrackMatch{kept, 0};
     earlier.doubtful = 1;
     earlier.matchedLogPath = "elsewhere.log";
     const UtcOffset west{0, 5, 30};
 
     matchAll(list_, west);
 
-    EXPECT_EQ(test::firstDifference(*list_.records[0].match, kept), "");
+    EXPECT_EQ(test::firstDifference(list_.records[0].match->point, kept), "");
     EXPECT_EQ(list_.records[0].doubtful, 1);
     EXPECT_EQ(list_.records[0].matchedLogPath, "elsewhere.log");
     EXPECT_EQ(list_.offset.east, 0);
@@ -400,9 +403,70 @@ TEST_F(Matching, placesPhotosOnTheTrackForOffsetsEitherSideOfUtc)
         matchAll(list_, c.offset);
 
         ASSERT_TRUE(photo.match.has_value()) << c.cameraTime;
-        EXPECT_STREQ(photo.match->time.dateTimeText, c.cameraTime);
-        EXPECT_STREQ(photo.match->timeText, "01:30:05") << c.cameraTime;
-        EXPECT_EQ(photo.match->latitude[2].numerator, 50u) << c.cameraTime;
+        EXPECT_STREQ(photo.match->point.time.dateTimeText, c.cameraTime);
+        EXPECT_STREQ(photo.match->point.timeText, "01:30:05") << c.cameraTime;
+        EXPECT_EQ(photo.match->point.latitude[2].numerator, 50u) << c.cameraTime;
+    }
+}
+
+// What a photo's GPSDateStamp and GPSTimeStamp are written from: for every
+// kind of match, east and west of UTC, across midnight, a leap day and a
+// year's end, the UTC date and time of one instant, the one the match
+// stands for.
+TEST_F(Matching, stampsEveryKindOfMatchWithTheUtcDateAndTimeOfOneInstant)
+{
+    using test::dateTime;
+    struct Case {
+        const char* what;
+        UtcOffset offset;
+        ExifDateTime firstFix;  // UTC; fixes every `step` seconds
+        int fixes;
+        TimeValue step;
+        ExifDateTime photo;  // on the camera's clock
+        const char* stamp;   // GPSDateStamp and GPSTimeStamp, UTC
+    };
+    const Case cases[] = {
+        {"between fixes, Japan before 09:00", kJapan, dateTime(2008, 4, 30, 23, 0, 0), 121, 5,
+         dateTime(2008, 5, 1, 8, 0, 32), "2008:04:30 23:00:32"},
+        {"at a fix, Japan before 09:00", kJapan, dateTime(2008, 4, 30, 23, 0, 0), 121, 5,
+         dateTime(2008, 5, 1, 8, 0, 30), "2008:04:30 23:00:30"},
+        {"before the track", kJapan, dateTime(2008, 4, 30, 23, 0, 0), 121, 5,
+         dateTime(2008, 5, 1, 7, 0, 0), "2008:04:30 23:00:00"},
+        {"after the track", kJapan, dateTime(2008, 4, 30, 23, 0, 0), 121, 5,
+         dateTime(2008, 5, 1, 9, 0, 0), "2008:04:30 23:10:00"},
+        {"nearer the fix after midnight", kJapan, dateTime(2008, 4, 30, 23, 59, 50), 2, 20,
+         dateTime(2008, 5, 1, 9, 0, 5), "2008:05:01 00:00:05"},
+        {"nearer the fix before midnight", kJapan, dateTime(2008, 4, 30, 23, 59, 50), 2, 20,
+         dateTime(2008, 5, 1, 8, 59, 55), "2008:04:30 23:59:55"},
+        {"west, evening", UtcOffset{0, 7, 0}, dateTime(2008, 5, 1, 3, 0, 0), 10, 10,
+         dateTime(2008, 4, 30, 20, 0, 5), "2008:05:01 03:00:05"},
+        {"half-hour zone, leap day", UtcOffset{1, 5, 30}, dateTime(2008, 2, 29, 23, 30, 0), 10, 10,
+         dateTime(2008, 3, 1, 5, 0, 5), "2008:02:29 23:30:05"},
+        {"east, new year's morning", kJapan, dateTime(2008, 12, 31, 23, 59, 50), 3, 10,
+         dateTime(2009, 1, 1, 8, 59, 55), "2008:12:31 23:59:55"},
+        {"west, new year's eve", UtcOffset{0, 5, 0}, dateTime(2009, 1, 1, 0, 0, 0), 3, 10,
+         dateTime(2008, 12, 31, 19, 0, 5), "2009:01:01 00:00:05"},
+        {"ten hours apart: the nearer fix", kJapan, dateTime(2008, 4, 30, 14, 0, 0), 2, 12 * 3600,
+         dateTime(2008, 5, 1, 0, 0, 0), "2008:04:30 14:00:00"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        logs_.clear();
+        list_.records.clear();
+        const TimeValue first = toTimeValue(c.firstFix).value();
+        logs_.push_back(steadyLog("day.log", first, first + (c.fixes - 1) * c.step, c.step));
+        const PhotoRecord& photo = list_.records.emplace_back(test::photoTakenAt(c.photo));
+
+        matchAll(list_, c.offset);
+
+        ASSERT_TRUE(photo.match.has_value());
+        const auto stamps = gpsStampsOf(*photo.match);
+        ASSERT_TRUE(stamps.has_value());
+        char timeOfDay[9];
+        TextWriter(timeOfDay).number(stamps->time[0], 2).text(":").number(stamps->time[2], 2)
+            .text(":").number(stamps->time[4], 2);
+        EXPECT_EQ(std::string(stamps->date) + " " + timeOfDay, c.stamp);
+        EXPECT_STREQ(photo.match->point.timeText, timeOfDay);  // what the windows show
     }
 }
 

@@ -104,7 +104,7 @@ protected:
     {
         PhotoRecord record;
         EXPECT_EQ(readPhoto(path, record.exif), kPhotoRead);
-        record.match = test::trackPoint(test::dateTime(2008, 5, 1, 1, 30, 5),
+        record.match = test::fixMatch(test::dateTime(2008, 5, 1, 1, 30, 5),
                                         test::dms(35, 39, 74), test::dms(139, 45, 407));
         return record;
     }
@@ -264,7 +264,7 @@ TEST_F(PhotoFiles, writeExactlyTheMatchedGpsTags)
     EXPECT_EQ(exif.hasGpsTags, 1);
     EXPECT_STREQ(exif.gpsMapDatum, "WGS-84");
     EXPECT_STREQ(exif.gpsTimeText, "01:30:05");
-    EXPECT_EQ(std::string(exif.latitudeText), std::string(list.records[0].match->latitudeText));
+    EXPECT_EQ(std::string(exif.latitudeText), std::string(list.records[0].match->point.latitudeText));
 
     // What the list now holds is what the file reads back.
     PhotoExifData reread;

@@ -113,7 +113,7 @@ TEST_F(PhotoListOperations, clearEveryMatchAndCountOnlyDoubtfulOnes)
 {
     for (int doubtful : {1, 0, 1}) {
         PhotoRecord record = photo("p.jpg");
-        record.match = test::trackPoint(test::dateTime(2008, 5, 1, 1, 0, 0), 1, 2);
+        record.match = test::fixMatch(test::dateTime(2008, 5, 1, 1, 0, 0), 1, 2);
         record.doubtful = doubtful;
         record.matchedLogPath = "track.log";
         list_.records.push_back(record);
@@ -132,20 +132,20 @@ TEST_F(PhotoListOperations, clearEveryMatchAndCountOnlyDoubtfulOnes)
 TEST_F(PhotoListOperations, copyARecordThatSharesNothingWithTheOriginal)
 {
     PhotoRecord original = photo("original.jpg");
-    original.match = test::trackPoint(test::dateTime(2008, 5, 1, 1, 0, 0), 100, 200);
+    original.match = test::fixMatch(test::dateTime(2008, 5, 1, 1, 0, 0), 100, 200);
     original.matchedLogPath = "track.log";
 
     PhotoRecord copy = copyRecord(original);
     copy.exif.path = "changed.jpg";
     copy.exif.shootingTime.dateTimeText[0] = 'X';
-    copy.match->latitudeText[0] = 'X';
-    copy.match->latitude[0].numerator = 99;
+    copy.match->point.latitudeText[0] = 'X';
+    copy.match->point.latitude[0].numerator = 99;
     copy.matchedLogPath = "other.log";
 
     EXPECT_EQ(original.exif.path, "original.jpg");
     EXPECT_STREQ(original.exif.shootingTime.dateTimeText, "2008/05/01 10:00:00");
-    EXPECT_NE(original.match->latitudeText[0], 'X');
-    EXPECT_EQ(original.match->latitude[0].numerator, 0u);
+    EXPECT_NE(original.match->point.latitudeText[0], 'X');
+    EXPECT_EQ(original.match->point.latitude[0].numerator, 0u);
     EXPECT_EQ(original.matchedLogPath, "track.log");
 }
 

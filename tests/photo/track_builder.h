@@ -52,6 +52,13 @@ inline TrackPoint trackPoint(const ExifDateTime& utc, std::int64_t latitude,
     return point;
 }
 
+// A photo's match copied from such a fix: it stands for the fix's instant.
+inline TrackMatch fixMatch(const ExifDateTime& utc, std::int64_t latitude, std::int64_t longitude,
+                           const char* status = "A")
+{
+    return {trackPoint(utc, latitude, longitude, status), toTimeValue(utc).value()};
+}
+
 class LogBuilder {
 public:
     explicit LogBuilder(std::filesystem::path path) : record_(std::make_unique<LogFileRecord>())

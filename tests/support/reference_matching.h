@@ -34,14 +34,14 @@ inline std::int64_t axisTenths(const Rational (&values)[3], const char (&referen
 }
 
 struct Outcome {
-    std::optional<TrackPoint> point;
+    std::optional<TrackMatch> match;
     std::int32_t doubtful = 0;
     const LogFileRecord* log = nullptr;
 };
 
 inline Outcome copyOf(const TrackPoint& point, const LogFileRecord& log, std::int32_t doubtful)
 {
-    return {point, doubtful, &log};
+    return {TrackMatch{point, toTimeValue(point.time).value()}, doubtful, &log};
 }
 
 inline Outcome interpolate(const TrackPoint& a, const LogFileRecord& logA, const TrackPoint& b,
@@ -83,10 +83,12 @@ inline Outcome interpolate(const TrackPoint& a, const LogFileRecord& logA, const
         return {};
 
     Outcome result = 2 * dt <= gap ? copyOf(a, logA, doubtful) : copyOf(b, logB, doubtful);
-    setPositionTenths(*result.point, Axis::latitude, latitude);
-    setPositionTenths(*result.point, Axis::longitude, longitude);
-    result.point->time = *local;
-    TextWriter(result.point->timeText)
+    TrackPoint& point = result.match->point;
+    setPositionTenths(point, Axis::latitude, latitude);
+    setPositionTenths(point, Axis::longitude, longitude);
+    point.time = *local;
+    result.match->utc = photoUtc;
+    TextWriter(point.timeText)
         .number(utc->hour, 2).text(":")
         .number(utc->minute, 2).text(":")
         .number(utc->second, 2);
@@ -139,9 +141,9 @@ inline void referenceMatchAll(PhotoList& list, const UtcOffset& offset)
         if (!photo)
             continue;
         const auto outcome = reference_detail::matchOne(list.logs, *photo, offset);
-        if (!outcome.point)
+        if (!outcome.match)
             continue;
-        record.match = outcome.point;
+        record.match = outcome.match;
         record.doubtful = outcome.doubtful;
         record.matchedLogPath = outcome.log->path;
     }
