@@ -9,7 +9,7 @@ namespace {
 
 // Longer time and position fields are damage, not precision.
 constexpr std::size_t kMaxValueField = 15;
-constexpr int kFractionDigits = 8;  // what a 15-character time leaves after "hhmmss."
+constexpr std::size_t kFractionDigits = 8;  // what a 15-character time leaves after "hhmmss."
 
 // Where each field stands, counting the address ("GPGGA") as field 0, and
 // how many fields the standard layout has (the checksum is not a field).
@@ -42,10 +42,11 @@ std::optional<TimeOfDay> readTime(std::string_view text)
     const std::string_view fraction = text.substr(7);
     if (text[6] != '.' || !allDigits(fraction))
         return std::nullopt;  // "22251.x", "123456."
-    std::uint32_t value = 0;
-    for (int i = 0; i < kFractionDigits; ++i)
-        value = value * 10 + (i < static_cast<int>(fraction.size()) ? static_cast<std::uint32_t>(fraction[static_cast<std::size_t>(i)] - '0') : 0u);
-    time.fraction = value;
+    // Padded to kFractionDigits, so ".5" and ".500" give the same number.
+    for (std::size_t i = 0; i < kFractionDigits; ++i) {
+        const std::uint32_t digit = i < fraction.size() ? static_cast<std::uint32_t>(fraction[i] - '0') : 0u;
+        time.fraction = time.fraction * 10 + digit;
+    }
     return time;
 }
 
