@@ -6,6 +6,9 @@ set(VANTORA_CORE_SOURCES
     src/tracklog/track_point.cpp
     src/tracklog/log_file_record.cpp
     src/tracklog/nmea_numbers.cpp
+    src/tracklog/nmea_sentences.cpp
+    src/tracklog/nmea_fixes.cpp
+    src/tracklog/nmea_fix_assembly.cpp
     src/tracklog/nmea_reader.cpp
     src/tracklog/path_text.cpp
     src/tracklog/log_list.cpp

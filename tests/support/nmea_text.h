@@ -43,6 +43,38 @@ inline std::string rmc(std::string_view time, std::string_view date = "010508",
                     ",3539.1234,N,13945.6789,E,0.00,0.00," + std::string(date) + ",,,A");
 }
 
+// Today's receivers: the same sentences from any talker ("GN", "GL"...),
+// a GGA with its fix quality, an RMC with its own latitude.
+inline std::string ggaFrom(std::string_view talker, std::string_view time,
+                           std::string_view lat = "3539.1234", std::string_view quality = "1")
+{
+    return sentence(std::string(talker) + "GGA," + std::string(time) + "," + std::string(lat) +
+                    ",N,13945.6789,E," + std::string(quality) + ",08,1.0,40.0,M,39.0,M,,0000");
+}
+
+inline std::string rmcFrom(std::string_view talker, std::string_view time,
+                           std::string_view status = "A", std::string_view lat = "3539.1234",
+                           std::string_view date = "010508")
+{
+    return sentence(std::string(talker) + "RMC," + std::string(time) + "," + std::string(status) +
+                    "," + std::string(lat) + ",N,13945.6789,E,0.00,0.00," + std::string(date) + ",,,A");
+}
+
+// The RMC of NMEA 2.0-2.2, without the mode indicator.
+inline std::string shortRmc(std::string_view time, std::string_view lat = "3539.1234")
+{
+    return sentence("GPRMC," + std::string(time) + ",A," + std::string(lat) +
+                    ",N,13945.6789,E,0.00,0.00,010508,,");
+}
+
+// A ZDA: the UTC date of a moment, "dd", "mm", "yyyy".
+inline std::string zda(std::string_view time, std::string_view day, std::string_view month,
+                       std::string_view year)
+{
+    return sentence("GPZDA," + std::string(time) + "," + std::string(day) + "," + std::string(month) +
+                    "," + std::string(year) + ",00,00");
+}
+
 // One second of a log: GGA then RMC, CR LF ended.
 inline std::string fix(std::string_view time, std::string_view date = "010508")
 {

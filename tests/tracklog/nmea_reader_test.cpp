@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "support/nmea_text.h"
 #include "support/temp_dir.h"
@@ -102,24 +104,26 @@ TEST_F(NmeaReader, takesThePositionFromTheGgaNotTheRmc)
     EXPECT_EQ(p.longitude[0].numerator, 2u);
 }
 
-TEST_F(NmeaReader, needsTheGgaBeforeTheRmcOfTheSameSecond)
+TEST_F(NmeaReader, pairsTheRmcBeforeItsGgaToo)
 {
-    EXPECT_EQ(countFixes(rmc("000001.000") + "\n" + gga("000001.000") + "\n"), 0u);
+    EXPECT_EQ(countFixes(rmc("000001.000") + "\n" + gga("000001.000") + "\n"), 1u);
 }
 
-TEST_F(NmeaReader, pairsOnlyTimesWrittenTheSameWay)
+TEST_F(NmeaReader, pairsTimesOfTheSameInstantHoweverTheirFractionIsWritten)
 {
-    EXPECT_EQ(countFixes(gga("123456.000") + "\n" + rmc("123456.00") + "\n"), 0u);
+    EXPECT_EQ(countFixes(gga("123456.000") + "\n" + rmc("123456.00") + "\n"), 1u);
+    EXPECT_EQ(countFixes(gga("123456") + "\n" + rmc("123456.000") + "\n"), 1u);
+    EXPECT_EQ(countFixes(gga("123456.000") + "\n" + rmc("123456.100") + "\n"), 0u);
     EXPECT_EQ(countFixes(gga("123456.000") + "\n" + rmc("123457.000") + "\n"), 0u);
 }
 
-TEST_F(NmeaReader, keepsThePendingGgaUntilAnotherReplacesIt)
+TEST_F(NmeaReader, keepsTheGgaForItsRmcAndMakesOnePointASecond)
 {
-    // Two RMC of the same second after one GGA give two equal points; an RMC
-    // that does not match leaves the pending fix in place.
+    // An RMC that does not match leaves the GGA in place; a second RMC of
+    // the same second makes no second point.
     const std::string text = gga("000001.000") + "\n" + rmc("000009.000") + "\n" +
                              rmc("000001.000") + "\n" + rmc("000001.000") + "\n";
-    EXPECT_EQ(countFixes(text), 2u);
+    EXPECT_EQ(countFixes(text), 1u);
 }
 
 TEST_F(NmeaReader, dropsThePendingFixAfterADamagedGgaButNotAfterADamagedRmc)
@@ -198,23 +202,25 @@ TEST_F(NmeaReader, refusesAFixWithASignedPosition)
     EXPECT_EQ(countFixes(gga("000001.000", "-3539.1234") + "\n" + rmc("000001.000") + "\n"), 0u);
 }
 
-TEST_F(NmeaReader, acceptsOnlyGpggaAndGprmcInAnyLetterCase)
+TEST_F(NmeaReader, acceptsTheGgaOfKnownTalkersInAnyLetterCaseAndNoOtherType)
 {
     const std::string lower = sentence("gpgga,000001.000,3539.1234,N,13945.6789,E,1,08,1.0,40.0,M,39.0,M,,0000");
     EXPECT_EQ(countFixes(lower + "\n" + rmc("000001.000") + "\n"), 1u);
 
     const std::string gnBody = "GNGGA,000001.000,3539.1234,N,13945.6789,E,1,08,1.0,40.0,M,39.0,M,,0000";
-    EXPECT_EQ(countFixes(sentence(gnBody) + "\n" + rmc("000001.000") + "\n"), 0u);
-    EXPECT_EQ(countFixes(sentence("GPGLL,3539.1234,N,13945.6789,E,000001.000,A,A") + "\n" +
+    EXPECT_EQ(countFixes(sentence(gnBody) + "\n" + rmc("000001.000") + "\n"), 1u);
+    // In a log with GGA sentences, neither a GLL nor the GGA of an unknown
+    // talker stands in for the GGA of a second.
+    const std::string otherSecond = gga("000009.000") + "\n";
+    EXPECT_EQ(countFixes(otherSecond + sentence("GPGLL,3539.1234,N,13945.6789,E,000001.000,A,A") + "\n" +
                          rmc("000001.000") + "\n"),
               0u);
+    EXPECT_EQ(countFixes(otherSecond + test::ggaFrom("IN", "000001.000") + "\n" + rmc("000001.000") + "\n"), 0u);
 }
 
-TEST_F(NmeaReader, neverAcceptsTheShortRmcWithoutModeIndicator)
+TEST_F(NmeaReader, acceptsTheShortRmcWithoutModeIndicator)
 {
-    const std::string shortRmc =
-        sentence("GPRMC,000001.000,A,3539.1234,N,13945.6789,E,0.00,0.00,010508,,");
-    EXPECT_EQ(countFixes(gga("000001.000") + "\n" + shortRmc + "\n"), 0u);
+    EXPECT_EQ(countFixes(gga("000001.000") + "\n" + test::shortRmc("000001.000") + "\n"), 1u);
 }
 
 TEST_F(NmeaReader, skipsLinesLongerThan259CharactersAndReadsOn)
@@ -231,11 +237,11 @@ TEST_F(NmeaReader, skipsLinesLongerThan259CharactersAndReadsOn)
     EXPECT_EQ(countFixes(std::string(100000, 'x') + "\n" + fix("000001.000")), 1u);
 }
 
-TEST_F(NmeaReader, skipsSentencesWithTooManyFieldsOrOverlongFields)
+TEST_F(NmeaReader, takesExtraFieldsButSkipsSentencesWithOverlongFields)
 {
     const std::string extraField =
         sentence("GPGGA,000001.000,3539.1234,N,13945.6789,E,1,08,1.0,40.0,M,39.0,M,,0000,9");
-    EXPECT_EQ(countFixes(extraField + "\n" + rmc("000001.000") + "\n"), 0u);
+    EXPECT_EQ(countFixes(extraField + "\n" + rmc("000001.000") + "\n"), 1u);
 
     const std::string longTime = "000001.0000000000";  // 17 characters
     EXPECT_EQ(countFixes(gga(longTime) + "\n" + rmc(longTime) + "\n"), 0u);
@@ -270,10 +276,151 @@ TEST_F(NmeaReader, skipsNulRunsAndGarbageAndReadsOnAtTheNextLine)
     EXPECT_EQ(countFixes(text), 3u);
 }
 
-TEST_F(NmeaReader, survivesTwoSentencesRunTogether)
+TEST_F(NmeaReader, readsTwoSentencesRunTogether)
 {
-    EXPECT_EQ(countFixes(gga("000001.000") + rmc("000001.000") + "\n"), 0u);
-    EXPECT_EQ(countFixes(gga("000001.000") + "\n" + rmc("000001.000") + gga("000002.000") + "\n"), 0u);
+    EXPECT_EQ(countFixes(gga("000001.000") + rmc("000001.000") + "\n"), 1u);
+    EXPECT_EQ(countFixes(gga("000001.000") + "\n" + rmc("000001.000") + gga("000002.000") + "\n"), 1u);
+}
+
+// The logs of today's receivers, phones and dashcams: each text and the
+// time of every point it must give, in order, with the latitude degrees of
+// every point (35 from gga() and rmc(); 36 or 12 where a case picks which
+// sentence the position comes from).
+struct ReceiverLog {
+    const char* what;
+    std::string text;
+    std::vector<const char*> times;
+    unsigned latitudeDegrees = 35;
+};
+
+std::string lines(std::initializer_list<std::string> sentences)
+{
+    std::string text;
+    for (const std::string& s : sentences)
+        text += s + "\r\n";
+    return text;
+}
+
+std::string withLowerCaseChecksum(std::string s)
+{
+    for (std::size_t i = s.size() - 2; i < s.size(); ++i)
+        s[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(s[i])));
+    return s;
+}
+
+std::string withChecksumText(std::string s, const char* digits)
+{
+    return s.substr(0, s.size() - 2) + digits;
+}
+
+std::vector<ReceiverLog> receiverLogs()
+{
+    using test::ggaFrom;
+    using test::rmcFrom;
+    const char* first = "2008/05/01 00:00:01";
+    const char* second = "2008/05/01 00:00:02";
+    const std::string binary("\xB5\x62\x01\x07\x00\x5C", 6);
+    return {
+        {"talkers change from second to second, GGA and RMC of different talkers",
+         lines({ggaFrom("GP", "000001.000"), rmcFrom("GN", "000001.000"), ggaFrom("GN", "000002.000"),
+                rmcFrom("GP", "000002.000"), ggaFrom("GL", "000003.000"), rmcFrom("GA", "000003.000"),
+                ggaFrom("GA", "000004.000"), rmcFrom("GB", "000004.000"), ggaFrom("GB", "000005.000"),
+                rmcFrom("BD", "000005.000"), ggaFrom("BD", "000006.000"), rmcFrom("GQ", "000006.000"),
+                ggaFrom("GQ", "000007.000"), rmcFrom("GL", "000007.000")}),
+         {first, second, "2008/05/01 00:00:03", "2008/05/01 00:00:04", "2008/05/01 00:00:05",
+          "2008/05/01 00:00:06", "2008/05/01 00:00:07"}},
+        {"the RMC first in every second",
+         lines({rmc("000001.000"), gga("000001.000"), rmc("000002.000"), gga("000002.000")}), {first, second}},
+        {"a GPGGA and a GLGGA of one epoch give one point, from the first",
+         lines({ggaFrom("GP", "000001.00"), ggaFrom("GL", "000001.00", "3639.0000"), rmcFrom("GN", "000001.00"),
+                rmcFrom("GN", "000002.00"), ggaFrom("GP", "000002.00"), ggaFrom("GL", "000002.00", "3639.0000")}),
+         {first, second}},
+        {"RMC alone: the position from the RMC",
+         lines({rmcFrom("GN", "000001.000", "A", "1230.0000"), rmcFrom("GN", "000002.000", "A", "1230.0000"),
+                rmcFrom("GN", "000003.000", "V", "1230.0000")}),
+         {first, second}, 12},
+        {"short-form RMC alone",
+         lines({test::shortRmc("000001", "1230.0000"), test::shortRmc("000002", "1230.0000")}), {first, second}, 12},
+        {"GGA alone, dated by the ZDA before it; fix quality 0 is no fix",
+         lines({test::zda("000000.00", "01", "05", "2008"), gga("000001.000"),
+                ggaFrom("GP", "000002.000", "3539.1234", "0"), ggaFrom("GN", "000003.000")}),
+         {first, "2008/05/01 00:00:03"}},
+        {"GGA alone, the first ZDA after midnight at the end",
+         lines({gga("235958.000"), gga("235959.000"), gga("000000.000"), test::zda("000000.00", "02", "05", "2008")}),
+         {"2008/05/01 23:59:58", "2008/05/01 23:59:59", "2008/05/02 00:00:00"}},
+        {"GGA alone without ZDA has no date", lines({gga("000001.000"), gga("000002.000")}), {}},
+        {"4 Hz: one point a second",
+         lines({gga("000001.00"), rmc("000001.00"), gga("000001.25"), rmc("000001.25"), gga("000001.50"),
+                rmc("000001.50"), gga("000001.75"), rmc("000001.75"), gga("000002.00"), rmc("000002.00"),
+                gga("000002.25"), rmc("000002.25")}),
+         {first, second}},
+        {"10 Hz: the first valid fix of the second, whatever stray comes out of order",
+         lines({rmc("000001.0", "010508", "V"), gga("000001.0"), ggaFrom("GP", "000001.1", "3639.0000"),
+                rmc("000001.1"), rmc("000000.9"), gga("000001.2"), rmc("000001.2"),
+                ggaFrom("GP", "000002.0", "3639.0000"), ggaFrom("GP", "000001.9", "3639.0000"), rmc("000002.0")}),
+         {first, second}, 36},
+        {"a phone logger's prefix and suffix",
+         "NMEA," + gga("000001.000") + ",1699400577000\n" + "NMEA," + rmc("000001.000") + ",1699400577000\n",
+         {first}},
+        {"a dashcam's time prefix, blank lines between",
+         "[1499541290000]" + rmc("000001.000") + "\r\n\r\n[1499541291000]" + rmc("000002.000") + "\r\n\r\n",
+         {first, second}},
+        {"two sentences glued on one line", gga("000001.000") + rmc("000001.000") + "\r\n", {first}},
+        {"binary bytes before a sentence", lines({binary + gga("000001.000"), binary + rmc("000001.000")}), {first}},
+        {"lower-case checksum digits",
+         lines({withLowerCaseChecksum(gga("000002.000")), withLowerCaseChecksum(rmc("000002.000"))}), {second}},
+        {"a GGA with an extra field",
+         lines({sentence("GPGGA,000001.000,3539.1234,N,13945.6789,E,1,08,1.0,40.0,M,39.0,M,,0000,1"),
+                rmc("000001.000")}),
+         {first}},
+        {"a checksum that is not hex",
+         lines({gga("000001.000"), withChecksumText(rmc("000001.000"), "XY"), gga("000002.000"),
+                withChecksumText(rmc("000002.000"), "6G")}),
+         {}},
+        {"cut-off sentences",
+         lines({gga("000001.000"), rmc("000001.000").substr(0, 40), gga("000002.000")}) +
+             rmc("000002.000").substr(0, rmc("000002.000").size() - 1),
+         {}},
+        {"a time such as 22251.x", lines({gga("22251.x"), rmc("22251.x"), gga("000002."), rmc("000002.")}), {}},
+    };
+}
+
+TEST_F(NmeaReader, readsTheLogsOfTodaysReceiversPhonesAndDashcams)
+{
+    for (const ReceiverLog& log : receiverLogs()) {
+        SCOPED_TRACE(log.what);
+        LogFileRecord record;
+        EXPECT_EQ(readNmeaText(log.text, record), !log.times.empty());
+        std::vector<std::string> times;
+        for (const TrackPoint& p : record.points()) {
+            times.push_back(p.time.dateTimeText);
+            EXPECT_EQ(p.latitude[0].numerator, log.latitudeDegrees);
+        }
+        EXPECT_EQ(times, std::vector<std::string>(log.times.begin(), log.times.end()));
+    }
+}
+
+TEST_F(NmeaReader, tellsTextWithoutSentencesFromALogWithoutValidFix)
+{
+    std::string damaged = gga("000001.000");
+    damaged.back() = damaged.back() == '0' ? '1' : '0';
+    const struct {
+        const char* what;
+        std::string text;
+        bool sawSentence;
+    } cases[] = {
+        {"no sentence", "<?xml version=\"1.0\"?>\r\n<gpx>\r\n", false},
+        {"only a damaged sentence", damaged + "\r\n", false},
+        {"a void fix", gga("000001.000") + "\r\n" + rmc("000001.000", "010508", "V") + "\r\n", true},
+        {"another type", sentence("GPGSA,A,1,,,,,,,,,,,,,,,") + "\r\n", true},
+        {"a proprietary sentence after a prefix", "NMEA," + sentence("PUBX,00") + "\r\n", true},
+    };
+    for (const auto& c : cases) {
+        LogFileRecord record;
+        bool saw = !c.sawSentence;
+        EXPECT_FALSE(readNmeaText(c.text, record, &saw)) << c.what;
+        EXPECT_EQ(saw, c.sawSentence) << c.what;
+    }
 }
 
 TEST_F(NmeaReader, readsAFileByItsWidePathAndKeepsThePath)
@@ -298,6 +445,12 @@ TEST_F(NmeaReader, givesFalseForMissingEmptyAndFolderPathsAndSetsThePath)
     EXPECT_FALSE(readNmeaLog(dir.path(), record));
     EXPECT_FALSE(readNmeaLog(dir.write("other.log", "$GPGSA,A,3*00\r\n"), record));
     EXPECT_TRUE(record.points().empty());
+
+    bool sawSentence = true;
+    EXPECT_FALSE(readNmeaLog(dir.path() / "missing.log", record, &sawSentence));
+    EXPECT_FALSE(sawSentence);
+    EXPECT_FALSE(readNmeaLog(dir.write("gsa.log", sentence("GPGSA,A,3") + "\r\n"), record, &sawSentence));
+    EXPECT_TRUE(sawSentence);
 }
 
 TEST_F(NmeaReader, refusesAPathOf260CharactersOrMore)
