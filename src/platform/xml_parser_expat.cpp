@@ -6,6 +6,7 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -167,12 +168,18 @@ bool ExpatSession::feed(const char* bytes, std::size_t size, bool last)
            XML_STATUS_OK;
 }
 
+// While no element starts or ends (a long comment, tag or text), each
+// chunk is twice the last: expat scans an unfinished token again from its
+// start whenever more input comes, and growing chunks keep that linear.
 XmlParseResult ExpatSession::run(XmlByteSource& source)
 {
-    std::vector<char> chunk(kXmlChunkBytes);
+    constexpr std::size_t kLargestChunk = kMaxXmlStallBytes / 4;
+    std::vector<char> chunk;
+    std::size_t chunkSize = kXmlChunkBytes;
     std::size_t fed = 0;
     std::size_t fedAtLastElement = 0;
     for (;;) {
+        chunk.resize(chunkSize);
         const std::size_t got = source.read(chunk.data(), chunk.size());
         if (!feed(chunk.data(), got, got == 0))
             return stoppedAt(stopReason_ == XmlEnd::complete ? XmlEnd::damaged : stopReason_);
@@ -181,6 +188,7 @@ XmlParseResult ExpatSession::run(XmlByteSource& source)
         fed += got;
         if (elementSeen_)
             fedAtLastElement = fed;
+        chunkSize = elementSeen_ ? kXmlChunkBytes : std::min(chunkSize * 2, kLargestChunk);
         elementSeen_ = false;
         if (fed - fedAtLastElement > kMaxXmlStallBytes)
             return stoppedAt(XmlEnd::damaged);

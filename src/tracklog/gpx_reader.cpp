@@ -59,6 +59,9 @@ GpxReadResult problemWithoutPoints(const platform::XmlParseResult& parsed,
         return {GpxProblem::damaged, std::max(parsed.line, 1L)};
     case platform::XmlEnd::complete: break;
     }
+    // A document without any element is not well-formed (an empty file).
+    if (!content.rootSeen)
+        return {GpxProblem::damaged, std::max(parsed.line, 1L)};
     if (!content.rootIsGpx)
         return {GpxProblem::notGpx, 0};
     if (content.waypointsAndRoutePoints > 0)
