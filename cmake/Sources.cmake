@@ -38,6 +38,8 @@ set(VANTORA_CORE_SOURCES
 if(WIN32)
     list(APPEND VANTORA_CORE_SOURCES
         src/platform/code_page_windows.cpp
+        src/platform/xml_parser_windows.cpp
+        src/platform/xml_input_stream_windows.cpp
         src/platform/program_folder_windows.cpp
         src/platform/store_files_windows.cpp
         src/platform/unit_drives_windows.cpp
