@@ -10,6 +10,10 @@ set(VANTORA_CORE_SOURCES
     src/tracklog/nmea_fixes.cpp
     src/tracklog/nmea_fix_assembly.cpp
     src/tracklog/nmea_reader.cpp
+    src/tracklog/gpx_time.cpp
+    src/tracklog/gpx_handler.cpp
+    src/tracklog/gpx_track.cpp
+    src/tracklog/gpx_reader.cpp
     src/tracklog/path_text.cpp
     src/tracklog/log_list.cpp
     src/photo/position_fields.cpp
@@ -37,6 +41,8 @@ set(VANTORA_CORE_SOURCES
 if(WIN32)
     list(APPEND VANTORA_CORE_SOURCES
         src/platform/code_page_windows.cpp
+        src/platform/xml_parser_windows.cpp
+        src/platform/xml_input_stream_windows.cpp
         src/platform/program_folder_windows.cpp
         src/platform/store_files_windows.cpp
         src/platform/unit_drives_windows.cpp
@@ -48,8 +54,13 @@ if(WIN32)
 else()
     list(APPEND VANTORA_CORE_SOURCES
         src/platform/code_page_posix.cpp
+        src/platform/xml_parser_expat.cpp
         src/platform/program_folder_posix.cpp
         src/platform/store_files_posix.cpp)
+    # GPX files are parsed by expat natively (XmlLite, loaded at run time,
+    # in the Windows build).
+    find_package(EXPAT REQUIRED)
+    set(VANTORA_CORE_POSIX_LIBS EXPAT::EXPAT)
 endif()
 
 # The Windows program: its window framework, windows, controls and drawing.
