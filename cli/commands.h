@@ -37,4 +37,8 @@ void printImportUsage(std::ostream& out);
 // A path as UTF-8 text for printing; never throws.
 std::string displayName(const std::filesystem::path& path);
 
+// Why a track file gave no point, in the words the tool prints after the
+// file's name ("not a GPX or NMEA track", "the XML is damaged at line 3").
+std::string whyNoTrack(const std::filesystem::path& path);
+
 }  // namespace vantora::cli

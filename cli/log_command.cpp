@@ -2,10 +2,12 @@
 // tab-separated line each, so a user can see what a log holds.
 
 #include <ostream>
+#include <string>
+#include <system_error>
 
 #include "commands.h"
-#include "tracklog/nmea_reader.h"
 #include "tracklog/text_writer.h"
+#include "tracklog/track_reader.h"
 
 namespace vantora::cli {
 
@@ -36,20 +38,46 @@ void printFix(std::ostream& out, const std::string& name, const TrackPoint& p)
     out << line;
 }
 
+std::string problemText(const TrackReadResult& result, const std::filesystem::path& path)
+{
+    switch (result.problem) {
+    case TrackProblem::none: break;
+    case TrackProblem::cannotOpen: {
+        std::error_code error;
+        return std::filesystem::exists(path, error) ? "cannot be read" : "not found";
+    }
+    case TrackProblem::notATrack: return "not a GPX or NMEA track";
+    case TrackProblem::noValidFix: return "no valid fix in the log";
+    case TrackProblem::noTimedTrackPoint: return "no track point with a time";
+    case TrackProblem::onlyWaypointsAndRoutes: return "only waypoints and routes, no track";
+    case TrackProblem::damagedXml: return "the XML is damaged at line " + std::to_string(result.line);
+    case TrackProblem::dtdRefused: return "the XML declares a DTD, which is not read";
+    case TrackProblem::notEnoughMemory: return "too large to hold in memory";
+    }
+    return "no point in the file";
+}
+
 }  // namespace
+
+std::string whyNoTrack(const std::filesystem::path& path)
+{
+    LogFileRecord record;
+    return problemText(readTrackLog(path, record), path);
+}
 
 void printLogUsage(std::ostream& out)
 {
     out << "usage: vantora-gps log FILE...\n"
            "\n"
-           "Reads GPS logger NMEA logs and prints every accepted fix, one line each,\n"
-           "separated by tabs: file name, UTC time (YYYY-MM-DD HH:MM:SS), latitude and\n"
-           "longitude in signed decimal degrees (6 decimals), and the fix status letter.\n"
-           "A fix is accepted when a GGA and an RMC sentence of the same second with\n"
-           "valid checksums agree and the unit reported it valid.\n"
+           "Reads track logs (NMEA logs of the GPS logger and of other receivers,\n"
+           "phones and dashcams, and GPX files, told apart by their content) and\n"
+           "prints every accepted fix, one line each, separated by tabs: file name,\n"
+           "UTC time (YYYY-MM-DD HH:MM:SS), latitude and longitude in signed decimal\n"
+           "degrees (6 decimals), and the fix status letter (A for a GPX point).\n"
            "\n"
            "Exit status: 0 when every file gave at least one fix, 1 when some gave\n"
-           "none (each is named on standard error), 2 for a usage error.\n";
+           "none (each is named on standard error, with the reason), 2 for a usage\n"
+           "error.\n";
 }
 
 int runLogCommand(const std::vector<Argument>& args, std::ostream& out, std::ostream& err)
@@ -78,8 +106,10 @@ int runLogCommand(const std::vector<Argument>& args, std::ostream& out, std::ost
     for (const auto& file : files) {
         LogFileRecord record;
         const std::string name = displayName(file.filename());
-        if (!readNmeaLog(file, record)) {
-            err << "vantora-gps log: no fix in " << displayName(file) << "\n";
+        const TrackReadResult read = readTrackLog(file, record);
+        if (!read.read()) {
+            err << "vantora-gps log: no fix in " << displayName(file) << ": " << problemText(read, file)
+                << "\n";
             status = kExitSomeFailed;
             continue;
         }

@@ -103,8 +103,9 @@ void printMatchUsage(std::ostream& out)
 {
     out << "usage: vantora-gps match [--utc-offset +09] --log FILE_OR_DIR... PHOTO_OR_DIR...\n"
            "\n"
-           "Loads the logs (a folder gives its .log files, subfolders included), adds\n"
-           "the photos (a folder gives its JPEG files, as the photo window loads it),\n"
+           "Loads the logs (NMEA logs and GPX files; a folder gives its .log and .gpx\n"
+           "files, subfolders included), adds the photos (a folder gives its JPEG\n"
+           "files, as the photo window loads it),\n"
            "matches every photo to the track by its shooting time and prints the\n"
            "review list in shooting-time order, tab-separated: file name, shooting\n"
            "time, latitude and longitude in signed decimal degrees (empty without a\n"

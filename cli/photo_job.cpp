@@ -29,14 +29,21 @@ bool parseDigits(const std::string& text, int& value)
     return true;
 }
 
+// What a folder of logs contributes: the logger's .log files and GPX files.
+bool isTrackFileName(const std::filesystem::path& path)
+{
+    const auto extension = path.extension();
+    return equalPathsIgnoringCase(extension, std::filesystem::path(".log")) ||
+           equalPathsIgnoringCase(extension, std::filesystem::path(".gpx"));
+}
+
 std::vector<std::filesystem::path> logFilesIn(const std::filesystem::path& folder)
 {
     std::vector<std::filesystem::path> files;
     std::error_code error;
     for (std::filesystem::recursive_directory_iterator it(folder, error), end;
          !error && it != end; it.increment(error)) {
-        if (it->is_regular_file(error) &&
-            equalPathsIgnoringCase(it->path().extension(), std::filesystem::path(".log")))
+        if (it->is_regular_file(error) && isTrackFileName(it->path()))
             files.push_back(it->path());
     }
     std::sort(files.begin(), files.end());
@@ -77,8 +84,7 @@ bool loadLogFile(LogList& logs, UserDialogs& dialogs, const std::filesystem::pat
     err << "vantora-gps: log " << displayName(file) << " not loaded: "
         << (loaded.overlapRefused  ? "its time span overlaps a log already loaded"
             : loaded.limitRefused ? "the list holds 1000 logs already"
-            : !pathExists(file)   ? "not found"
-                                  : "no valid fix in the log")
+                                  : whyNoTrack(file))
         << "\n";
     return false;
 }

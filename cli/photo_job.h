@@ -40,8 +40,8 @@ bool parseClockAmount(const std::string& text, int& hours, int& minutes, int& se
 std::optional<std::string> parsePhotoJob(const std::vector<Argument>& args, bool allowDryRun,
                                          PhotoJobOptions& options);
 
-// Loads the logs (files, or folders searched for .log files); false when
-// some were refused.
+// Loads the logs (files, or folders searched for .log and .gpx files);
+// false when some were refused.
 bool loadLogSources(LogList& logs, const std::vector<std::filesystem::path>& sources,
                     std::ostream& err);
 

@@ -14,6 +14,7 @@ set(VANTORA_CORE_SOURCES
     src/tracklog/gpx_handler.cpp
     src/tracklog/gpx_track.cpp
     src/tracklog/gpx_reader.cpp
+    src/tracklog/track_reader.cpp
     src/tracklog/path_text.cpp
     src/tracklog/log_list.cpp
     src/photo/position_fields.cpp

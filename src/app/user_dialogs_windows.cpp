@@ -28,6 +28,13 @@ const wchar_t kMessageCaption[] = L"Vantora GPS Utility";
 // folder.
 constexpr std::size_t kLogNamesBufferLength = 261001;
 constexpr std::size_t kPhotoNamesBufferLength = 522001;
+// The logger's own logs first, as the dialog has always opened; then the
+// tracks of phones, other receivers and dashcams, and all of them at once.
+constexpr wchar_t kLogFileFilter[] =
+    L"log Files(*.log)\0*.log\0"
+    L"GPX Files(*.gpx)\0*.gpx\0"
+    L"NMEA Files(*.nmea;*.nma;*.txt)\0*.nmea;*.nma;*.txt\0"
+    L"All track Files(*.log;*.gpx;*.nmea;*.nma;*.txt)\0*.log;*.gpx;*.nmea;*.nma;*.txt\0\0";
 
 
 UINT messageBoxType(DialogButtons buttons)
@@ -152,7 +159,7 @@ std::vector<std::filesystem::path> WindowsUserDialogs::chooseFiles(const FileDia
 std::vector<std::filesystem::path> WindowsUserDialogs::chooseLogFiles(const std::filesystem::path& startFolder)
 {
     const std::wstring folder = startFolder.native();
-    return chooseFiles({L"log Files(*.log)\0*.log\0\0", L"log", L"*.log", kLogNamesBufferLength, folder.c_str()});
+    return chooseFiles({kLogFileFilter, L"log", L"*.log", kLogNamesBufferLength, folder.c_str()});
 }
 
 std::vector<std::filesystem::path> WindowsUserDialogs::choosePhotoFiles()

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tracklog/nmea_reader.h"
+#include "tracklog/track_reader.h"
 #include "tracklog/path_text.h"
 
 namespace vantora {
@@ -30,7 +30,7 @@ void loadLogFiles(LogList& list, const std::vector<std::filesystem::path>& paths
     const int total = static_cast<int>(paths.size());
     for (int i = 0; i < total; ++i) {
         auto record = std::make_unique<LogFileRecord>();
-        if (readNmeaLog(paths[static_cast<std::size_t>(i)], *record)) {
+        if (readTrackLog(paths[static_cast<std::size_t>(i)], *record).read()) {
             const bool overlap = overlapsAny(list, *record);
             if (overlap)
                 overlapRefused = true;

@@ -17,7 +17,8 @@ constexpr std::size_t kMaxLogFiles = 1000;
 
 using LogList = std::vector<std::unique_ptr<LogFileRecord>>;
 
-// Reads each path and registers the log when it keeps the list's rules.
+// Reads each path (an NMEA log or a GPX file, see readTrackLog) and
+// registers the log when it keeps the list's rules.
 // `added` and `overlapRefused` are reset here; `limitRefused` is written only
 // when a readable file is considered, so the caller clears it first. The
 // callback, when given, sees (index, number of paths) after every path,

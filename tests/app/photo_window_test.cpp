@@ -21,6 +21,7 @@
 #include "app/user_dialogs_windows.h"
 #include "demo_photo.h"
 #include "photo/photo_list.h"
+#include "photo/photo_reading.h"
 #include "platform/program_folder.h"
 #include "platform/store_files.h"
 #include "res/resource.h"
@@ -237,6 +238,86 @@ TEST_F(WholeRoad, FromTheUnitToThePhotosAndGoogleEarthAndBack)
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(importWindow_->state().pcLogs.size(), 1u);
     EXPECT_EQ(importWindow_->pcListView().rowCount(), 1u);
+}
+
+// A phone's GPX track of the walk: a point every 10 seconds from 00:30:00
+// to 00:59:50 UTC (09:30 to 10:00 in Japan) walking north-east, with the
+// namespace, extensions and a waypoint real files carry.
+std::string phoneTrack()
+{
+    std::string gpx = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                      "<gpx version=\"1.1\" creator=\"phone\" xmlns=\"http://www.topografix.com/GPX/1/1\">\r\n"
+                      "<wpt lat=\"35.0\" lon=\"139.0\"><time>2007-01-01T00:00:00Z</time></wpt>\r\n"
+                      "<trk><name>鎌倉</name><trkseg>\r\n";
+    for (int i = 0; i < 180; ++i) {
+        char point[160];
+        std::snprintf(point, sizeof point,
+                      "<trkpt lat=\"%.6f\" lon=\"%.6f\"><ele>12.5</ele><time>2008-10-15T00:%02d:%02d.000Z</time>"
+                      "<extensions><speed>1.4</speed></extensions></trkpt>\r\n",
+                      35.3190 + i * 0.0001, 139.5500 + i * 0.0001, 30 + i / 6, i % 6 * 10);
+        gpx += point;
+    }
+    return gpx + "</trkseg></trk></gpx>\r\n";
+}
+
+TEST_F(WholeRoad, AGpxTrackAddedByHandPlacesWritesAndDrawsThePhotos)
+{
+    const fs::path track = temp_.path() / L"鎌倉 walk.gpx";
+    std::ofstream(track, std::ios::binary) << phoneTrack();
+    const fs::path photos = temp_.path() / L"写真";
+    fs::create_directories(photos);
+    const std::pair<const char*, const char*> shots[] = {
+        {"IMG_093105.JPG", "2008:10:15 09:31:05"},
+        {"IMG_094500.JPG", "2008:10:15 09:45:00"},
+        {"IMG_095945.JPG", "2008:10:15 09:59:45"},
+    };
+    for (const auto& [name, taken] : shots) {
+        const auto bytes = demo_photo::makeDemoJpeg(taken);
+        std::ofstream(photos / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    importWindow_ = std::make_unique<CVantoraGPSAppDlg>(
+        dialogs_, *drives_, [this](HWND parent, LogList& pcLogs, const fs::path& folder, UtcOffset offset) {
+            photoWindow_ = std::make_unique<CStillListDlg>(parent, dialogs_);
+            photoWindow_->m_pcLogList = &pcLogs;
+            photoWindow_->m_folder = folder;
+            photoWindow_->m_offset = offset;
+            EXPECT_TRUE(photoWindow_->Create());
+            return INT_PTR{1};
+        });
+    ASSERT_TRUE(importWindow_->Create());
+
+    dialogs_.willChooseFiles({track});
+    click(importWindow_->hwnd(), IDC_ADD_LOGS);
+    ASSERT_EQ(importWindow_->state().pcLogs.size(), 1u);
+    EXPECT_EQ(importWindow_->pcListView().text(0, 0), L"鎌倉 walk.gpx");
+    EXPECT_EQ(importWindow_->pcListView().text(0, 1), L"2008/10/15 09:30:00") << "its first point, not the waypoint";
+
+    dialogs_.willChooseFolder(photos);
+    click(importWindow_->hwnd(), IDC_GO_TO_PHOTOS);
+    ASSERT_TRUE(photoWindow_);
+    const HWND window = photoWindow_->hwnd();
+    const HWND list = GetDlgItem(window, IDC_PHOTO_LIST);
+    EXPECT_EQ(columnTexts(list, 1), L"OK|OK|OK|");
+    dialogs_.asked.clear();
+    click(window, IDC_WRITE_POSITIONS);  // OK
+    EXPECT_EQ(dialogs_.asked, (std::vector<std::string>{"すべての画像データに位置情報を付加しますか？",
+                                                        "位置情報を付加しました。"}));
+    for (const PhotoRecord& photo : photoWindow_->photos()->records) {
+        PhotoExifData written;
+        ASSERT_EQ(readPhoto(photo.exif.path, written), kPhotoRead);
+        EXPECT_EQ(written.hasGpsTags, 1) << photo.exif.path;
+        EXPECT_STREQ(written.latitudeText, photo.match->point.latitudeText) << photo.exif.path;
+        EXPECT_STREQ(written.gpsTimeText, photo.match->point.timeText) << photo.exif.path;
+    }
+    // 09:31:05 lies half way between two points: 35.3190 + 6.5 steps north.
+    EXPECT_EQ(ui::ListView(list).text(0, 4), L"北緯 35度19分10.7秒");
+
+    const GoogleEarthStandIn earth(temp_.path());
+    click(window, IDC_PHOTOS_IN_GOOGLE_EARTH);
+    const std::string kml = earth.kmlHandedOver();
+    EXPECT_EQ(countOf(kml, "<Placemark>"), 4u) << "the route and 3 photos";
+    EXPECT_EQ(countOf(kml, "\t\t\t\t\t139.5"), 180u) << "every track point in the route";
 }
 
 // Five photos of the walk in a folder of the test, and the walk's log.

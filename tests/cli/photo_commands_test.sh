@@ -31,7 +31,20 @@ expect_eq "$(column 6 < out.txt)" \
     "093000.log 093000.log 093000.log 121000.log 121000.log 121000.log " "matched logs"
 expect_eq "$(head -1 out.txt | column 2)" "2008/05/01 09:29:00 " "shooting time text"
 
-# Refusals are named and make the exit status 1.
+# A folder of logs contributes its GPX files too (not its other files): a
+# phone's track of the afternoon places the 18:00 photo.
+mkdir phone
+printf '%s' '<gpx version="1.0"><trk><trkseg>' \
+    '<trkpt lat="35.0" lon="139.0"><time>2008-05-01T08:59:00Z</time></trkpt>' \
+    '<trkpt lat="35.1" lon="139.1"><time>2008-05-01T09:01:00Z</time></trkpt>' \
+    '</trkseg></trk></gpx>' > phone/evening.gpx
+cp phone/evening.gpx phone/notes.txt
+run "$tool" match --log logs --log phone "写真" > out.txt 2> err.txt
+expect_eq "$?" 0 "match exit status with a GPX folder"
+expect_eq "$(grep IMG_180000 out.txt | tr -d '\r' | cut -f3-)" $'35.050000\t139.050000\tOK\tevening.gpx' \
+    "a photo between two GPX points"
+
+
 cp logs/093000.log logs-again.log
 printf 'not a photo' > broken.jpg
 run "$tool" match --log logs --log logs-again.log --log gone.log "写真" broken.jpg notes.txt missing.jpg \

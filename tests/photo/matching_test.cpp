@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,6 +12,7 @@
 #include "photo/track_builder.h"
 #include "support/nmea_text.h"
 #include "support/time_zone.h"
+#include "tracklog/gpx_reader.h"
 #include "tracklog/nmea_reader.h"
 
 namespace vantora {
@@ -467,6 +471,61 @@ TEST_F(Matching, stampsEveryKindOfMatchWithTheUtcDateAndTimeOfOneInstant)
             .text(":").number(stamps->time[4], 2);
         EXPECT_EQ(std::string(stamps->date) + " " + timeOfDay, c.stamp);
         EXPECT_STREQ(photo.match->point.timeText, timeOfDay);  // what the windows show
+    }
+}
+
+// A phone's GPX of the same fixes as a logger's log places every photo where
+// the log places it: the same position texts, rationals, times and marks.
+TEST_F(Matching, placesPhotosAlikeFromALoggersLogAndAGpxOfTheSameFixes)
+{
+    std::string nmea;
+    std::string gpx = "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><trkseg>";
+    for (int i = 0; i < 40; ++i) {
+        // A fix every 7 seconds from 01:00:00 UTC, heading south-west.
+        const int t = i * 7;
+        char time[16], lat[16], lon[16], point[160];
+        std::snprintf(time, sizeof time, "01%02d%02d.000", t / 60, t % 60);
+        const double minutesNorth = 39.1234 - i * 0.0137;
+        const double minutesEast = 45.6789 - i * 0.0291;
+        // Seconds of exactly x.x5 (minutes ending in 25 or 75 ten-thousandths)
+        // round up in NMEA; decimal degrees can only come near them.
+        const auto onHalfTenth = [](double minutes) { return std::llround(minutes * 10000) % 50 == 25; };
+        if (onHalfTenth(minutesNorth) || onHalfTenth(minutesEast))
+            continue;
+        std::snprintf(lat, sizeof lat, "35%07.4f", minutesNorth);
+        std::snprintf(lon, sizeof lon, "139%07.4f", minutesEast);
+        nmea += test::gga(time, lat, "N", lon, "E") + "\r\n" + test::rmc(time) + "\r\n";
+        std::snprintf(point, sizeof point,
+                      "<trkpt lat=\"%.9f\" lon=\"%.9f\"><time>2008-05-01T01:%02d:%02dZ</time></trkpt>",
+                      35 + minutesNorth / 60, 139 + minutesEast / 60, t / 60, t % 60);
+        gpx += point;
+    }
+    gpx += "</trkseg></trk></gpx>";
+    auto logger = std::make_unique<LogFileRecord>();
+    auto phone = std::make_unique<LogFileRecord>();
+    ASSERT_TRUE(readNmeaText(nmea, *logger));
+    ASSERT_EQ(readGpxText(gpx, *phone).problem, GpxProblem::none);
+
+    LogList fromPhone;
+    fromPhone.push_back(std::move(phone));
+    PhotoList phoneList(fromPhone);
+    logs_.push_back(std::move(logger));
+    for (int second = -5; second < 290; second += 3) {
+        list_.records.push_back(test::photoTakenAt(test::onCameraClock(utc(1, 0, 0) + second, kJapan)));
+        phoneList.records.push_back(list_.records.back());
+    }
+
+    matchAll(list_, kJapan);
+    matchAll(phoneList, kJapan);
+
+    for (std::size_t i = 0; i < list_.records.size(); ++i) {
+        const PhotoRecord& a = list_.records[i];
+        const PhotoRecord& b = phoneList.records[i];
+        SCOPED_TRACE(a.exif.shootingTime.dateTimeText);
+        ASSERT_TRUE(a.match && b.match);
+        EXPECT_EQ(test::firstDifference(a.match->point, b.match->point), "");
+        EXPECT_EQ(a.match->utc, b.match->utc);
+        EXPECT_EQ(a.doubtful, b.doubtful);
     }
 }
 
