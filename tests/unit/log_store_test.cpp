@@ -96,13 +96,15 @@ TEST_F(LogStore, ListFileKeepsThePcListAcrossRuns)
 
 // On a Japanese PC whose user folder is named "José", the list file cannot
 // hold the paths in the ANSI code page: it keeps them in UTF-8 instead,
-// behind a byte-order mark, and reads them back whole.
+// behind a byte-order mark, and reads them back whole; a phone's GPX file
+// among them too.
 TEST_F(LogStore, ListFileKeepsPathsTheAnsiCodePageCannotHold)
 {
-    std::vector<fs::path> paths;
-    for (int hour : {0, 1})
-        paths.push_back(temp.write(fs::path(u8"Jos\u00e9 \ud55c\uad6d") / ("log" + std::to_string(hour) + ".log"),
-                                   logText(hour, 0, 0, 10)));
+    const fs::path folder(u8"Jos\u00e9 \ud55c\uad6d");
+    std::vector<fs::path> paths{temp.write(folder / "log0.log", logText(0, 0, 0, 10)),
+                                temp.write(folder / u8"\u5199\u771f.gpx",
+                                           "<gpx><trk><trkseg><trkpt lat=\"35\" lon=\"139\">"
+                                           "<time>2008-10-15T01:00:00Z</time></trkpt></trkseg></trk></gpx>")};
     paths.push_back(pcLogFiles(1, 2).front());
     RegisterLogFiles(window, paths, LogSide::Pc, true, true);
     ASSERT_TRUE(SavePcList(state));
