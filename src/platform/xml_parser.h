@@ -19,8 +19,10 @@ namespace vantora::platform {
 constexpr int kMaxXmlDepth = 256;
 // How much input may pass without an element starting or ending before the
 // input counts as damaged: a giant comment, attribute or text cannot make
-// the parser buffer without bound.
-constexpr std::size_t kMaxXmlStallBytes = 16u * 1024 * 1024;
+// the parser buffer without bound. No real track holds a single node of
+// this size; Wine's XmlLite crashes inside a comment of about 400 KB, so the
+// limit stays below that, the same in both builds.
+constexpr std::size_t kMaxXmlStallBytes = 128u * 1024;
 // How much the parser asks of its byte source at a time.
 constexpr std::size_t kXmlChunkBytes = 64u * 1024;
 
