@@ -6,7 +6,9 @@
 
 #include "commands.h"
 #include "photo/matching.h"
+#include "photo/photo_list.h"
 #include "photo/photo_writing.h"
+#include "photo/reason_wording.h"
 #include "photo_job.h"
 #include "platform/code_page.h"
 #include "stop_signals.h"
@@ -39,6 +41,10 @@ void printReviewRow(std::ostream& out, const PhotoRecord& record)
     line += record.match && record.doubtful == 0 ? "OK" : "?";
     line += '\t';
     line += record.match ? displayName(record.matchedLogPath.filename()) : "";
+    line += '\t';
+    line += record.exif.offsetTimeOriginal;
+    line += '\t';
+    line += reasonEnglish(record.reason);
     line += '\n';
     out << line;
 }
@@ -48,6 +54,14 @@ void printSummary(std::ostream& out, const char* verb, const WriteSummary& summa
 {
     out << verb << ' ' << summary.written << ", " << passedOver << ' ' << summary.unmatched
         << ", failed " << summary.failed << '\n';
+}
+
+// The doubtful matches among those written, by group: "doubtful: outside
+// the track 3, in a gap 1"; nothing when none was doubtful.
+void printDoubtfulWritten(std::ostream& out, const DoubtfulCounts& counts)
+{
+    if (counts.total() > 0)
+        out << "doubtful: " << doubtfulCountsEnglish(counts) << '\n';
 }
 
 const char* describe(WriteProblem problem)
@@ -108,7 +122,13 @@ void printMatchUsage(std::ostream& out)
            "matches every photo to the track by its shooting time and prints the\n"
            "review list in shooting-time order, tab-separated: file name, shooting\n"
            "time, latitude and longitude in signed decimal degrees (empty without a\n"
-           "match), OK or ? (a doubtful match or none), and the log the match came from.\n"
+           "match), OK or ? (a doubtful match or none), the log the match came from,\n"
+           "the time zone the photo names for its clock (OffsetTimeOriginal, empty when\n"
+           "it names none), and why the photo got what it got: \"at a fix\", \"between\n"
+           "two fixes 10 s apart\", \"5 min before the first fix of the track; the fix\n"
+           "of 09:30:00 copied\", \"in a gap of 2 h 25 min between A.log and B.log\"\n"
+           "(with \"the same place on both sides\" when the track is within 50 m on\n"
+           "both sides of the gap), \"no shooting time\" and so on.\n"
            "--log may be given more than once. --utc-offset is the time zone of the\n"
            "camera's clock: +HH, -HH or +HH:MM, +09 when not given.\n"
            "\n"
@@ -123,7 +143,8 @@ void printWriteUsage(std::ostream& out)
            "\n"
            "Matches as `match` does and writes every matched position (doubtful ones\n"
            "too) into the photo's Exif GPS tags, then prints how many photos were\n"
-           "written, had no match, and failed. Each photo is replaced whole, only\n"
+           "written, had no match, and failed, and how many of the written were\n"
+           "doubtful, by kind (outside the track, in a gap). Each photo is replaced whole, only\n"
            "once its new version is complete. --dry-run prints the review list and\n"
            "what would be written, and changes nothing.\n"
            "\n"
@@ -182,10 +203,12 @@ int runWriteCommand(const std::vector<Argument>& args, std::ostream& out, std::o
             ++(record.match ? wouldWrite.written : wouldWrite.unmatched);
         }
         printSummary(out, "would write", wouldWrite, "no match");
+        printDoubtfulWritten(out, countDoubtfulByKind(photos));
         return status;
     }
     const WriteSummary summary = writePositions(photos, {}, stopRequested);
     printSummary(out, "written", summary, "no match");
+    printDoubtfulWritten(out, summary.doubtfulWritten);
     reportFailures(err, summary, "not written", "photos left as they were");
     return status == kExitOk && summary.failed == 0 && summary.notAttempted == 0 ? kExitOk : kExitSomeFailed;
 }

@@ -157,7 +157,7 @@ int addPhotos(PhotoList& list, const std::vector<std::filesystem::path>& paths, 
             if (list.records.size() >= kMaxPhotos) {
                 limitReached = true;
             } else {
-                list.records.push_back(PhotoRecord{std::move(exif), std::nullopt, 0, {}});
+                list.records.push_back(PhotoRecord{std::move(exif), std::nullopt, 0, {}, {}});
                 ++added;
             }
         }

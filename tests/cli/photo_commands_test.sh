@@ -30,6 +30,12 @@ expect_eq "$(column 5 < out.txt)" "? OK OK ? OK ? " "review marks"
 expect_eq "$(column 6 < out.txt)" \
     "093000.log 093000.log 093000.log 121000.log 121000.log 121000.log " "matched logs"
 expect_eq "$(head -1 out.txt | column 2)" "2008/05/01 09:29:00 " "shooting time text"
+# The last column says why; no demo photo names its time zone.
+expect_eq "$(tr -d '\r' < out.txt | cut -f8 | paste -sd'|')" \
+"1 min before the first fix of the track; the fix of 09:30:00 copied|at a fix|at a fix|\
+in a gap of 2 h 30 min between 093000.log and 121000.log|at a fix|\
+5 h 45 min after the last fix of the track; the fix of 12:14:59 copied" "reasons"
+expect_eq "$(column 7 < out.txt | tr -d ' ')" "" "photo time zones"
 
 # Refusals are named and make the exit status 1.
 cp logs/093000.log logs-again.log
@@ -48,13 +54,15 @@ expect_eq "$(tr -d '\r' < out.txt | wc -l)" 6 "the good photos still listed"
 cp -r "写真" before
 run "$tool" write --dry-run --log logs "写真" > out.txt 2>&1
 expect_eq "$?" 0 "dry run exit status"
-grep -q "would write 6, no match 0, failed 0" out.txt || fail "dry-run summary: $(tail -1 out.txt)"
+grep -q "would write 6, no match 0, failed 0" out.txt || fail "dry-run summary: $(tail -2 out.txt)"
+grep -q "doubtful: outside the track 2, in a gap 1" out.txt || fail "dry-run doubtful counts: $(tail -1 out.txt)"
 diff -r before "写真" >/dev/null || fail "dry run changed a photo"
 
 # Writing: every matched photo, doubtful ones too.
 run "$tool" write --log logs "写真" > out.txt 2>&1
 expect_eq "$?" 0 "write exit status"
-grep -q "written 6, no match 0, failed 0" out.txt || fail "write summary: $(tail -1 out.txt)"
+grep -q "written 6, no match 0, failed 0" out.txt || fail "write summary: $(tail -2 out.txt)"
+grep -q "doubtful: outside the track 2, in a gap 1" out.txt || fail "doubtful counts written: $(tail -1 out.txt)"
 for f in before/*.JPG; do
     cmp -s "$f" "写真/$(basename "$f")" && fail "$(basename "$f") not written"
 done
