@@ -15,6 +15,7 @@ set(VANTORA_CORE_SOURCES
     src/photo/match_reason.cpp
     src/photo/reason_wording.cpp
     src/photo/matching.cpp
+    src/photo/clock_finder.cpp
     src/photo/photo_sources.cpp
     src/photo/photo_batch.cpp
     src/photo/exif_file.cpp

@@ -15,7 +15,7 @@ std::optional<DoubtfulKind> doubtfulKindOf(MatchKind kind)
     }
 }
 
-void countDoubtful(DoubtfulCounts& counts, MatchKind kind)
+void addDoubtful(DoubtfulCounts& counts, MatchKind kind)
 {
     const auto group = doubtfulKindOf(kind);
     if (!group)
@@ -32,7 +32,7 @@ DoubtfulCounts countDoubtfulByKind(const PhotoList& list)
     DoubtfulCounts counts;
     for (const PhotoRecord& record : list.records)
         if (record.match && record.doubtful != 0)
-            countDoubtful(counts, record.reason.kind);
+            addDoubtful(counts, record.reason.kind);
     return counts;
 }
 

@@ -69,6 +69,6 @@ struct DoubtfulCounts {
 DoubtfulCounts countDoubtfulByKind(const PhotoList& list);
 // Counts one doubtful photo of that kind in its group; nothing for a kind
 // that is not doubtful.
-void countDoubtful(DoubtfulCounts& counts, MatchKind kind);
+void addDoubtful(DoubtfulCounts& counts, MatchKind kind);
 
 }  // namespace vantora

@@ -188,7 +188,7 @@ WriteSummary writePositions(PhotoList& list, const StepCallback& progress, const
                 recordWrittenMatch(record, version);
                 ++summary.written;
                 if (record.doubtful)
-                    countDoubtful(summary.doubtfulWritten, record.reason.kind);
+                    addDoubtful(summary.doubtfulWritten, record.reason.kind);
             } else {
                 noteFailure(summary, record.exif.path, *failed);
             }
