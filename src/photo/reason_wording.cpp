@@ -54,14 +54,15 @@ std::string duration(TimeValue seconds, const DurationWords& words)
 }
 
 // The copied fix's time on the camera's clock: the time of day when the
-// photo is less than a day from it, else the date too.
+// photo may be less than a day from it, else the date too.
 std::string fixTime(const MatchReason& reason)
 {
     const auto t = fromTimeValue(reason.copiedFixOnCameraClock);
     if (!t)
         return "?";
     const std::string text = t->dateTimeText;  // "2008/05/01 09:30:00"
-    const TimeValue apart = std::llabs(reason.distance);
+    // Across a long gap the nearer fix may be up to half the gap away.
+    const TimeValue apart = reason.kind == MatchKind::noPositionInGap ? reason.gap / 2 : std::llabs(reason.distance);
     return apart < 86400 && text.size() > 11 ? text.substr(11) : text;
 }
 
