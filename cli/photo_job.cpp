@@ -166,9 +166,15 @@ std::optional<std::string> parsePhotoJob(const std::vector<Argument>& args, bool
         const bool hasValue = i + 1 < args.size();
         if (word == "--help" || word == "-h") {
             options.help = true;
+        } else if (word == "--utc-offset" && hasValue && args[i + 1].text == "auto") {
+            options.findClocks = true;
+            ++i;
         } else if (word == "--utc-offset") {
             if (!takeUtcOffset(args, i, options.offset))
                 return kUtcOffsetUsage;
+        } else if (word == "--camera-offset" || word == "--sync") {
+            if (const auto error = takeClockOption(args, i, options.cameraOffsets, options.syncs))
+                return error;
         } else if (word == "--log") {
             if (!hasValue)
                 return "--log takes a log file or a folder";

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "camera_clocks.h"
 #include "commands.h"
 #include "photo/photo_record.h"
 #include "tracklog/log_list.h"
@@ -21,6 +22,9 @@ struct PhotoJobOptions {
     std::vector<std::filesystem::path> photoSources;
     bool dryRun = false;
     bool help = false;
+    bool findClocks = false;  // --utc-offset auto: take the clock finder's proposals
+    std::vector<CameraOffsetOption> cameraOffsets;
+    std::vector<SyncOption> syncs;
 };
 
 // Reads "+HH", "-HH" or "+HH:MM" (hours 0-13, minutes 0-59).

@@ -19,7 +19,11 @@ set(VANTORA_CORE_SOURCES
     src/tracklog/log_list.cpp
     src/photo/position_fields.cpp
     src/photo/photo_list.cpp
+    src/photo/camera.cpp
+    src/photo/match_reason.cpp
+    src/photo/reason_wording.cpp
     src/photo/matching.cpp
+    src/photo/clock_finder.cpp
     src/photo/photo_sources.cpp
     src/photo/photo_batch.cpp
     src/photo/exif_file.cpp

@@ -16,6 +16,8 @@ namespace {
 
 constexpr TimeValue kTenMinutes = 10 * 60;
 constexpr TimeValue kTenHours = 10 * 3600;
+// Fixes this close on both sides of a gap: the logger most likely stood still.
+constexpr double kSamePlaceMetres = 50.0;
 
 // A photo's moment on the camera's clock and on the track's UTC scale.
 // Fix instants stay on the UTC scale they were read in: comparing a fix
@@ -24,6 +26,8 @@ constexpr TimeValue kTenHours = 10 * 3600;
 struct PhotoInstant {
     TimeValue local;
     TimeValue utc;
+
+    TimeValue onCameraClock(TimeValue utcInstant) const { return utcInstant + local - utc; }
 };
 
 // One fix of a log, with the instant the log reader computed for it.
@@ -39,6 +43,7 @@ struct Match {
     TrackMatch result;
     std::int32_t doubtful = 0;
     const LogFileRecord* log = nullptr;
+    MatchReason reason;
 };
 
 Fix firstFixOf(const LogFileRecord& log)
@@ -51,9 +56,49 @@ Fix lastFixOf(const LogFileRecord& log)
     return {&log, log.points().size() - 1};
 }
 
-Match copyOf(const Fix& fix, std::int32_t doubtful)
+Match copyOf(const Fix& fix, std::int32_t doubtful, MatchKind kind)
 {
-    return {{fix.point(), fix.time()}, doubtful, fix.log};
+    Match match{{fix.point(), fix.time()}, doubtful, fix.log, {}};
+    match.reason.kind = kind;
+    return match;
+}
+
+// A doubtful copy of a fix, which the reason names by its time.
+Match doubtfulCopyOf(const Fix& fix, MatchReason reason, const PhotoInstant& photo)
+{
+    Match match = copyOf(fix, 1, reason.kind);
+    reason.copiedFixUtc = fix.time();
+    reason.copiedFixOnCameraClock = photo.onCameraClock(fix.time());
+    match.reason = std::move(reason);
+    return match;
+}
+
+// Before the first fix or after the last of the whole track.
+Match endOfTrack(const Fix& end, MatchKind kind, const PhotoInstant& photo)
+{
+    MatchReason reason;
+    reason.kind = kind;
+    reason.distance = kind == MatchKind::beforeTrack ? end.time() - photo.utc : photo.utc - end.time();
+    return doubtfulCopyOf(end, std::move(reason), photo);
+}
+
+// What lies between fix a and the later fix b: how far apart they are,
+// the two logs when the gap is between logs, and for a doubtful gap whether
+// the track is at the same place on both sides.
+MatchReason gapBetween(const Fix& a, const Fix& b, TimeValue gap)
+{
+    MatchReason reason;
+    reason.kind = gap >= kTenHours     ? MatchKind::noPositionInGap
+                  : gap >= kTenMinutes ? MatchKind::inGap
+                                       : MatchKind::betweenFixes;
+    reason.gap = gap;
+    if (a.log != b.log) {
+        reason.logBefore = a.log->path;
+        reason.logAfter = b.log->path;
+    }
+    if (reason.kind != MatchKind::betweenFixes)
+        reason.samePlace = metresBetween(a.point(), b.point()) <= kSamePlaceMetres;
+    return reason;
 }
 
 void writeTimeOfDay(char (&field)[9], const ExifDateTime& t)
@@ -79,11 +124,12 @@ std::optional<Match> interpolate(const Fix& a, const Fix& b, const PhotoInstant&
 {
     const TimeValue gap = b.time() - a.time();  // positive: a is before the photo, b after
     const TimeValue dt = photo.utc - a.time();
+    MatchReason reason = gapBetween(a, b, gap);
 
     if (gap >= kTenHours) {
         // Too far apart to trust a line between them: the nearer fix as is.
         const bool aIsNearer = b.time() - photo.utc >= dt;
-        return copyOf(aIsNearer ? a : b, 1);
+        return doubtfulCopyOf(aIsNearer ? a : b, std::move(reason), photo);
     }
 
     const auto localTime = fromTimeValue(photo.local);
@@ -92,7 +138,8 @@ std::optional<Match> interpolate(const Fix& a, const Fix& b, const PhotoInstant&
         return std::nullopt;
 
     const bool aIsNearer = 2 * dt <= gap;
-    Match match = copyOf(aIsNearer ? a : b, gap >= kTenMinutes ? 1 : 0);
+    Match match = copyOf(aIsNearer ? a : b, gap >= kTenMinutes ? 1 : 0, reason.kind);
+    match.reason = std::move(reason);
     TrackPoint& point = match.result.point;
     setPositionTenths(point, Axis::latitude,
                       interpolateLatitude(positionTenths(a.point(), Axis::latitude),
@@ -191,9 +238,9 @@ private:
         const TimeValue first = firstTime(i);
         const TimeValue last = lastTime(i);
         if (i == 0 && photo.utc < first)
-            return decided(copyOf(firstFixOf(*logs_[0]), 1));
+            return decided(endOfTrack(firstFixOf(*logs_[0]), MatchKind::beforeTrack, photo));
         if (i + 1 == logs_.size() && photo.utc > last)
-            return decided(copyOf(lastFixOf(*logs_[i]), 1));
+            return decided(endOfTrack(lastFixOf(*logs_[i]), MatchKind::afterTrack, photo));
         if (photo.utc < first || photo.utc > last) {
             if (i > 0 && lastTime(i - 1) < photo.utc && photo.utc < first)
                 return decided(interpolate(lastFixOf(*logs_[i - 1]), firstFixOf(*logs_[i]), photo));
@@ -201,7 +248,7 @@ private:
         }
         const Fix found{logs_[i], firstFixNotBefore(i, photo.utc)};
         if (found.time() == photo.utc)
-            return decided(copyOf(found, 0));
+            return decided(copyOf(found, 0, MatchKind::atFix));
         // found is not the first fix: the first is at or before the photo.
         return decided(interpolate(Fix{logs_[i], found.index - 1}, found, photo));
     }
@@ -240,6 +287,15 @@ void storeMatch(PhotoRecord& record, Match&& match)
     record.matchedLogPath = match.log->path;  // may throw; nothing is set before it
     record.doubtful = match.doubtful;
     record.match = match.result;
+    record.reason = std::move(match.reason);
+}
+
+// Why a photo cannot be placed in time: the reader leaves the text empty
+// when the photo has no shooting time (or a blank or all-zero one).
+MatchKind unusableTimeKind(const ExifDateTime& shootingTime)
+{
+    return shootingTime.dateTimeText[0] == '\0' ? MatchKind::noShootingTime
+                                                : MatchKind::unreadableShootingTime;
 }
 
 }  // namespace
@@ -249,8 +305,8 @@ void matchAll(PhotoList& list, const UtcOffset& offset)
     if (list.logs.empty())
         return;
     list.offset = offset;
-    // local = UTC + shift
-    const TimeValue shift = offset.east ? seconds(offset) : -seconds(offset);
+    // local = UTC + shift, for every camera without a clock of its own
+    const TimeValue listShift = utcShiftOf(offset);
     try {
         Track track(list.logs);
         if (track.empty())
@@ -259,8 +315,13 @@ void matchAll(PhotoList& list, const UtcOffset& offset)
             if (record.match)
                 continue;
             const auto local = toTimeValue(record.exif.shootingTime);
-            if (!local)
-                continue;  // a photo that cannot be placed in time is never matched
+            if (!local) {
+                // never matched
+                record.reason = MatchReason{};
+                record.reason.kind = unusableTimeKind(record.exif.shootingTime);
+                continue;
+            }
+            const TimeValue shift = utcShiftFor(record.exif.camera, list.cameraClocks, listShift);
             if (auto match = track.match({*local, *local - shift}))
                 storeMatch(record, std::move(*match));
         }

@@ -27,6 +27,11 @@ namespace vantora {
 // copied fix its own, an interpolated position the photo's moment.
 // A photo whose shooting time cannot be converted stays without a match.
 //
+// Every photo it looks at gets a reason (PhotoRecord::reason): the kind of
+// result above and its figures, or that the photo has no shooting time, or
+// one that cannot be read. A camera listed in the list's cameraClocks is
+// matched with its own clock's shift; every other with the offset given.
+//
 // The result is that of scanning the logs and their fixes in order, but
 // found by binary search wherever the logs and a log's fixes are in time
 // order, from each fix's instant computed when the log was read.

@@ -102,6 +102,7 @@ void clearMatches(PhotoList& list)
         record.match.reset();
         record.doubtful = 0;
         record.matchedLogPath.clear();
+        record.reason = MatchReason{};
     }
 }
 

@@ -40,7 +40,8 @@ bool containsPath(const PhotoList& list, const std::filesystem::path& path);
 void removeAt(PhotoList& list, std::size_t index);
 void removeAll(PhotoList& list);
 
-// Every photo loses its match: no position, not doubtful, no log path.
+// Every photo loses its match: no position, not doubtful, no log path, no
+// reason. The cameras' own clocks stay.
 void clearMatches(PhotoList& list);
 
 std::size_t countDoubtful(const PhotoList& list);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "exif/Exif.h"
@@ -121,6 +122,28 @@ void readGpsTags(ExifFile& file, PhotoExifData& out)
     out.hasGpsTags = latitudeRead && longitudeRead && datumRead ? 1 : 0;
 }
 
+// A text the camera wrote, without the blanks some cameras pad it with.
+std::string cameraText(ExifFile& file, ExifStatus (*get)(std::uint32_t, int, char*))
+{
+    char buffer[64] = {};
+    if (get(file.handle(), sizeof buffer, buffer) != 0)
+        return {};
+    std::string text(buffer, strnlen(buffer, sizeof buffer));
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.pop_back();
+    return text;
+}
+
+// Which camera took the photo, and the zone it says its clock ran in.
+void readCamera(ExifFile& file, PhotoExifData& out)
+{
+    out.camera.make = cameraText(file, ExifGetMake);
+    out.camera.model = cameraText(file, ExifGetModel);
+    out.camera.serial = cameraText(file, ExifGetBodySerialNumber);
+    if (ExifGetOffsetTimeOriginal(file.handle(), out.offsetTimeOriginal) != 0)
+        std::memset(out.offsetTimeOriginal, 0, sizeof out.offsetTimeOriginal);
+}
+
 }  // namespace
 
 bool isSupportedExifVersion(const char version[4])
@@ -141,6 +164,7 @@ int readPhoto(const std::filesystem::path& path, PhotoExifData& out)
     out.path = path;
     readShootingTime(file, out.shootingTime);
     readGpsTags(file, out);
+    readCamera(file, out);
     return kPhotoRead;
 }
 
@@ -157,7 +181,7 @@ int addPhotos(PhotoList& list, const std::vector<std::filesystem::path>& paths, 
             if (list.records.size() >= kMaxPhotos) {
                 limitReached = true;
             } else {
-                list.records.push_back(PhotoRecord{std::move(exif), std::nullopt, 0, {}});
+                list.records.push_back(PhotoRecord{std::move(exif), std::nullopt, 0, {}, {}});
                 ++added;
             }
         }

@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
+#include "photo/camera.h"
+#include "photo/match_reason.h"
 #include "tracklog/log_list.h"
 #include "tracklog/time_values.h"
 #include "tracklog/track_point.h"
@@ -34,6 +37,11 @@ struct PhotoExifData {
     char gpsTimeText[9] = {};     // "%02d:%02d:%02d" of GPSTimeStamp
     char gpsStatus[2] = {};
     char gpsMapDatum[16] = {};
+    // OffsetTimeOriginal, the zone the camera says its clock runs in
+    // ("+09:00"); empty when absent. Never applied by itself: the clock
+    // finder tries it first.
+    char offsetTimeOriginal[8] = {};
+    CameraId camera;  // Make, Model and BodySerialNumber as read
 };
 
 // A photo's place on the track: a copy of one fix of a log, whose position
@@ -61,6 +69,7 @@ struct PhotoRecord {
     std::optional<TrackMatch> match;       // none: not matched
     std::int32_t doubtful = 0;             // 1 when the match is doubtful
     std::filesystem::path matchedLogPath;  // empty without a match
+    MatchReason reason;                    // why matching gave what it gave
 };
 
 // The photo window's photos, ascending by shooting time; photos whose
@@ -74,6 +83,10 @@ struct PhotoList {
 
     const LogList& logs;  // the import window's PC logs; not owned, never changed here
     UtcOffset offset;     // the offset of the last matching run
+    // Cameras whose clock runs in another zone than `offset` (the clock
+    // finder's proposals the user took, or set by hand); every other camera
+    // is matched with `offset`.
+    std::vector<CameraClock> cameraClocks;
     std::vector<PhotoRecord> records;
 };
 

@@ -187,6 +187,8 @@ WriteSummary writePositions(PhotoList& list, const StepCallback& progress, const
             if (!failed) {
                 recordWrittenMatch(record, version);
                 ++summary.written;
+                if (record.doubtful)
+                    addDoubtful(summary.doubtfulWritten, record.reason.kind);
             } else {
                 noteFailure(summary, record.exif.path, *failed);
             }

@@ -50,6 +50,7 @@ struct WriteSummary {
     int unmatched = 0;    // photos passed over (no match, or no usable time)
     int failed = 0;       // files that could not be opened or did not take the change
     int notAttempted = 0; // photos left alone because a stop was asked for
+    DoubtfulCounts doubtfulWritten;      // of the written, the doubtful matches by group
     std::vector<WriteFailure> failures;  // one per failed file, in list order
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 
 #include "photo/photo_record.h"
@@ -82,6 +83,20 @@ void copyPosition(const TrackPoint& from, PhotoExifData& to)
     copyField(from.longitudeText, to.longitudeText);
     copyField(from.longitudeRef, to.longitudeRef);
     copyField(from.longitude, to.longitude);
+}
+
+double metresBetween(const TrackPoint& a, const TrackPoint& b)
+{
+    constexpr double kEarthRadiusMetres = 6371000.0;
+    constexpr double kRadiansPerTenth = 3.14159265358979323846 / (180.0 * kTenthsPerDegree);
+    const auto latA = static_cast<double>(positionTenths(a, Axis::latitude)) * kRadiansPerTenth;
+    const auto latB = static_cast<double>(positionTenths(b, Axis::latitude)) * kRadiansPerTenth;
+    const std::int64_t lonDifference = wrapLongitudeTenths(positionTenths(b, Axis::longitude) -
+                                                           positionTenths(a, Axis::longitude));
+    // Equirectangular: exact enough at these distances, and never NaN.
+    const double x = static_cast<double>(lonDifference) * kRadiansPerTenth * std::cos((latA + latB) / 2);
+    const double y = latB - latA;
+    return kEarthRadiusMetres * std::sqrt(x * x + y * y);
 }
 
 }  // namespace vantora

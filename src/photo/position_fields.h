@@ -31,4 +31,9 @@ void setPositionTenths(TrackPoint& point, Axis axis, std::int64_t tenths);
 // both ends included, come back unchanged.
 std::int64_t wrapLongitudeTenths(std::int64_t tenths);
 
+// The distance between two fixes in metres, on a sphere of the Earth's
+// mean radius; good to a fraction of a metre over the few hundred metres it
+// is used for (was the logger standing still?).
+double metresBetween(const TrackPoint& a, const TrackPoint& b);
+
 }  // namespace vantora

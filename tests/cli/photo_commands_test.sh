@@ -30,6 +30,12 @@ expect_eq "$(column 5 < out.txt)" "? OK OK ? OK ? " "review marks"
 expect_eq "$(column 6 < out.txt)" \
     "093000.log 093000.log 093000.log 121000.log 121000.log 121000.log " "matched logs"
 expect_eq "$(head -1 out.txt | column 2)" "2008/05/01 09:29:00 " "shooting time text"
+# The last column says why; no demo photo names its time zone.
+expect_eq "$(tr -d '\r' < out.txt | cut -f8 | paste -sd'|')" \
+"1 min before the first fix of the track; the fix of 09:30:00 copied|at a fix|at a fix|\
+in a gap of 2 h 30 min between 093000.log and 121000.log|at a fix|\
+5 h 45 min after the last fix of the track; the fix of 12:14:59 copied" "reasons"
+expect_eq "$(column 7 < out.txt | tr -d ' ')" "" "photo time zones"
 
 # A folder of logs contributes its GPX files too (not its other files): a
 # phone's track of the afternoon places the 18:00 photo.
@@ -61,13 +67,15 @@ expect_eq "$(tr -d '\r' < out.txt | wc -l)" 6 "the good photos still listed"
 cp -r "写真" before
 run "$tool" write --dry-run --log logs "写真" > out.txt 2>&1
 expect_eq "$?" 0 "dry run exit status"
-grep -q "would write 6, no match 0, failed 0" out.txt || fail "dry-run summary: $(tail -1 out.txt)"
+grep -q "would write 6, no match 0, failed 0" out.txt || fail "dry-run summary: $(tail -2 out.txt)"
+grep -q "doubtful: outside the track 2, in a gap 1" out.txt || fail "dry-run doubtful counts: $(tail -1 out.txt)"
 diff -r before "写真" >/dev/null || fail "dry run changed a photo"
 
 # Writing: every matched photo, doubtful ones too.
 run "$tool" write --log logs "写真" > out.txt 2>&1
 expect_eq "$?" 0 "write exit status"
-grep -q "written 6, no match 0, failed 0" out.txt || fail "write summary: $(tail -1 out.txt)"
+grep -q "written 6, no match 0, failed 0" out.txt || fail "write summary: $(tail -2 out.txt)"
+grep -q "doubtful: outside the track 2, in a gap 1" out.txt || fail "doubtful counts written: $(tail -1 out.txt)"
 for f in before/*.JPG; do
     cmp -s "$f" "写真/$(basename "$f")" && fail "$(basename "$f") not written"
 done
@@ -162,6 +170,43 @@ else
     fail "exiftool is not installed"
 fi
 
+# Camera clocks: a second camera an hour ahead (its owner moved the clock,
+# and the zone it names with it), one photo without a shooting time.
+if command -v exiftool >/dev/null; then
+    mkdir clock
+    for t in 10:31:10 10:33:00 10:35:00 10:38:00; do
+        run "$photo" "clock/C_${t//:/}.JPG" "2008:05:01 $t" || fail "demo photo"
+    done
+    exiftool -q -overwrite_original -Make=Canon "-Model=Canon EOS 5D" -OffsetTimeOriginal=+10:00 clock/*.JPG ||
+        fail "exiftool: the camera's tags"
+    cp before/IMG_093500.JPG clock/NOTIME.JPG
+    exiftool -q -overwrite_original -DateTimeOriginal= clock/NOTIME.JPG || fail "exiftool: no shooting time"
+    run "$tool" match --log logs clock > out.txt 2> err.txt
+    expect_eq "$?" 0 "match exit status with a camera an hour ahead"
+    grep -q "the photos of Canon EOS 5D (4) look taken with --utc-offset +10:00: 4 of 4 inside the track, now 0" err.txt ||
+        fail "clock proposal: $(cat err.txt)"
+    expect_eq "$(column 5 < out.txt)" "? ? ? ? ? " "an hour off: every photo doubtful"
+    expect_eq "$(column 7 < out.txt)" "+10:00 +10:00 +10:00 +10:00  " "the zone the photos name"
+    expect_eq "$(tail -1 out.txt | tr -d '\r' | cut -f1,8)" $'NOTIME.JPG\tno shooting time' "a photo without shooting time"
+    matched_with() {  # CLOCK_OPTION VALUE
+        run "$tool" match "$1" "$2" --log logs clock > out.txt 2> err.txt
+        expect_eq "$(column 5 < out.txt)" "OK OK OK OK ? " "matched with $1 $2"
+    }
+    matched_with --utc-offset auto
+    matched_with --camera-offset "canon eos 5d=+10:00"
+    matched_with --sync clock/C_103110.JPG=09:31:10
+    matched_with --sync clock/C_103110.JPG=00:31:10Z
+    run "$tool" match --camera-offset "NIKON D1=+01:00" --log logs clock > /dev/null 2> err.txt
+    expect_eq "$?" 1 "an offset for a camera of no photo"
+    grep -q "no photo of a camera named NIKON D1" err.txt || fail "unknown camera: $(cat err.txt)"
+    run "$tool" shift --sync clock/C_103110.JPG=09:31:10 clock > out.txt 2>&1
+    grep -q "the photos of Canon EOS 5D: back 01:00:00" out.txt || fail "shift --sync: $(cat out.txt)"
+    grep -q $'C_103800.JPG\t2008/05/01 09:38:00' <(tr -d '\r' < out.txt) || fail "synced time: $(cat out.txt)"
+    run "$tool" match --log logs clock > out.txt 2> err.txt
+    expect_eq "$(column 5 < out.txt)" "OK OK OK OK ? " "matched after shift --sync"
+    expect_eq "$(cat err.txt)" "" "no proposal once the clock is right"
+fi
+
 # Usage errors.
 run "$tool" match "写真" > /dev/null 2>&1
 expect_eq "$?" 2 "match without a log"
@@ -171,5 +216,9 @@ run "$tool" shift --forward 1:00 "写真" > /dev/null 2>&1
 expect_eq "$?" 2 "malformed shift"
 run "$tool" write --help > out.txt 2>&1
 expect_eq "$?" 0 "write help"
+run "$tool" match --camera-offset "Canon EOS 5D+10:00" --log logs "写真" > /dev/null 2>&1
+expect_eq "$?" 2 "a camera offset without ="
+run "$tool" shift --sync "写真/IMG_093500.JPG=9:35" "写真" > /dev/null 2>&1
+expect_eq "$?" 2 "a malformed sync"
 
 finish "all photo command checks passed"

@@ -43,6 +43,10 @@ struct ExifDll {
     decltype(&ExifSetDateTimeOriginal) setDateTimeOriginal = nullptr;
     decltype(&ExifFileOpenW) openWide = nullptr;
     decltype(&ExifUpdateGPSDateStamp) updateDateStamp = nullptr;
+    decltype(&ExifGetOffsetTimeOriginal) getOffsetTimeOriginal = nullptr;
+    decltype(&ExifGetMake) getMake = nullptr;
+    decltype(&ExifGetModel) getModel = nullptr;
+    decltype(&ExifGetBodySerialNumber) getBodySerialNumber = nullptr;
     int missing = 0;
 
     template <typename F>
@@ -82,6 +86,10 @@ struct ExifDll {
         find(setDateTimeOriginal, "ExifSetDateTimeOriginal");
         find(openWide, "ExifFileOpenW");
         find(updateDateStamp, "ExifUpdateGPSDateStamp");
+        find(getOffsetTimeOriginal, "ExifGetOffsetTimeOriginal");
+        find(getMake, "ExifGetMake");
+        find(getModel, "ExifGetModel");
+        find(getBodySerialNumber, "ExifGetBodySerialNumber");
     }
     ~ExifDll()
     {
@@ -132,6 +140,48 @@ TEST(ExifDllExports, everyFunctionByName)
     ExifDll dll;
     ASSERT_NE(dll.module, nullptr) << "LoadLibraryW(Exif.dll) failed: " << GetLastError();
     EXPECT_EQ(dll.missing, 0);
+}
+
+// A program that imports by ordinal keeps working: every name keeps the
+// ordinal it had before names were added, and the new ones come after.
+TEST(ExifDllExports, keepEveryOrdinal)
+{
+    ExifDll dll;
+    ASSERT_NE(dll.module, nullptr);
+    const char* byOrdinal[] = {
+        "ExifFileClose", "ExifFileOpen", "ExifFileOpenW", "ExifGetDateTimeOriginal",
+        "ExifGetExifVersion", "ExifGetGPSLatitude", "ExifGetGPSLatitudeRef", "ExifGetGPSLongitude",
+        "ExifGetGPSLongitudeRef", "ExifGetGPSMapDatum", "ExifGetGPSStatus", "ExifGetGPSTimeStamp",
+        "ExifGetGPSVersion", "ExifSetDateTimeOriginal", "ExifSetGPSLatitude", "ExifSetGPSLatitudeRef",
+        "ExifSetGPSLongitude", "ExifSetGPSLongitudeRef", "ExifSetGPSMapDatum", "ExifSetGPSStatus",
+        "ExifSetGPSTimeStamp", "ExifSetGPSVersion", "ExifUpdateGPSDateStamp",
+        "ExifGetOffsetTimeOriginal", "ExifGetMake", "ExifGetModel", "ExifGetBodySerialNumber",
+    };
+    for (std::size_t i = 0; i < std::size(byOrdinal); ++i) {
+        const auto ordinal = static_cast<WORD>(i + 1);
+        EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(dll.module, MAKEINTRESOURCEA(ordinal))),
+                  reinterpret_cast<void*>(GetProcAddress(dll.module, byOrdinal[i])))
+            << byOrdinal[i] << " at ordinal " << ordinal;
+    }
+}
+
+TEST(ExifDllExports, nameTheCameraOfAPhoto)
+{
+    ExifDll dll;
+    ASSERT_NE(dll.module, nullptr);
+    ASSERT_EQ(dll.missing, 0);
+    uint32_t h = 0;
+    const std::string path = (fs::path(EXIF_FIXTURE_DIR) / "ii_canon_makernote.jpg").string();
+    ASSERT_EQ(dll.open(path.c_str(), &h), EXIF_OK);
+    char text[32];
+    EXPECT_EQ(dll.getMake(h, sizeof text, text), EXIF_OK);
+    EXPECT_STREQ(text, "Canon");
+    EXPECT_EQ(dll.getModel(h, sizeof text, text), EXIF_OK);
+    EXPECT_STREQ(text, "Canon EOS 5D");
+    EXPECT_EQ(dll.getBodySerialNumber(h, sizeof text, text), EXIF_ERR_NOT_FOUND);
+    char zone[8];
+    EXPECT_EQ(dll.getOffsetTimeOriginal(h, zone), EXIF_ERR_NOT_FOUND);
+    EXPECT_EQ(dll.close(h), EXIF_OK);
 }
 
 TEST_F(AJapanesePath, takesAPositionAndAShootingTimeThroughTheDll)

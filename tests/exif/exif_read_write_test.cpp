@@ -62,6 +62,63 @@ TEST(AFixturePhoto, givesItsExifVersionAndShootingTimeInMotorolaOrder)
     EXPECT_EQ(dateOf(photo.handle), "2009:01:01 00:30:00");
 }
 
+TEST(AFixturePhoto, namesItsCameraAndNoSerialWhenItHasNone)
+{
+    OpenedPhoto photo(fixture("ii_canon_makernote.jpg"));
+    ASSERT_EQ(photo.status, EXIF_OK);
+    char text[32];
+    EXPECT_EQ(ExifGetMake(photo.handle, sizeof text, text), EXIF_OK);
+    EXPECT_STREQ(text, "Canon");
+    EXPECT_EQ(ExifGetModel(photo.handle, sizeof text, text), EXIF_OK);
+    EXPECT_STREQ(text, "Canon EOS 5D");
+    EXPECT_EQ(ExifGetModel(photo.handle, 6, text), EXIF_OK);
+    EXPECT_STREQ(text, "Canon");  // truncated to the buffer, with its NUL
+    EXPECT_EQ(ExifGetBodySerialNumber(photo.handle, sizeof text, text), EXIF_ERR_NOT_FOUND);
+    EXPECT_STREQ(text, "");
+    EXPECT_EQ(ExifGetOffsetTimeOriginal(photo.handle, text), EXIF_ERR_NOT_FOUND);
+    EXPECT_EQ(ExifGetMake(photo.handle, 0, text), EXIF_ERR_ARGUMENT);
+}
+
+// The tiny block's DateTimeOriginal entry made into another tag of the
+// Exif directory: OffsetTimeOriginal in its shapes, and a body serial.
+TEST(AnExifDirectoryTag, readsTheCamerasZoneAndSerialAsStored)
+{
+    struct Case {
+        uint16_t tag;
+        const char* value;  // stored with its NUL
+        int zoneStatus;
+        const char* zone;
+        const char* serial;
+    };
+    const Case cases[] = {
+        {0x9011, "+10:00", EXIF_OK, "+10:00", ""},
+        {0x9011, "-03:30", EXIF_OK, "-03:30", ""},
+        {0x9011, "   :  ", EXIF_ERR_NOT_FOUND, "", ""},
+        {0x9011, "+1000", EXIF_ERR_FORMAT, "", ""},
+        {0x9011, "10:00Z", EXIF_ERR_FORMAT, "", ""},
+        {0xA431, "2008123", EXIF_ERR_NOT_FOUND, "", "2008123"},
+    };
+    for (bool little : {true, false}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.value) + (little ? " II" : " MM"));
+            TempDir dir;
+            Bytes tiff = tinyTiff(little);
+            Patcher p{tiff, little};
+            const auto count = static_cast<uint32_t>(std::strlen(c.value) + 1);
+            p.entry(TinyTiff::dateEntry, c.tag, 2, count, TinyTiff::dateValue);
+            p.text(TinyTiff::dateValue, c.value, count);
+            OpenedPhoto photo(photoFile(dir.path(), tinyJpeg(tiff)));
+            ASSERT_EQ(photo.status, EXIF_OK);
+            char zone[8];
+            EXPECT_EQ(ExifGetOffsetTimeOriginal(photo.handle, zone), c.zoneStatus);
+            EXPECT_STREQ(zone, c.zone);
+            char serial[16];
+            ExifGetBodySerialNumber(photo.handle, sizeof serial, serial);
+            EXPECT_STREQ(serial, c.serial);
+        }
+    }
+}
+
 TEST(AFixturePhoto, givesEveryTagOfItsGpsDirectory)
 {
     OpenedPhoto photo(fixture("mm_gps_xmp.jpg"));

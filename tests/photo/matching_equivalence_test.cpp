@@ -179,6 +179,9 @@ bool expectSameResult(const PhotoRecord& fast, const PhotoRecord& plain, const s
     }
     EXPECT_EQ(fast.doubtful, plain.doubtful) << where;
     EXPECT_EQ(fast.matchedLogPath, plain.matchedLogPath) << where;
+    EXPECT_EQ(fast.reason.kind, plain.reason.kind) << where;
+    EXPECT_EQ(fast.reason.distance, plain.reason.distance) << where;
+    EXPECT_EQ(fast.reason.gap, plain.reason.gap) << where;
     return !::testing::Test::HasFailure();
 }
 
@@ -208,16 +211,28 @@ TEST(FastMatching, givesExactlyTheResultOfThePlainScanOnRandomTracks)
             const LogList logs = random.logs(start + random.pick(0, 86400));
             const UtcOffset offset = random.offset();
 
+            // A second camera, in half the rounds with a clock of its own
+            // that is off by any number of seconds.
+            const CameraId second{"Canon", "Canon EOS 5D", "0042"};
+            const TimeValue secondShift = random.pick(-14 * 3600, 14 * 3600);
             PhotoList fast(logs);
+            if (random.chance(50))
+                fast.cameraClocks.push_back({second, secondShift});
             for (int i = 0; i < 30; ++i) {
                 if (random.chance(5)) {
                     fast.records.push_back(test::photoTakenAt(unusableTime(i)));
                     continue;
                 }
                 const TimeValue moment = random.photoMoment(logs);
+                if (random.chance(30)) {
+                    fast.records.push_back(test::photoTakenAt(moment + secondShift));
+                    fast.records.back().exif.camera = second;
+                    continue;
+                }
                 fast.records.push_back(test::photoTakenAt(test::onCameraClock(moment, offset)));
             }
             PhotoList plain(logs);
+            plain.cameraClocks = fast.cameraClocks;
             plain.records = fast.records;
 
             matchAll(fast, offset);

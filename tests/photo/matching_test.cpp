@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "photo/matching.h"
+#include "photo/photo_list.h"
 #include "photo/photo_writing.h"
 #include "photo/point_comparison.h"
 #include "photo/track_builder.h"
@@ -527,6 +528,95 @@ TEST_F(Matching, placesPhotosAlikeFromALoggersLogAndAGpxOfTheSameFixes)
         EXPECT_EQ(a.match->utc, b.match->utc);
         EXPECT_EQ(a.doubtful, b.doubtful);
     }
+}
+
+// Every kind of result with its figures, on one day's track: a moving log,
+// a gap of 2 h 25 min, a log with a 30-minute stop, ten hours without a fix,
+// a last log.
+TEST_F(Matching, recordsWhyEveryPhotoGotWhatItGot)
+{
+    logs_.push_back(steadyLog("093000.log", utc(1, 0, 0), utc(2, 0, 0), 10));
+    test::LogBuilder stop("121000.log");
+    for (TimeValue t = utc(4, 25, 0); t <= utc(4, 35, 0); t += 10)
+        stop.fixAt(t, dms(35, 40, 0), dms(139, 45, 0));
+    // 30 minutes later, 20 m further north: the logger stood still.
+    for (TimeValue t = utc(5, 5, 0); t <= utc(5, 15, 0); t += 10)
+        stop.fixAt(t, dms(35, 40, 6), dms(139, 45, 0));
+    logs_.push_back(stop.build());
+    logs_.push_back(steadyLog("night.log", utc(15, 20, 0), utc(15, 30, 0), 10));
+
+    struct Case {
+        TimeValue photo;  // UTC
+        MatchKind kind;
+        TimeValue distance, gap;
+        const char* logBefore;
+        const char* logAfter;
+        bool samePlace;
+        const char* copiedFixOnCameraClock;  // "" when no fix is named
+    };
+    const Case cases[] = {
+        {utc(0, 55, 0), MatchKind::beforeTrack, 300, 0, "", "", false, "2008/05/01 10:00:00"},
+        {utc(1, 30, 0), MatchKind::atFix, 0, 0, "", "", false, ""},
+        {utc(1, 30, 5), MatchKind::betweenFixes, 0, 10, "", "", false, ""},
+        {utc(3, 0, 0), MatchKind::inGap, 0, 8700, "093000.log", "121000.log", false, ""},
+        {utc(4, 50, 0), MatchKind::inGap, 0, 1800, "", "", true, ""},
+        {utc(6, 0, 0), MatchKind::noPositionInGap, 0, 36300, "121000.log", "night.log", false,
+         "2008/05/01 14:15:00"},
+        {utc(15, 30, 1), MatchKind::afterTrack, 1, 0, "", "", false, "2008/05/02 00:30:00"},
+        {utc(17, 40, 0), MatchKind::afterTrack, 7800, 0, "", "", false, "2008/05/02 00:30:00"},
+    };
+    for (const Case& c : cases)
+        photoAtUtc(c.photo);
+    list_.records.push_back(test::photoTakenAt(ExifDateTime{}));
+    list_.records.push_back(test::photoTakenAt(test::dateTime(2008, 13, 1, 10, 0, 0)));
+
+    matchAll(list_, kJapan);
+
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        const MatchReason& reason = list_.records[i].reason;
+        SCOPED_TRACE(list_.records[i].exif.shootingTime.dateTimeText);
+        EXPECT_EQ(reason.kind, c.kind);
+        EXPECT_EQ(reason.distance, c.distance);
+        EXPECT_EQ(reason.gap, c.gap);
+        EXPECT_EQ(reason.logBefore, c.logBefore);
+        EXPECT_EQ(reason.logAfter, c.logAfter);
+        EXPECT_EQ(reason.samePlace, c.samePlace);
+        EXPECT_EQ(doubtfulKindOf(c.kind).has_value(), list_.records[i].doubtful != 0);
+        if (*c.copiedFixOnCameraClock != '\0') {
+            EXPECT_STREQ(fromTimeValue(reason.copiedFixOnCameraClock)->dateTimeText,
+                         c.copiedFixOnCameraClock);
+            EXPECT_EQ(reason.copiedFixUtc, list_.records[i].match->utc);
+        }
+    }
+    EXPECT_EQ(list_.records[8].reason.kind, MatchKind::noShootingTime);
+    EXPECT_EQ(list_.records[9].reason.kind, MatchKind::unreadableShootingTime);
+
+    const DoubtfulCounts counts = countDoubtfulByKind(list_);
+    EXPECT_EQ(counts.outsideTrack, 3);
+    EXPECT_EQ(counts.inGap, 2);
+    EXPECT_EQ(counts.noPosition, 1);
+    EXPECT_EQ(static_cast<std::size_t>(counts.total()), countDoubtful(list_));
+
+    clearMatches(list_);
+    EXPECT_EQ(list_.records[0].reason.kind, MatchKind::notMatched);
+}
+
+// A second camera whose clock runs an hour behind is matched with its own
+// shift; every other photo with the list's offset.
+TEST_F(Matching, matchesACameraWithAClockOfItsOwnByItsShift)
+{
+    logs_.push_back(steadyLog("day.log", utc(1, 0, 0), utc(2, 0, 0), 10));
+    const CameraId slow{"Canon", "Canon EOS 5D", ""};
+    PhotoRecord& right = photoAtUtc(utc(1, 30, 0));
+    PhotoRecord& behind = photoAtUtc(utc(1, 30, 0), UtcOffset{1, 8, 0});
+    behind.exif.camera = slow;
+    list_.cameraClocks.push_back({slow, 8 * 3600});
+
+    matchAll(list_, kJapan);
+
+    expectCopyOf(right, pointAt(0, 180), *logs_[0], 0);
+    expectCopyOf(behind, pointAt(0, 180), *logs_[0], 0);
 }
 
 TEST(FixInstants, shiftedByTheOffsetAreTheFixesTimesOnTheCameraClock)

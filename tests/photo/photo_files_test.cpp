@@ -12,6 +12,7 @@
 
 #include "demo_photo.h"
 #include "exif/Exif.h"
+#include "photo/matching.h"
 #include "photo/photo_list.h"
 #include "photo/photo_reading.h"
 #include "photo/exif_file.h"
@@ -182,6 +183,28 @@ TEST_F(PhotoFiles, keepAPhotoWithoutShootingTimeButSortItLast)
     EXPECT_EQ(list.records[0].exif.path.filename(), "a.jpg");
     EXPECT_EQ(list.records[2].exif.path.filename(), "none.jpg");
     EXPECT_STREQ(list.records[2].exif.shootingTime.dateTimeText, "");
+}
+
+TEST_F(PhotoFiles, readTheirCameraAndTellAMissingShootingTimeFromOneThatCannotBeRead)
+{
+    PhotoExifData canon;
+    ASSERT_EQ(readPhoto(std::filesystem::path(EXIF_FIXTURE_DIR) / "ii_canon_makernote.jpg", canon), kPhotoRead);
+    EXPECT_EQ(canon.camera, (CameraId{"Canon", "Canon EOS 5D", ""}));
+    EXPECT_EQ(cameraName(canon.camera), "Canon EOS 5D");
+    EXPECT_STREQ(canon.offsetTimeOriginal, "");
+
+    LogList logs;
+    logs.push_back(test::LogBuilder("day.log").fix(test::dateTime(2008, 5, 12, 1, 20, 30), 0, 0).build());
+    PhotoList list(logs);
+    int added = 0;
+    bool limitReached = false;
+    addPhotos(list, {write("none.jpg", photoWithoutShootingTime()),
+                     photo("month13.jpg", "2008:13:12 10:20:30")},
+              added, limitReached);
+    ASSERT_EQ(added, 2);
+    matchAll(list, UtcOffset{});
+    EXPECT_EQ(list.records[0].reason.kind, MatchKind::noShootingTime);
+    EXPECT_EQ(list.records[1].reason.kind, MatchKind::unreadableShootingTime);
 }
 
 TEST_F(PhotoFiles, addInShootingTimeOrderAndReportWhatWasRefused)

@@ -182,6 +182,32 @@ ExifStatus ExifGetDateTimeOriginal(uint32_t h, char out[20])
     });
 }
 
+ExifStatus ExifGetOffsetTimeOriginal(uint32_t h, char out[8])
+{
+    return guarded(kReadFailed, [&]() -> ExifStatus {
+        if (out == nullptr) return EXIF_ERR_ARGUMENT;
+        std::memset(out, 0, 8);
+        return withPhoto(h, [&](exif::Photo& p) { return p.getOffsetTimeOriginal(out); });
+    });
+}
+
+// The camera's own texts, truncated to size - 1 characters.
+#define EXIF_SIZED_TEXT_GETTER(name, ifd, tagName)                                                    \
+    ExifStatus name(uint32_t h, int size, char* out)                                                  \
+    {                                                                                                 \
+        return guarded(kReadFailed, [&]() -> ExifStatus {                                             \
+            if (out == nullptr || size <= 0) return EXIF_ERR_ARGUMENT;                                \
+            std::memset(out, 0, static_cast<std::size_t>(size));                                      \
+            return withPhoto(h, [&](exif::Photo& p) {                                                 \
+                return p.getText(ifd, tagName, out, static_cast<std::size_t>(size));                  \
+            });                                                                                       \
+        });                                                                                           \
+    }
+EXIF_SIZED_TEXT_GETTER(ExifGetMake, IfdKind::ifd0, tag::make)
+EXIF_SIZED_TEXT_GETTER(ExifGetModel, IfdKind::ifd0, tag::model)
+EXIF_SIZED_TEXT_GETTER(ExifGetBodySerialNumber, IfdKind::exif, tag::bodySerialNumber)
+#undef EXIF_SIZED_TEXT_GETTER
+
 ExifStatus ExifGetGPSVersion(uint32_t h, unsigned char out[4])
 {
     return guarded(kReadFailed, [&]() -> ExifStatus {

@@ -116,6 +116,22 @@ ExifStatus Photo::getDateTimeOriginal(char out[20]) const
     return EXIF_OK;
 }
 
+ExifStatus Photo::getOffsetTimeOriginal(char out[8]) const
+{
+    std::memset(out, 0, 8);
+    char text[8] = {};
+    if (const ExifStatus s = getText(IfdKind::exif, tag::offsetTimeOriginal, text, sizeof text); s != EXIF_OK)
+        return s;
+    const bool blank = std::all_of(text, text + 6, [](char c) { return c == ' ' || c == ':' || c == 0; });
+    if (blank) return EXIF_ERR_NOT_FOUND;
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    const bool shape = (text[0] == '+' || text[0] == '-') && digit(text[1]) && digit(text[2]) && text[3] == ':' &&
+                       digit(text[4]) && digit(text[5]) && text[6] == 0;
+    if (!shape) return EXIF_ERR_FORMAT;
+    std::memcpy(out, text, 7);
+    return EXIF_OK;
+}
+
 ExifStatus Photo::setBytes(IfdKind kind, uint16_t t, uint16_t type, const uint8_t* bytes, uint32_t count)
 {
     TagValue v{type, count, std::vector<uint8_t>(bytes, bytes + count * std::size_t(typeSize(type)))};

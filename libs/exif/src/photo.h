@@ -21,6 +21,8 @@ public:
     ExifStatus getText(IfdKind kind, uint16_t t, char* out, std::size_t outSize) const;
     ExifStatus getRationals(IfdKind kind, uint16_t t, uint32_t out[6]) const;
     ExifStatus getDateTimeOriginal(char out[20]) const;
+    // "+HH:MM" or "-HH:MM" and a NUL; blank (unknown): not found.
+    ExifStatus getOffsetTimeOriginal(char out[8]) const;
     // Four characters, stored as UNDEFINED[4]; also taken from BYTE/ASCII and
     // from an ASCII "0220" with its NUL (count 5), as some writers store it.
     ExifStatus getExifVersion(char out[4]) const;

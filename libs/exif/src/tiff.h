@@ -34,7 +34,8 @@ namespace tag {
 constexpr uint16_t exifIfd = 0x8769, gpsIfd = 0x8825, interopIfd = 0xA005;
 constexpr uint16_t thumbnailOffset = 0x0201, thumbnailLength = 0x0202;
 constexpr uint16_t stripOffsets = 0x0111, stripByteCounts = 0x0117;
-constexpr uint16_t exifVersion = 0x9000, dateTimeOriginal = 0x9003;
+constexpr uint16_t exifVersion = 0x9000, dateTimeOriginal = 0x9003, offsetTimeOriginal = 0x9011;
+constexpr uint16_t make = 0x010F, model = 0x0110, bodySerialNumber = 0xA431;
 constexpr uint16_t gpsVersion = 0x0000, gpsLatitudeRef = 0x0001, gpsLatitude = 0x0002,
                    gpsLongitudeRef = 0x0003, gpsLongitude = 0x0004, gpsTimeStamp = 0x0007,
                    gpsStatus = 0x0009, gpsMapDatum = 0x0012, gpsProcessingMethod = 0x001B,

@@ -116,6 +116,16 @@ EXIF_API ExifStatus ExifGetExifVersion(uint32_t handle, char out[4]);
 /* "YYYY:MM:DD HH:MM:SS" and a NUL. Missing, blank, all-zero or of a count
    other than 20: EXIF_ERR_NOT_FOUND. */
 EXIF_API ExifStatus ExifGetDateTimeOriginal(uint32_t handle, char out[20]);
+/* OffsetTimeOriginal (Exif 2.31): the zone the camera says its clock ran in
+   when the photo was taken, "+HH:MM" or "-HH:MM" and a NUL. Missing or
+   blank (unknown): EXIF_ERR_NOT_FOUND; of another shape: EXIF_ERR_FORMAT. */
+EXIF_API ExifStatus ExifGetOffsetTimeOriginal(uint32_t handle, char out[8]);
+/* Make, Model (IFD0) and BodySerialNumber (Exif IFD) as the camera wrote
+   them, trailing blanks included. size = the buffer size in bytes; the
+   text is truncated to size - 1 characters and always NUL-terminated. */
+EXIF_API ExifStatus ExifGetMake(uint32_t handle, int size, char* out);
+EXIF_API ExifStatus ExifGetModel(uint32_t handle, int size, char* out);
+EXIF_API ExifStatus ExifGetBodySerialNumber(uint32_t handle, int size, char* out);
 EXIF_API ExifStatus ExifGetGPSVersion(uint32_t handle, unsigned char out[4]);
 /* Up to 3 characters and a NUL. */
 EXIF_API ExifStatus ExifGetGPSLatitudeRef(uint32_t handle, char out[4]);
