@@ -47,7 +47,7 @@ printf '%s' '<gpx version="1.0"><trk><trkseg>' \
 cp phone/evening.gpx phone/notes.txt
 run "$tool" match --log logs --log phone "写真" > out.txt 2> err.txt
 expect_eq "$?" 0 "match exit status with a GPX folder"
-expect_eq "$(grep IMG_180000 out.txt | tr -d '\r' | cut -f3-)" $'35.050000\t139.050000\tOK\tevening.gpx' \
+expect_eq "$(grep IMG_180000 out.txt | tr -d '\r' | cut -f3-6)" $'35.050000\t139.050000\tOK\tevening.gpx' \
     "a photo between two GPX points"
 
 
