@@ -24,6 +24,7 @@ set(VANTORA_CORE_SOURCES
     src/photo/reason_wording.cpp
     src/photo/matching.cpp
     src/photo/clock_finder.cpp
+    src/photo/clock_question.cpp
     src/photo/photo_sources.cpp
     src/photo/photo_batch.cpp
     src/photo/exif_file.cpp

@@ -58,7 +58,7 @@ bool CVantoraGPSAppApp::InitInstance()
     const auto drives = systemUnitDrives();
     CVantoraGPSAppDlg importWindow(dialogs, *drives,
                                    [&dialogs](HWND parent, LogList& pcLogs, const std::filesystem::path& folder,
-                                              UtcOffset offset) {
+                                              UtcOffset& offset) {
                                        return runPhotoWindow(dialogs, parent, pcLogs, folder, offset);
                                    });
     importWindow.DoModal();

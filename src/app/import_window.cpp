@@ -272,7 +272,15 @@ void CVantoraGPSAppDlg::OnGoToPhotos()
     if (!folder)
         return;
     show(false);
+    const UtcOffset before = m_state.offset;
     const INT_PTR result = m_runPhotoWindow(hwnd(), m_state.pcLogs, withTrailingBackslash(*folder), m_state.offset);
+    const UtcOffset& after = m_state.offset;
+    if (after.east != before.east || after.hours != before.hours || after.minutes != before.minutes) {
+        // The zone the user took for the camera in the photo window.
+        auto window = logic();
+        FillLogListView(window, LogSide::Unit);
+        FillLogListView(window, LogSide::Pc);
+    }
     if (result == 1)
         show(true);
     else

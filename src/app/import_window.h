@@ -19,9 +19,11 @@
 namespace vantora {
 
 // Runs the photo window over the import window with the PC logs, the chosen
-// photo folder and the time zone; 1 returns to the import window.
+// photo folder and the time zone, which the photo window may hand back
+// changed (the zone the user took for the photos' camera); 1 returns to the
+// import window.
 using PhotoWindowRunner =
-    std::function<INT_PTR(HWND parent, LogList& pcLogs, const std::filesystem::path& folder, UtcOffset offset)>;
+    std::function<INT_PTR(HWND parent, LogList& pcLogs, const std::filesystem::path& folder, UtcOffset& offset)>;
 
 class CVantoraGPSAppDlg : public ui::Dialog, private ImportWindowControls {
 public:

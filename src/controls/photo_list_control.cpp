@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "photo/clock_question.h"
 #include "photo/photo_batch.h"
 #include "photo/photo_list.h"
 #include "platform/code_page.h"
@@ -142,6 +143,8 @@ void addPhotoBatch(UserDialogs& dialogs, HWND /*owner: the dialog seam places it
 {
     addPhotoBatch(dialogs, batch, duplicatesMet, photos, offset,
                   [listView](const PhotoList& shown) { FillPhotoListView(listView, shown); });
+    if (offerCameraClocks(dialogs, photos, offset))
+        FillPhotoListView(listView, photos);
 }
 
 CCustomListCtrl::CCustomListCtrl(UserDialogs& dialogs) : m_dialogs(dialogs) {}

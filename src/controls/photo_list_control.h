@@ -21,7 +21,9 @@ void FillPhotoListView(HWND listView, const PhotoList& photos);
 
 // A batch of photo paths entering the photo list shown in the list view
 // (the folder at start, the file dialog, a drop): the core's addPhotoBatch,
-// refilling the view when some were added.
+// refilling the view when some were added; then, when a camera's clock
+// looks set to another zone, the question whether to match its photos by
+// that zone.
 void addPhotoBatch(UserDialogs& dialogs, HWND owner, HWND listView,
                    const std::vector<std::filesystem::path>& batch, bool duplicatesMet, PhotoList& photos,
                    const UtcOffset& offset);

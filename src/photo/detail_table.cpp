@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "photo/reason_wording.h"
 #include "platform/code_page.h"
 #include "tracklog/text_writer.h"
 
@@ -105,7 +106,7 @@ DetailLabels detailLabels(const PhotoRecord& photo)
     const std::string logName = photo.match ? platform::utf8FromPath(photo.matchedLogPath.filename()) : std::string();
     const std::string shot = platform::cp932ToUtf8(fieldText(photo.exif.shootingTime.dateTimeText));
     return DetailLabels{"ファイル名: " + parts.name, "フォルダパス: " + parts.folder, "参照ログファイル名: " + logName,
-                        "撮影日時: " + shot};
+                        "撮影日時: " + shot, "マッチング: " + reasonJapanese(photo.reason)};
 }
 
 }  // namespace vantora

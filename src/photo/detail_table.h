@@ -44,6 +44,7 @@ struct DetailLabels {
     std::string folder;
     std::string logFile;
     std::string shootingTime;
+    std::string reason;  // why the photo got its match, one more line below the table
 };
 DetailLabels detailLabels(const PhotoRecord& photo);
 

@@ -73,6 +73,7 @@
 #define IDC_DETAIL_LOG_FILE         1020
 #define IDC_DETAIL_GPS_TITLE        1021
 #define IDC_DETAIL_SHOOTING_TIME    1022
+#define IDC_DETAIL_REASON           1023  // why the photo got its match, below the table
 
 #ifndef IDC_STATIC
 #define IDC_STATIC                  (-1)

@@ -43,6 +43,7 @@ void CStillDetailDlg::fillLabels()
     setItemText(IDC_DETAIL_FOLDER, platform::wideFromUtf8(labels.folder));
     setItemText(IDC_DETAIL_LOG_FILE, platform::wideFromUtf8(labels.logFile));
     setItemText(IDC_DETAIL_SHOOTING_TIME, platform::wideFromUtf8(labels.shootingTime));
+    setItemText(IDC_DETAIL_REASON, platform::wideFromUtf8(labels.reason));
 }
 
 void CStillDetailDlg::fillTable()

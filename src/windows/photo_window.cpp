@@ -9,11 +9,14 @@
 #include "controls/skin_images.h"
 #include "controls/skinned_drawing.h"
 #include "export/show_in_google_earth.h"
+#include "photo/clock_question.h"
 #include "photo/matching.h"
 #include "photo/photo_batch.h"
 #include "photo/photo_list.h"
 #include "photo/photo_sources.h"
 #include "photo/photo_writing.h"
+#include "photo/reason_wording.h"
+#include "platform/code_page.h"
 #include "photo/write_report.h"
 #include "res/resource.h"
 #include "ui/gdi_scopes.h"
@@ -112,6 +115,7 @@ BOOL CStillListDlg::OnInitDialog()
     m_listCtrl.m_offsetMinutes = m_offset.minutes;
     m_listCtrl.m_offsetPlus = m_offset.east;
     ui::ListView(item(IDC_PHOTO_LIST)).setFullRowSelect();
+    ui::ListView(item(IDC_PHOTO_LIST)).enableInfoTips();
     placeControls();
     return TRUE;
 }
@@ -203,6 +207,7 @@ void CStillListDlg::OnAdjustShootingTime()
     });
     clearMatches(*m_photos);
     matchAll(*m_photos, m_offset);
+    offerCameraClocks(m_dialogs, *m_photos, m_offset);
     refill();
 }
 
@@ -210,7 +215,11 @@ void CStillListDlg::OnWritePositions()
 {
     if (m_photos->records.empty())
         return;
-    const char* question = countDoubtful(*m_photos) > 0 ? kWriteDoubtfulQuestion : kWriteQuestion;
+    // The doubtful question ends with how many photos are doubtful for which reason.
+    const std::string doubtful = doubtfulCountsJapanese(countDoubtfulByKind(*m_photos));
+    const std::string question = countDoubtful(*m_photos) > 0
+                                     ? kWriteDoubtfulQuestion + (doubtful.empty() ? "" : "\n\n" + doubtful)
+                                     : std::string(kWriteQuestion);
     if (m_dialogs.ask(question, DialogButtons::OkCancel) != DialogAnswer::Ok)
         return;
     if (!m_pcLogList || m_pcLogList->empty()) {
@@ -248,6 +257,7 @@ void CStillListDlg::OnCancel()
 
 void CStillListDlg::OnDestroy()
 {
+    m_zoneTaken = zoneTakenForWholeList(*m_photos);
     m_listCtrl.m_photoList = nullptr;
     m_listCtrl.Detach();
     m_photos.reset();
@@ -266,7 +276,27 @@ bool CStillListDlg::OnNotify(int id, NMHDR& header, LRESULT& result)
         result = OnListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
         return true;
     }
+    if (header.code == LVN_GETINFOTIPW) {
+        OnListInfoTip(reinterpret_cast<NMLVGETINFOTIPW&>(header));
+        result = 0;
+        return true;
+    }
     return false;
+}
+
+// The tip of the row under the mouse says why the photo got its match; the
+// "備考" column keeps its own sentence.
+void CStillListDlg::OnListInfoTip(NMLVGETINFOTIPW& tip)
+{
+    if (tip.iItem < 0 || static_cast<std::size_t>(tip.iItem) >= m_photos->records.size() || !tip.pszText ||
+        tip.cchTextMax <= 0)
+        return;
+    const PhotoRecord& record = m_photos->records[static_cast<std::size_t>(tip.iItem)];
+    const std::wstring text = platform::wideFromUtf8(reasonJapanese(record.reason));
+    const std::size_t room = static_cast<std::size_t>(tip.cchTextMax) - 1;
+    const std::size_t length = std::min(text.size(), room);
+    text.copy(tip.pszText, length);
+    tip.pszText[length] = L'\0';
 }
 
 LRESULT CStillListDlg::OnListCustomDraw(NMLVCUSTOMDRAW& draw)
@@ -332,13 +362,16 @@ void CStillListDlg::paintWindow(HDC dc)
 }
 
 INT_PTR runPhotoWindow(UserDialogs& dialogs, HWND parent, LogList& pcLogs, const std::filesystem::path& folder,
-                       UtcOffset offset)
+                       UtcOffset& offset)
 {
     CStillListDlg window(parent, dialogs);
     window.m_pcLogList = &pcLogs;
     window.m_folder = folder;
     window.m_offset = offset;
-    return window.DoModal();
+    const INT_PTR result = window.DoModal();
+    if (window.m_zoneTaken)
+        offset = *window.m_zoneTaken;
+    return result;
 }
 
 }  // namespace vantora

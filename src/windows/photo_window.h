@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "controls/photo_list_control.h"
 #include "photo/photo_record.h"
@@ -27,6 +28,10 @@ public:
     LogList* m_pcLogList = nullptr;
     std::filesystem::path m_folder;
     UtcOffset m_offset;
+
+    // The zone the user took for the photos' camera, to hand back to the
+    // import window (see zoneTakenForWholeList); set when the window closes.
+    std::optional<UtcOffset> m_zoneTaken;
 
     // For the end-to-end tests.
     const PhotoList* photos() const { return m_photos.get(); }
@@ -56,6 +61,7 @@ private:
     void OnWritePositions();
     void OnStartAgain();
     LRESULT OnListCustomDraw(NMLVCUSTOMDRAW& draw);
+    void OnListInfoTip(NMLVGETINFOTIPW& tip);
     void paintWindow(HDC dc);
 
     UserDialogs& m_dialogs;
@@ -65,8 +71,9 @@ private:
     int m_positionsWritten = 0;
 };
 
-// Runs the photo window modally over the import window.
+// Runs the photo window modally over the import window; `offset` becomes
+// the zone the user took for the photos' camera, when there is one.
 INT_PTR runPhotoWindow(UserDialogs& dialogs, HWND parent, LogList& pcLogs, const std::filesystem::path& folder,
-                       UtcOffset offset);
+                       UtcOffset& offset);
 
 }  // namespace vantora

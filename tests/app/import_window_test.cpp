@@ -267,6 +267,24 @@ TEST_F(ImportWindowOnScreen, GoingToThePhotosNeedsLogsAndAFolder)
     EXPECT_TRUE(IsWindowVisible(window_->hwnd())) << "shown again when the photo window returns 1";
 }
 
+// The photo window hands back the zone the user took for the camera: the
+// lists show their times in it from then on.
+TEST_F(ImportWindowOnScreen, TakesBackTheZoneThePhotoWindowFoundForTheCamera)
+{
+    writeListFile({pcLog("a.log", 1)});
+    window_ = std::make_unique<CVantoraGPSAppDlg>(dialogs_, *drives_,
+                                                  [](HWND, LogList&, const fs::path&, UtcOffset& offset) {
+                                                      offset = UtcOffset{1, 8, 0};
+                                                      return INT_PTR{1};
+                                                  });
+    ASSERT_TRUE(window_->Create());
+    EXPECT_EQ(window_->pcListView().text(0, 1), L"2008/10/15 10:00:00");
+    dialogs_.willChooseFolder(temp_.path());
+    click(IDC_GO_TO_PHOTOS);
+    EXPECT_EQ(window_->state().offset.hours, 8);
+    EXPECT_EQ(window_->pcListView().text(0, 1), L"2008/10/15 09:00:00");
+}
+
 TEST_F(ImportWindowOnScreen, DeletingAllAsksEvenForAnEmptyUnitListAndThenDisablesTheUnitControls)
 {
     TestDrive unit(L'S', L"KRV-TL770");

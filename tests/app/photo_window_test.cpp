@@ -187,9 +187,13 @@ TEST_F(WholeRoad, FromTheUnitToThePhotosAndGoogleEarthAndBack)
     EXPECT_EQ(ui::ListView(list).text(0, 1), L"?");
     EXPECT_EQ(countOf(columnTexts(list, 1), L"OK|"), 24u);
 
+    dialogs_.asked.clear();
+    dialogs_.willAnswer(DialogAnswer::No);  // the camera's clock was right; the shift goes back
     shiftAllShootingTimes(window, true);
     EXPECT_EQ(ui::ListView(list).text(1, 3), L"2008/10/15 10:31:00");
     EXPECT_EQ(countOf(columnTexts(list, 1), L"OK|"), 0u) << "an hour later the walk was over";
+    EXPECT_EQ(dialogs_.asked, std::vector<std::string>{"撮影時刻のタイムゾーンを +10 にすると、25枚のうち24枚が"
+                                                       "ログの範囲に入ります（今は0枚）。タイムゾーンを変更しますか？"});
     shiftAllShootingTimes(window, false);
     EXPECT_EQ(ui::ListView(list).text(1, 3), L"2008/10/15 09:31:00");
     EXPECT_EQ(countOf(columnTexts(list, 1), L"OK|"), 24u);
@@ -199,7 +203,8 @@ TEST_F(WholeRoad, FromTheUnitToThePhotosAndGoogleEarthAndBack)
     dialogs_.asked.clear();
     click(window, IDC_WRITE_POSITIONS);  // OK
     EXPECT_EQ(dialogs_.asked, (std::vector<std::string>{
-                                  "マッチングの有効性に疑問のあるファイルが含まれています。\nすべての画像データに位置情報を付加しますか？",
+                                  "マッチングの有効性に疑問のあるファイルが含まれています。\nすべての画像データに位置情報を付加しますか？"
+                                  "\n\nトラックの範囲外: 1",
                                   "位置情報を付加しました。"}));
     EXPECT_TRUE(photoWindow_->positionsWritten());
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(window, IDC_WRITE_POSITIONS)));
@@ -335,12 +340,12 @@ protected:
         for (int i = 0; i < 6; ++i)
             writePhoto(i < 5 ? folder_ : extra_, 31 + i);
     }
-    void writePhoto(const fs::path& folder, int minute)
+    void writePhoto(const fs::path& folder, int minute, int hour = 9)
     {
         char name[32];
         char time[32];
-        std::snprintf(name, sizeof name, "IMG_%04d.JPG", minute);
-        std::snprintf(time, sizeof time, "2008:10:15 09:%02d:00", minute);
+        std::snprintf(name, sizeof name, "IMG_%02d%02d.JPG", hour == 9 ? 0 : hour, minute);
+        std::snprintf(time, sizeof time, "2008:10:15 %02d:%02d:00", hour, minute);
         const auto bytes = demo_photo::makeDemoJpeg(time);
         fs::create_directories(folder);
         std::ofstream(folder / name, std::ios::binary)
@@ -527,7 +532,8 @@ TEST_F(PhotoWindowCommands, WhileADropIsBeingAddedTheWindowTakesNoClick)
         askedAfterTheClick = dialogs.asked;
         SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_START_AGAIN_CANCEL, BN_CLICKED), 0);  // OK
     });
-    runPhotoWindow(dialogs, nullptr, logs_, folder_, UtcOffset{});
+    UtcOffset japan;
+    runPhotoWindow(dialogs, nullptr, logs_, folder_, japan);
 
     ASSERT_GE(dialogs.progress.size(), 1u);
     EXPECT_EQ(dialogs.progress[0]->caption, "画像データ取得中...") << "25 photos are added under the progress window";
@@ -573,6 +579,56 @@ TEST_F(PhotoWindowCommands, EveryWindowShowsItsCaptionsWholeInTheirControls)
                          "import window: パソコン (needs 26 px, has 18 px) high",
                          "import window: タイムゾーンの調整 (needs 98 px, has 93 px)",
                      }));
+}
+
+// The tip of the row under the mouse, as the list view asks the window for it.
+std::wstring infoTipOf(HWND window, int row)
+{
+    wchar_t text[INFOTIPSIZE] = L"(untouched)";
+    NMLVGETINFOTIPW tip{};
+    tip.hdr.hwndFrom = GetDlgItem(window, IDC_PHOTO_LIST);
+    tip.hdr.idFrom = IDC_PHOTO_LIST;
+    tip.hdr.code = LVN_GETINFOTIPW;
+    tip.pszText = text;
+    tip.cchTextMax = INFOTIPSIZE;
+    tip.iItem = row;
+    SendMessageW(window, WM_NOTIFY, IDC_PHOTO_LIST, reinterpret_cast<LPARAM>(&tip));
+    return text;
+}
+
+// A camera left on winter time, an hour behind the walk: every photo falls
+// before the track, the tip and the detail window say so, the window asks
+// whether to take +8 for the camera, and Yes places every photo.
+TEST_F(PhotoWindowCommands, ExplainsEveryPhotoAndFindsACameraClockAnHourBehind)
+{
+    const fs::path behind = temp_.path() / "winter";
+    for (int minute = 31; minute <= 35; ++minute)
+        writePhoto(behind, minute, 8);
+    dialogs_.willAnswer(DialogAnswer::No);
+    open(behind);
+    EXPECT_EQ(dialogs_.asked, std::vector<std::string>{"撮影時刻のタイムゾーンを +8 にすると、5枚のうち5枚が"
+                                                       "ログの範囲に入ります（今は0枚）。タイムゾーンを変更しますか？"});
+    EXPECT_EQ(columnTexts(list(), 1), L"?|?|?|?|?|");
+    EXPECT_EQ(columnTexts(list(), 6).substr(0, 21), L"マッチングが正しくない可能性があります。|") << "備考 keeps its sentence";
+    EXPECT_EQ(infoTipOf(window_->hwnd(), 0), L"トラックの開始より59分前（最初の記録 09:30:00 の位置を使用）");
+    CStillDetailDlg detail(window_->hwnd(), copyRecord(window_->photos()->records[4]));
+    ASSERT_TRUE(detail.Create());
+    wchar_t line[256] = {};
+    GetDlgItemTextW(detail.hwnd(), IDC_DETAIL_REASON, line, 256);
+    EXPECT_EQ(std::wstring(line), L"マッチング: トラックの開始より55分前（最初の記録 09:30:00 の位置を使用）");
+    EXPECT_TRUE(captionsThatDoNotFit("detail window", detail.hwnd()).empty());
+    DestroyWindow(detail.hwnd());
+    DestroyWindow(window_->hwnd());
+    EXPECT_FALSE(window_->m_zoneTaken.has_value()) << "No keeps the zone";
+
+    dialogs_.asked.clear();
+    open(behind);  // Yes
+    ASSERT_EQ(dialogs_.asked.size(), 1u);
+    EXPECT_EQ(columnTexts(list(), 1), L"OK|OK|OK|OK|OK|");
+    EXPECT_EQ(infoTipOf(window_->hwnd(), 0), L"ログの記録と同じ時刻です");
+    DestroyWindow(window_->hwnd());
+    ASSERT_TRUE(window_->m_zoneTaken.has_value()) << "handed back to the import window";
+    EXPECT_EQ(window_->m_zoneTaken->hours, 8);
 }
 
 // A write where some photo did not take its position says so, and which.
