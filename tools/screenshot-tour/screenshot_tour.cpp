@@ -20,6 +20,7 @@
 #include "app/about_dialog.h"
 #include "app/import_window.h"
 #include "app/progress_window.h"
+#include "app/user_dialogs_windows.h"
 #include "demo_photo.h"
 #include "photo/photo_list.h"
 #include "controls/skin_images.h"
@@ -243,6 +244,40 @@ const PhotoRecord& recordNamed(const CStillListDlg& window, const wchar_t* name)
     throw std::runtime_error("the tour's photo is not in the list");
 }
 
+// Photos of the walk from a camera left on winter time, an hour behind:
+// the real question the photo window asks after loading them, and Yes.
+void showClockQuestion(Tour& tour, const fs::path& folder, LogList& logs)
+{
+    fs::create_directories(folder);
+    for (const char* time : {"2008:10:15 08:41:25", "2008:10:15 08:52:03", "2008:10:15 09:03:47",
+                             "2008:10:15 09:35:12", "2008:10:15 12:08:05", "2008:10:15 12:21:33"}) {
+        const auto bytes = demo_photo::makeDemoJpeg(time);
+        const std::string name = std::string("DSC_") + (time + 11) + ".JPG";
+        std::string file;
+        for (char c : name)
+            if (c != ':')
+                file += c;
+        std::ofstream(folder / file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    static Tour* shooting = nullptr;
+    shooting = &tour;
+    SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        const HWND question = FindWindowW(L"#32770", L"Vantora GPS Utility");
+        if (!question || !IsWindowVisible(question))
+            return;
+        KillTimer(nullptr, timer);
+        shooting->shoot("clock-question", question);
+        SendMessageW(question, WM_COMMAND, IDYES, 0);
+    });
+    WindowsUserDialogs dialogs;
+    CStillListDlg photos(nullptr, dialogs);
+    photos.m_pcLogList = &logs;
+    photos.m_folder = folder;
+    photos.Create();
+    tour.shoot("photo-window-clock-taken", photos.hwnd());
+}
+
 void tourPhotoWindows(Tour& tour, const fs::path& walkFolder)
 {
     LogList logs;
@@ -273,6 +308,8 @@ void tourPhotoWindows(Tour& tour, const fs::path& walkFolder)
         ShowWindow(detail.hwnd(), SW_SHOW);
         tour.shoot("photo-detail-window-written", detail.hwnd());
     }
+    ShowWindow(photos.hwnd(), SW_HIDE);
+    showClockQuestion(tour, walkFolder.parent_path() / L"winter", logs);
 }
 
 }  // namespace
