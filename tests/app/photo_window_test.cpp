@@ -143,6 +143,22 @@ protected:
 
     void click(HWND window, int id) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
+    // The photo window runs without a loop of its own here, so the test
+    // can press its buttons.
+    bool openImportWindow()
+    {
+        importWindow_ = std::make_unique<CVantoraGPSAppDlg>(
+            dialogs_, *drives_, [this](HWND parent, LogList& pcLogs, const fs::path& folder, UtcOffset offset) {
+                photoWindow_ = std::make_unique<CStillListDlg>(parent, dialogs_);
+                photoWindow_->m_pcLogList = &pcLogs;
+                photoWindow_->m_folder = folder;
+                photoWindow_->m_offset = offset;
+                EXPECT_TRUE(photoWindow_->Create());
+                return INT_PTR{1};
+            });
+        return importWindow_->Create();
+    }
+
     ScopedTimeZone zone_{"JST-9"};
     TempDir temp_;
     fs::path store_;
@@ -158,18 +174,7 @@ TEST_F(WholeRoad, FromTheUnitToThePhotosAndGoogleEarthAndBack)
     unit.write("20081015\\093000.log", logText(0, 30, 0, 1800));  // 09:30 to 10:00 Japan time
     const fs::path photos = makePhotos();
 
-    // The photo window runs without a loop of its own here, so the test
-    // can press its buttons.
-    importWindow_ = std::make_unique<CVantoraGPSAppDlg>(
-        dialogs_, *drives_, [this](HWND parent, LogList& pcLogs, const fs::path& folder, UtcOffset offset) {
-            photoWindow_ = std::make_unique<CStillListDlg>(parent, dialogs_);
-            photoWindow_->m_pcLogList = &pcLogs;
-            photoWindow_->m_folder = folder;
-            photoWindow_->m_offset = offset;
-            EXPECT_TRUE(photoWindow_->Create());
-            return INT_PTR{1};
-        });
-    ASSERT_TRUE(importWindow_->Create());
+    ASSERT_TRUE(openImportWindow());
     click(importWindow_->hwnd(), IDC_IMPORT_ARROW);  // Yes: copied, then deleted on the unit
     ASSERT_EQ(importWindow_->state().pcLogs.size(), 1u);
 
@@ -281,16 +286,7 @@ TEST_F(WholeRoad, AGpxTrackAddedByHandPlacesWritesAndDrawsThePhotos)
         std::ofstream(photos / name, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
-    importWindow_ = std::make_unique<CVantoraGPSAppDlg>(
-        dialogs_, *drives_, [this](HWND parent, LogList& pcLogs, const fs::path& folder, UtcOffset offset) {
-            photoWindow_ = std::make_unique<CStillListDlg>(parent, dialogs_);
-            photoWindow_->m_pcLogList = &pcLogs;
-            photoWindow_->m_folder = folder;
-            photoWindow_->m_offset = offset;
-            EXPECT_TRUE(photoWindow_->Create());
-            return INT_PTR{1};
-        });
-    ASSERT_TRUE(importWindow_->Create());
+    ASSERT_TRUE(openImportWindow());
 
     dialogs_.willChooseFiles({track});
     click(importWindow_->hwnd(), IDC_ADD_LOGS);
