@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <string>
 #include <string_view>
@@ -9,6 +10,7 @@
 #include "photo/clock_question.h"
 #include "photo/photo_batch.h"
 #include "photo/photo_list.h"
+#include "photo/reason_wording.h"
 #include "platform/code_page.h"
 #include "tracklog/text_writer.h"
 #include "ui/exception_boundary.h"
@@ -119,6 +121,12 @@ LRESULT CALLBACK listSubclassProc(HWND window, UINT message, WPARAM wParam, LPAR
     ui::resultOrFallbackOnException(false, [&] {
         if (message == WM_DROPFILES)
             control->OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        else if (message == WM_MOUSEMOVE)
+            control->OnMouseMove(lParam);
+        else if (message == WM_NOTIFY && lParam &&
+                 reinterpret_cast<const NMHDR*>(lParam)->hwndFrom == control->tipWindow() &&
+                 reinterpret_cast<const NMHDR*>(lParam)->code == TTN_GETDISPINFOW)
+            control->OnTipText(*reinterpret_cast<NMTTDISPINFOW*>(lParam));
         else if (message == WM_NCDESTROY)
             control->Detach();  // the window goes; the control must not keep its handle
         return true;
@@ -157,8 +165,52 @@ CCustomListCtrl::~CCustomListCtrl()
 void CCustomListCtrl::Attach(HWND listView)
 {
     Detach();
-    if (listView && SetWindowSubclass(listView, listSubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+    if (listView && SetWindowSubclass(listView, listSubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
         m_hWnd = listView;
+        createTip();
+    }
+}
+
+// A tooltip of our own rather than the list view's info tip, which Wine's
+// list view never shows: the same on every system.
+void CCustomListCtrl::createTip()
+{
+    m_tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, nullptr,
+                            nullptr);
+    if (!m_tip)
+        return;
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = m_hWnd;  // receives TTN_GETDISPINFO
+    tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(m_tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(m_tip, TTM_SETMAXTIPWIDTH, 0, 480);  // long reasons wrap
+}
+
+void CCustomListCtrl::OnMouseMove(LPARAM position)
+{
+    LVHITTESTINFO hit{};
+    hit.pt = {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    const int row = static_cast<int>(SendMessageW(m_hWnd, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (row == m_tipRow || !m_tip)
+        return;
+    // Another row: the tip goes, and asks for its new text when it comes back.
+    m_tipRow = row;
+    SendMessageW(m_tip, TTM_POP, 0, 0);
+    SendMessageW(m_tip, TTM_ACTIVATE, row >= 0, 0);
+}
+
+void CCustomListCtrl::OnTipText(NMTTDISPINFOW& tip)
+{
+    m_tipText.clear();
+    if (m_photoList && m_tipRow >= 0 && static_cast<std::size_t>(m_tipRow) < m_photoList->records.size())
+        m_tipText = platform::wideFromUtf8(reasonJapanese(m_photoList->records[static_cast<std::size_t>(m_tipRow)].reason));
+    tip.lpszText = m_tipText.data();
+    tip.szText[0] = L'\0';
+    tip.hinst = nullptr;
 }
 
 void CCustomListCtrl::Detach()
@@ -166,6 +218,10 @@ void CCustomListCtrl::Detach()
     if (!m_hWnd)
         return;
     RemoveWindowSubclass(m_hWnd, listSubclassProc, kSubclassId);
+    if (m_tip)
+        DestroyWindow(m_tip);
+    m_tip = nullptr;
+    m_tipRow = -1;
     m_hWnd = nullptr;
 }
 

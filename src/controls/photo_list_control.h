@@ -7,7 +7,10 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <commctrl.h>
+
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "photo/photo_record.h"
@@ -46,6 +49,11 @@ public:
     void OpenPhotoDetail();
     // A WM_DROPFILES that reached the control.
     void OnDropFiles(HDROP drop);
+    // The mouse over the list: the tip follows the row under it.
+    void OnMouseMove(LPARAM position);
+    // The tip's text: why the photo of the row under the mouse got its match.
+    void OnTipText(NMTTDISPINFOW& tip);
+    HWND tipWindow() const { return m_tip; }
 
     PhotoList* m_photoList = nullptr;
     int m_offsetHours = 9;
@@ -53,8 +61,13 @@ public:
     int m_offsetPlus = 1;
 
 private:
+    void createTip();
+
     UserDialogs& m_dialogs;
     HWND m_hWnd = nullptr;
+    HWND m_tip = nullptr;      // the list's tooltip, one tool for the whole list
+    int m_tipRow = -1;         // the row the tip speaks of
+    std::wstring m_tipText;    // kept while the tip shows it
 };
 
 }  // namespace vantora

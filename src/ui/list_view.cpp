@@ -23,11 +23,6 @@ void ListView::setFullRowSelect()
     SendMessageW(control_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
 }
 
-void ListView::enableInfoTips()
-{
-    SendMessageW(control_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_INFOTIP, LVS_EX_INFOTIP);
-}
-
 void ListView::deleteAllRows()
 {
     SendMessageW(control_, LVM_DELETEALLITEMS, 0, 0);

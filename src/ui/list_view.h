@@ -23,8 +23,6 @@ public:
     HWND hwnd() const { return control_; }
     void addColumns(const std::vector<ListColumn>& columns);
     void setFullRowSelect();
-    // Rows ask their window for a tip (LVN_GETINFOTIP) when the mouse rests on them.
-    void enableInfoTips();
 
     void deleteAllRows();
     void appendRow(const std::vector<std::wstring>& texts);

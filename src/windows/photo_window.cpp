@@ -16,7 +16,6 @@
 #include "photo/photo_sources.h"
 #include "photo/photo_writing.h"
 #include "photo/reason_wording.h"
-#include "platform/code_page.h"
 #include "photo/write_report.h"
 #include "res/resource.h"
 #include "ui/gdi_scopes.h"
@@ -115,7 +114,6 @@ BOOL CStillListDlg::OnInitDialog()
     m_listCtrl.m_offsetMinutes = m_offset.minutes;
     m_listCtrl.m_offsetPlus = m_offset.east;
     ui::ListView(item(IDC_PHOTO_LIST)).setFullRowSelect();
-    ui::ListView(item(IDC_PHOTO_LIST)).enableInfoTips();
     placeControls();
     return TRUE;
 }
@@ -276,27 +274,7 @@ bool CStillListDlg::OnNotify(int id, NMHDR& header, LRESULT& result)
         result = OnListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
         return true;
     }
-    if (header.code == LVN_GETINFOTIPW) {
-        OnListInfoTip(reinterpret_cast<NMLVGETINFOTIPW&>(header));
-        result = 0;
-        return true;
-    }
     return false;
-}
-
-// The tip of the row under the mouse says why the photo got its match; the
-// "備考" column keeps its own sentence.
-void CStillListDlg::OnListInfoTip(NMLVGETINFOTIPW& tip)
-{
-    if (tip.iItem < 0 || static_cast<std::size_t>(tip.iItem) >= m_photos->records.size() || !tip.pszText ||
-        tip.cchTextMax <= 0)
-        return;
-    const PhotoRecord& record = m_photos->records[static_cast<std::size_t>(tip.iItem)];
-    const std::wstring text = platform::wideFromUtf8(reasonJapanese(record.reason));
-    const std::size_t room = static_cast<std::size_t>(tip.cchTextMax) - 1;
-    const std::size_t length = std::min(text.size(), room);
-    text.copy(tip.pszText, length);
-    tip.pszText[length] = L'\0';
 }
 
 LRESULT CStillListDlg::OnListCustomDraw(NMLVCUSTOMDRAW& draw)

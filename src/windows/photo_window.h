@@ -61,7 +61,6 @@ private:
     void OnWritePositions();
     void OnStartAgain();
     LRESULT OnListCustomDraw(NMLVCUSTOMDRAW& draw);
-    void OnListInfoTip(NMLVGETINFOTIPW& tip);
     void paintWindow(HDC dc);
 
     UserDialogs& m_dialogs;

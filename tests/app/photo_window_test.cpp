@@ -577,19 +577,19 @@ TEST_F(PhotoWindowCommands, EveryWindowShowsItsCaptionsWholeInTheirControls)
                      }));
 }
 
-// The tip of the row under the mouse, as the list view asks the window for it.
-std::wstring infoTipOf(HWND window, int row)
+// The tip of the row under the mouse: the mouse moves onto the row, and the
+// list's tooltip asks for its text as it does before it shows.
+std::wstring tipOf(CCustomListCtrl& list, int row)
 {
-    wchar_t text[INFOTIPSIZE] = L"(untouched)";
-    NMLVGETINFOTIPW tip{};
-    tip.hdr.hwndFrom = GetDlgItem(window, IDC_PHOTO_LIST);
-    tip.hdr.idFrom = IDC_PHOTO_LIST;
-    tip.hdr.code = LVN_GETINFOTIPW;
-    tip.pszText = text;
-    tip.cchTextMax = INFOTIPSIZE;
-    tip.iItem = row;
-    SendMessageW(window, WM_NOTIFY, IDC_PHOTO_LIST, reinterpret_cast<LPARAM>(&tip));
-    return text;
+    RECT cell{};
+    cell.left = LVIR_LABEL;
+    SendMessageW(list.hwnd(), LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+    SendMessageW(list.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(cell.left + 5, (cell.top + cell.bottom) / 2));
+    NMTTDISPINFOW tip{};
+    tip.hdr.hwndFrom = list.tipWindow();
+    tip.hdr.code = TTN_GETDISPINFOW;
+    SendMessageW(list.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&tip));
+    return tip.lpszText ? tip.lpszText : L"(none)";
 }
 
 // A camera left on winter time, an hour behind the walk: every photo falls
@@ -606,7 +606,7 @@ TEST_F(PhotoWindowCommands, ExplainsEveryPhotoAndFindsACameraClockAnHourBehind)
                                                        "ログの範囲に入ります（今は0枚）。タイムゾーンを変更しますか？"});
     EXPECT_EQ(columnTexts(list(), 1), L"?|?|?|?|?|");
     EXPECT_EQ(columnTexts(list(), 6).substr(0, 21), L"マッチングが正しくない可能性があります。|") << "備考 keeps its sentence";
-    EXPECT_EQ(infoTipOf(window_->hwnd(), 0), L"トラックの開始より59分前（最初の記録 09:30:00 の位置を使用）");
+    EXPECT_EQ(tipOf(window_->listControl(), 0), L"トラックの開始より59分前（最初の記録 09:30:00 の位置を使用）");
     CStillDetailDlg detail(window_->hwnd(), copyRecord(window_->photos()->records[4]));
     ASSERT_TRUE(detail.Create());
     wchar_t line[256] = {};
@@ -621,7 +621,7 @@ TEST_F(PhotoWindowCommands, ExplainsEveryPhotoAndFindsACameraClockAnHourBehind)
     open(behind);  // Yes
     ASSERT_EQ(dialogs_.asked.size(), 1u);
     EXPECT_EQ(columnTexts(list(), 1), L"OK|OK|OK|OK|OK|");
-    EXPECT_EQ(infoTipOf(window_->hwnd(), 0), L"ログの記録と同じ時刻です");
+    EXPECT_EQ(tipOf(window_->listControl(), 0), L"ログの記録と同じ時刻です");
     DestroyWindow(window_->hwnd());
     ASSERT_TRUE(window_->m_zoneTaken.has_value()) << "handed back to the import window";
     EXPECT_EQ(window_->m_zoneTaken->hours, 8);

@@ -244,6 +244,26 @@ const PhotoRecord& recordNamed(const CStillListDlg& window, const wchar_t* name)
     throw std::runtime_error("the tour's photo is not in the list");
 }
 
+// The mouse rests on the first row (the photo taken before the logger was
+// on): the list's tip says why the photo got its match.
+void showReasonTip(Tour& tour, HWND photoWindow)
+{
+    const HWND list = GetDlgItem(photoWindow, IDC_PHOTO_LIST);
+    RECT row{};
+    row.left = LVIR_LABEL;
+    SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    POINT at{row.left + 60, (row.top + row.bottom) / 2};
+    ClientToScreen(list, &at);
+    SetForegroundWindow(photoWindow);
+    SetCursorPos(at.x - 8, at.y);
+    settle(300);
+    SetCursorPos(at.x, at.y);
+    settle(1500);
+    tour.shoot("photo-window-reason-tip", photoWindow);
+    SetCursorPos(0, 0);
+    settle(300);
+}
+
 // Photos of the walk from a camera left on winter time, an hour behind:
 // the real question the photo window asks after loading them, and Yes.
 void showClockQuestion(Tour& tour, const fs::path& folder, LogList& logs)
@@ -288,6 +308,7 @@ void tourPhotoWindows(Tour& tour, const fs::path& walkFolder)
     photos.Create();
     ShowWindow(owner->hwnd(), SW_HIDE);
     tour.shoot("photo-window-before-writing", photos.hwnd());
+    showReasonTip(tour, photos.hwnd());
     {
         CAdjustShootingDateDlg shift(photos.hwnd());
         shift.Create();
