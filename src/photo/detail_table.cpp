@@ -39,6 +39,17 @@ PathParts splitPhotoPath(const std::filesystem::path& path)
     return PathParts{text.substr(slash + 1), text.substr(0, slash)};
 }
 
+// The reason of the match, then the zone the photo names for its clock
+// (OffsetTimeOriginal), which matching never applies on its own.
+std::string reasonLine(const PhotoRecord& photo)
+{
+    std::string line = "マッチング: " + reasonJapanese(photo.reason);
+    const std::string zone(fieldText(photo.exif.offsetTimeOriginal));
+    if (!zone.empty())
+        line += "　写真のタイムゾーン: " + zone;
+    return line;
+}
+
 }  // namespace
 
 bool narrowTextsDiffer(std::string_view stored, std::string_view matched)
@@ -106,7 +117,7 @@ DetailLabels detailLabels(const PhotoRecord& photo)
     const std::string logName = photo.match ? platform::utf8FromPath(photo.matchedLogPath.filename()) : std::string();
     const std::string shot = platform::cp932ToUtf8(fieldText(photo.exif.shootingTime.dateTimeText));
     return DetailLabels{"ファイル名: " + parts.name, "フォルダパス: " + parts.folder, "参照ログファイル名: " + logName,
-                        "撮影日時: " + shot, "マッチング: " + reasonJapanese(photo.reason)};
+                        "撮影日時: " + shot, reasonLine(photo)};
 }
 
 }  // namespace vantora

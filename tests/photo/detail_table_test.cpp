@@ -71,6 +71,11 @@ TEST(DetailLabels, SplitThePathAtItsLastBackslash)
     EXPECT_EQ(labels.folder, "フォルダパス: C:\\写真\\day 1");
     EXPECT_EQ(labels.logFile, "参照ログファイル名: 20080512_012000.log");
     EXPECT_EQ(labels.shootingTime, "撮影日時: 2008/05/12 10:20:30");
+    EXPECT_EQ(labels.reason, "マッチング: 照合するログがありません");
+    photo.reason.kind = MatchKind::atFix;
+    setText(photo.exif.offsetTimeOriginal, "+10:00");
+    EXPECT_EQ(detailLabels(photo).reason, "マッチング: ログの記録と同じ時刻です　写真のタイムゾーン: +10:00")
+        << "the zone the photo names, never applied on its own";
     photo.exif.path = "IMG_0001.JPG";
     photo.match.reset();
     labels = detailLabels(photo);
