@@ -110,11 +110,12 @@ protected:
     {
         SendMessageW(list_, WM_DROPFILES, reinterpret_cast<WPARAM>(dropOf(paths)), 0);
     }
-    // Made-up photos, already in the list and shown.
+    // Made-up photos, already in the list and shown: a year after the walk,
+    // when no zone puts them on the track, so no camera clock is offered.
     void fillWithMadeUpPhotos(std::size_t count)
     {
         for (std::size_t i = 0; i < count; ++i)
-            photos_.records.push_back(photoTakenAt(trackStart() + 8 * 3600 + static_cast<TimeValue>(i),
+            photos_.records.push_back(photoTakenAt(trackStart() + 366 * 86400 + static_cast<TimeValue>(i),
                                                    L"C:\\made-up\\" + std::to_wstring(i) + L".jpg"));
         FillPhotoListView(list_, photos_);
     }
@@ -302,10 +303,16 @@ TEST_F(DroppedPhotos, UseTheControlsOffsetToMatch)
     // Taken at 10:00:30 on a clock of UTC+8 is 02:00:30 UTC: after the
     // track's last fix, so doubtful. Under UTC+9 it would be a good match.
     control_.m_offsetHours = 8;
+    dialogs_.willAnswer(DialogAnswer::No);
 
     drop({photo("abroad.jpg", takenDuringTrack(30))});
 
     EXPECT_EQ(column(1), L"?|");
+    // Another zone puts the photo on the track: the drop offers it (the one
+    // nearest +8 of those that do), and No keeps +8.
+    ASSERT_EQ(dialogs_.asked.size(), 1u);
+    EXPECT_EQ(dialogs_.asked[0], "撮影時刻のタイムゾーンを +8:15 にすると、1枚のうち1枚がログの範囲に入ります"
+                                 "（今は0枚）。タイムゾーンを変更しますか？");
 }
 
 TEST_F(PhotoListControl, ADropBeforeTheListIsSetIsIgnored)
