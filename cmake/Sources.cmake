@@ -4,6 +4,8 @@ set(VANTORA_CORE_SOURCES
     src/tracklog/text_writer.cpp
     src/tracklog/time_values.cpp
     src/tracklog/track_point.cpp
+    src/tracklog/stored_fix.cpp
+    src/tracklog/log_points.cpp
     src/tracklog/log_file_record.cpp
     src/tracklog/nmea_numbers.cpp
     src/tracklog/nmea_sentences.cpp

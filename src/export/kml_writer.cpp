@@ -88,7 +88,8 @@ void appendRoute(std::string& kml, const LogList& logs)
     for (const auto& log : logs) {
         if (log->inRoute == 0)
             continue;
-        for (const TrackPoint& point : log->points())
+        const PointsInUse inUse(*log);  // one log's fixes in memory at a time
+        for (const TrackPoint& point : inUse.points())
             kml += "\t\t\t\t\t" + coordinateTuple(point);
     }
     kml += "\t\t\t\t</coordinates>\t\t\t</LineString>\t\t</Placemark>";

@@ -22,11 +22,18 @@ constexpr TimeValue kEastmostZone = 14 * 3600;
 // too. A lone fix is a stretch of one second.
 class TrackCoverage {
 public:
-    explicit TrackCoverage(const LogList& logs)
+    // Only the stretches that can reach into [from, to] are needed: the
+    // fixes of logs that end more than ten minutes before it or start more
+    // than ten minutes after it cannot join a stretch inside it, so those
+    // logs are not read.
+    TrackCoverage(const LogList& logs, TimeValue from, TimeValue to)
     {
-        if (!addInTimeOrder(logs)) {
+        for (const auto& log : logs)
+            if (!log->empty() && log->lastTime() > from - kTenMinutes && log->firstTime() < to + kTenMinutes)
+                logs_.push_back(log.get());
+        if (!addInTimeOrder()) {
             spans_.clear();
-            addSorted(logs);
+            addSorted();
         }
     }
 
@@ -52,29 +59,34 @@ private:
     }
 
     // False as soon as a fix comes before the one before it.
-    bool addInTimeOrder(const LogList& logs)
+    bool addInTimeOrder()
     {
         TimeValue previous = std::numeric_limits<TimeValue>::min();
-        for (const auto& log : logs)
-            for (const TimeValue t : log->pointTimes()) {
+        for (const LogFileRecord* log : logs_) {
+            const PointsInUse inUse(*log);
+            for (const TimeValue t : inUse.points().times()) {
                 if (t < previous)
                     return false;
                 add(t);
                 previous = t;
             }
+        }
         return true;
     }
 
-    void addSorted(const LogList& logs)
+    void addSorted()
     {
         std::vector<TimeValue> times;
-        for (const auto& log : logs)
-            times.insert(times.end(), log->pointTimes().begin(), log->pointTimes().end());
+        for (const LogFileRecord* log : logs_) {
+            const PointsInUse inUse(*log);
+            times.insert(times.end(), inUse.points().times().begin(), inUse.points().times().end());
+        }
         std::sort(times.begin(), times.end());
         for (const TimeValue t : times)
             add(t);
     }
 
+    std::vector<const LogFileRecord*> logs_;
     std::vector<Span> spans_;
 };
 
@@ -161,6 +173,28 @@ std::optional<ClockProposal> proposalFor(const TrackCoverage& track, const Camer
     return proposal;
 }
 
+// The UTC instants any candidate clock can put a photo at: every zone of
+// the world and each camera's present clock.
+struct Window {
+    TimeValue from = std::numeric_limits<TimeValue>::max();
+    TimeValue to = std::numeric_limits<TimeValue>::min();
+};
+
+Window instantsAsked(const std::vector<CameraPhotos>& cameras, const PhotoList& list, TimeValue listShift)
+{
+    constexpr TimeValue kWidestZone = 15 * 3600;
+    Window window;
+    for (const CameraPhotos& camera : cameras) {
+        if (camera.locals.empty())
+            continue;
+        const TimeValue now = utcShiftFor(camera.camera, list.cameraClocks, listShift);
+        const auto [earliest, latest] = std::minmax_element(camera.locals.begin(), camera.locals.end());
+        window.from = std::min(window.from, *earliest - std::max(kWidestZone, now));
+        window.to = std::max(window.to, *latest - std::min(-kWidestZone, now));
+    }
+    return window;
+}
+
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
@@ -187,9 +221,11 @@ std::vector<ClockProposal> findCameraClocks(const PhotoList& list)
     if (list.logs.empty())
         return proposals;
     try {
-        const TrackCoverage track(list.logs);
         const TimeValue listShift = utcShiftOf(list.offset);
-        for (const CameraPhotos& camera : photosByCamera(list)) {
+        const std::vector<CameraPhotos> cameras = photosByCamera(list);
+        const Window window = instantsAsked(cameras, list, listShift);
+        const TrackCoverage track(list.logs, window.from, window.to);
+        for (const CameraPhotos& camera : cameras) {
             const TimeValue now = utcShiftFor(camera.camera, list.cameraClocks, listShift);
             if (auto proposal = proposalFor(track, camera, now))
                 proposals.push_back(std::move(*proposal));

@@ -24,6 +24,7 @@ enum class MatchKind {
     noPositionInGap,      // between fixes ten hours or more apart: no position computed (doubtful)
     noShootingTime,       // the photo carries no shooting time (never matched)
     unreadableShootingTime,  // its shooting time is not a date and time (never matched)
+    logUnreadable,        // inside a log whose file no longer gives its fixes (`logBefore`; never matched)
 };
 
 struct MatchReason {

@@ -30,13 +30,23 @@ struct PhotoInstant {
     TimeValue onCameraClock(TimeValue utcInstant) const { return utcInstant + local - utc; }
 };
 
-// One fix of a log, with the instant the log reader computed for it.
+// One fix of a log, with the instant the log reader computed for it. A
+// log's first and last fix come from its span, so that a photo outside a
+// log never needs the log's fixes read.
 struct Fix {
     const LogFileRecord* log;
     std::size_t index;
 
-    const TrackPoint& point() const { return log->points()[index]; }
-    TimeValue time() const { return log->pointTimes()[index]; }
+    bool isFirst() const { return index == 0; }
+    bool isLast() const { return index + 1 == log->pointCount(); }
+    TrackPoint point() const
+    {
+        return isFirst() ? log->firstPoint() : isLast() ? log->lastPoint() : log->points()[index];
+    }
+    TimeValue time() const
+    {
+        return isFirst() ? log->firstTime() : isLast() ? log->lastTime() : log->pointTimes()[index];
+    }
 };
 
 struct Match {
@@ -53,7 +63,7 @@ Fix firstFixOf(const LogFileRecord& log)
 
 Fix lastFixOf(const LogFileRecord& log)
 {
-    return {&log, log.points().size() - 1};
+    return {&log, log.pointCount() - 1};
 }
 
 Match copyOf(const Fix& fix, std::int32_t doubtful, MatchKind kind)
@@ -158,6 +168,7 @@ std::optional<Match> interpolate(const Fix& a, const Fix& b, const PhotoInstant&
 struct LogVerdict {
     bool decided = false;
     std::optional<Match> match;
+    const LogFileRecord* unreadableLog = nullptr;  // the photo lies inside it
 };
 
 LogVerdict decided(std::optional<Match> match)
@@ -175,18 +186,30 @@ public:
                 logs_.push_back(log.get());
         fixOrder_.assign(logs_.size(), FixOrder::unknown);
         logsInOrder_ = logsFollowOneAnother();
+        for (const LogFileRecord* log : logs_)
+            wasInMemory_.push_back(log->pointsInMemory());
     }
+
+    // The fixes read for this run go again: the next run reads what it needs.
+    ~Track()
+    {
+        for (std::size_t i = 0; i < logs_.size(); ++i)
+            if (!wasInMemory_[i])
+                logs_[i]->releasePoints();
+    }
+    Track(const Track&) = delete;
+    Track& operator=(const Track&) = delete;
 
     bool empty() const { return logs_.empty(); }
 
-    std::optional<Match> match(const PhotoInstant& photo)
+    LogVerdict match(const PhotoInstant& photo)
     {
         for (std::size_t i = firstLogToAsk(photo.utc); i < logs_.size(); ++i) {
             LogVerdict verdict = ask(i, photo);
             if (verdict.decided)
-                return std::move(verdict.match);
+                return verdict;
         }
-        return std::nullopt;
+        return {};
     }
 
 private:
@@ -246,6 +269,8 @@ private:
                 return decided(interpolate(lastFixOf(*logs_[i - 1]), firstFixOf(*logs_[i]), photo));
             return {};
         }
+        if (logs_[i]->pointTimes().size() != logs_[i]->pointCount())
+            return {true, std::nullopt, logs_[i]};
         const Fix found{logs_[i], firstFixNotBefore(i, photo.utc)};
         if (found.time() == photo.utc)
             return decided(copyOf(found, 0, MatchKind::atFix));
@@ -279,6 +304,7 @@ private:
 
     std::vector<const LogFileRecord*> logs_;
     std::vector<FixOrder> fixOrder_;  // learnt when a photo first falls inside the log
+    std::vector<bool> wasInMemory_;
     bool logsInOrder_ = false;
 };
 
@@ -322,8 +348,14 @@ void matchAll(PhotoList& list, const UtcOffset& offset)
                 continue;
             }
             const TimeValue shift = utcShiftFor(record.exif.camera, list.cameraClocks, listShift);
-            if (auto match = track.match({*local, *local - shift}))
-                storeMatch(record, std::move(*match));
+            LogVerdict verdict = track.match({*local, *local - shift});
+            if (verdict.match) {
+                storeMatch(record, std::move(*verdict.match));
+            } else if (verdict.unreadableLog) {
+                record.reason = MatchReason{};
+                record.reason.kind = MatchKind::logUnreadable;
+                record.reason.logBefore = verdict.unreadableLog->path;
+            }
         }
     } catch (const std::bad_alloc&) {
         // Out of memory: the photos matched so far keep their matches, the

@@ -135,6 +135,8 @@ std::string reasonJapanese(const MatchReason& reason)
                "離れていて位置を計算できません（近い方の記録 " + fixTime(reason) + " を使用）";
     case MatchKind::noShootingTime: return "撮影日時がありません";
     case MatchKind::unreadableShootingTime: return "撮影日時を読み取れません";
+    case MatchKind::logUnreadable:
+        return "ログ " + logName(reason.logBefore) + " を読み込めません（削除または変更されています）";
     }
     return {};
 }
@@ -157,6 +159,8 @@ std::string reasonEnglish(const MatchReason& reason)
                " apart; the nearer, of " + fixTime(reason) + ", copied";
     case MatchKind::noShootingTime: return "no shooting time";
     case MatchKind::unreadableShootingTime: return "the shooting time cannot be read";
+    case MatchKind::logUnreadable:
+        return "the log " + logName(reason.logBefore) + " can no longer be read (removed or changed)";
     }
     return {};
 }

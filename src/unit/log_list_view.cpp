@@ -23,8 +23,8 @@ std::vector<LogRow> logListRows(const LogList& logs, LogSide side, const UtcOffs
     std::vector<LogRow> rows;
     rows.reserve(logs.size());
     for (const auto& log : logs) {
-        rows.push_back({rowName(*log, side), formatLocalDateTime(log->points().front().time, offset),
-                        formatLocalDateTime(log->points().back().time, offset)});
+        rows.push_back({rowName(*log, side), formatLocalDateTime(log->firstPoint().time, offset),
+                        formatLocalDateTime(log->lastPoint().time, offset)});
     }
     return rows;
 }

@@ -52,7 +52,7 @@ protected:
         return list_.records.back();
     }
 
-    const TrackPoint& pointAt(std::size_t log, std::size_t index) const
+    TrackPoint pointAt(std::size_t log, std::size_t index) const
     {
         return logs_[log]->points()[index];
     }

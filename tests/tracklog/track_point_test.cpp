@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "tracklog/log_points.h"
 #include "tracklog/track_point.h"
 
 namespace vantora {
@@ -100,6 +101,44 @@ TEST(FillAxisTenths, showsTheStoredTenths)
     fillAxisTenths(p, Axis::latitude, 36, 0, 0, 'N');
     EXPECT_EQ(std::string(p.latitudeText), "\x96\x6B\x88\xDC 36\x93\x78" "0\x95\xAA" "0.0\x95\x62");
     EXPECT_EQ(p.latitude[2].denominator, 10u);
+}
+
+// A log holds its fixes compactly and gives back every field exactly as the
+// reader made it, also where the text and the rational round apart, where
+// an axis was never logged and where a logged date lies past its month's end.
+TEST(StoredFixes, comeBackExactlyAsTheyWereAppended)
+{
+    struct Case {
+        const char* what;
+        int day;
+        double latitudeSeconds;
+        bool withLongitude;
+        int degrees;
+        bool compact;
+    };
+    const Case cases[] = {
+        {"an ordinary fix", 1, 7.4, true, 139, true},
+        {"seconds the text rounds to even", 1, 0.25, true, 139, true},
+        {"seconds that show as 60.0", 1, 59.96, true, 139, true},
+        {"no longitude logged", 1, 12.0, false, 139, true},
+        {"31 April, counted as 1 May", 31, 7.4, true, 139, true},
+        {"degrees no receiver logs", 1, 7.4, true, 70000, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TrackPoint p{};
+        p.time = {{}, 2008, 4, c.day, 3, 4, 5};
+        writeTrackDateTimeText(p.time);
+        std::memcpy(p.timeText, "03:04:05", 9);
+        p.status[0] = 'A';
+        fillAxis(p, Axis::latitude, 35, 39, c.latitudeSeconds, 'N');
+        if (c.withLongitude)
+            fillAxis(p, Axis::longitude, c.degrees, 45, 40.75, 'W');
+        LogPoints points;
+        points.append(p, *toTimeValue(p.time));
+        EXPECT_TRUE(samePoint(points[0], p));
+        EXPECT_EQ(points.keptWhole(), c.compact ? 0u : 1u);
+    }
 }
 
 }  // namespace
