@@ -22,15 +22,40 @@ bool overlapsAny(const LogList& list, const LogFileRecord& candidate)
     });
 }
 
+namespace {
+
+// The log a path stands for: from its remembered span when the file is
+// unchanged, else read whole. None for a file that gives no point.
+std::unique_ptr<LogFileRecord> logAt(const std::filesystem::path& path, const LogSpanIndex* known)
+{
+    const auto stamp = stampOf(path);
+    if (stamp && known)
+        if (const auto span = known->spanOf(path, *stamp))
+            return std::make_unique<LogFileRecord>(LogFileRecord::fromSpan(path, *stamp, *span));
+    auto record = std::make_unique<LogFileRecord>();
+    if (!readTrackLog(path, *record).read())
+        return nullptr;
+    if (stamp) {
+        // Taken before the read: a change while reading shows next time.
+        record->stamp = stamp;
+        record->markReadableAgain();
+    }
+    return record;
+}
+
+}  // namespace
+
 void loadLogFiles(LogList& list, const std::vector<std::filesystem::path>& paths, int& added,
-                  bool& overlapRefused, bool& limitRefused, const StepCallback& progress)
+                  bool& overlapRefused, bool& limitRefused, const StepCallback& progress,
+                  const LogSpanIndex* known)
 {
     added = 0;
     overlapRefused = false;
     const int total = static_cast<int>(paths.size());
     for (int i = 0; i < total; ++i) {
-        auto record = std::make_unique<LogFileRecord>();
-        if (readTrackLog(paths[static_cast<std::size_t>(i)], *record).read()) {
+        auto record = logAt(paths[static_cast<std::size_t>(i)], known);
+        if (record) {
+            record->releasePoints();
             const bool overlap = overlapsAny(list, *record);
             if (overlap)
                 overlapRefused = true;

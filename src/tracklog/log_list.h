@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tracklog/log_file_record.h"
+#include "tracklog/log_span_index.h"
 #include "tracklog/step_callback.h"
 
 namespace vantora {
@@ -18,13 +19,17 @@ constexpr std::size_t kMaxLogFiles = 1000;
 using LogList = std::vector<std::unique_ptr<LogFileRecord>>;
 
 // Reads each path (an NMEA log or a GPX file, see readTrackLog) and
-// registers the log when it keeps the list's rules.
+// registers the log when it keeps the list's rules. A file whose span
+// `known` remembers with its present stamp is not read: its span stands for
+// it, and its fixes are read when something needs them. Fixes read here go
+// again once the log is registered, whenever the file can give them back.
 // `added` and `overlapRefused` are reset here; `limitRefused` is written only
 // when a readable file is considered, so the caller clears it first. The
 // callback, when given, sees (index, number of paths) after every path,
 // whatever became of it; its result is ignored, a load is not cancelled.
 void loadLogFiles(LogList& list, const std::vector<std::filesystem::path>& paths, int& added,
-                  bool& overlapRefused, bool& limitRefused, const StepCallback& progress = {});
+                  bool& overlapRefused, bool& limitRefused, const StepCallback& progress = {},
+                  const LogSpanIndex* known = nullptr);
 
 // True when some log's path equals the path, ignoring letter case as
 // Windows file names do.

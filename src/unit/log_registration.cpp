@@ -12,7 +12,7 @@ namespace {
 namespace fs = std::filesystem;
 
 Registration loadWithProgress(LogList& list, UserDialogs& dialogs, const std::vector<fs::path>& paths,
-                              bool showProgress)
+                              bool showProgress, const LogSpanIndex* known)
 {
     Registration result;
     std::unique_ptr<ProgressDisplay> progress;
@@ -21,7 +21,7 @@ Registration loadWithProgress(LogList& list, UserDialogs& dialogs, const std::ve
     StepCallback step;
     if (progress)
         step = [&progress](int position, int total) { return progress->step(position, total); };
-    loadLogFiles(list, paths, result.added, result.overlapRefused, result.limitRefused, step);
+    loadLogFiles(list, paths, result.added, result.overlapRefused, result.limitRefused, step, known);
     return result;
 }
 
@@ -35,11 +35,12 @@ void tellRefusals(UserDialogs& dialogs, const Registration& result)
 
 // Shows the list when a log was added, before any message.
 Registration registerShown(LogList& list, UserDialogs& dialogs, const std::vector<fs::path>& paths,
-                           bool showMessages, bool showProgress, const std::function<void()>& showList)
+                           bool showMessages, bool showProgress, const LogSpanIndex* known,
+                           const std::function<void()>& showList)
 {
     if (paths.empty())
         return {};
-    const Registration result = loadWithProgress(list, dialogs, paths, showProgress);
+    const Registration result = loadWithProgress(list, dialogs, paths, showProgress, known);
     if (result.added > 0 && showList)
         showList();
     if (showMessages)
@@ -51,15 +52,16 @@ Registration registerShown(LogList& list, UserDialogs& dialogs, const std::vecto
 
 Registration registerLogFilesIn(LogList& list, UserDialogs& dialogs,
                                 const std::vector<std::filesystem::path>& paths, bool showMessages,
-                                bool showProgress)
+                                bool showProgress, const LogSpanIndex* known)
 {
-    return registerShown(list, dialogs, paths, showMessages, showProgress, {});
+    return registerShown(list, dialogs, paths, showMessages, showProgress, known, {});
 }
 
 Registration RegisterLogFiles(ImportWindow& window, const std::vector<std::filesystem::path>& paths,
-                              LogSide side, bool showMessages, bool showProgress)
+                              LogSide side, bool showMessages, bool showProgress,
+                              const LogSpanIndex* known)
 {
-    return registerShown(window.state.logs(side), window.dialogs, paths, showMessages, showProgress,
+    return registerShown(window.state.logs(side), window.dialogs, paths, showMessages, showProgress, known,
                          [&window, side] { FillLogListView(window, side); });
 }
 

@@ -23,13 +23,16 @@ struct Registration {
 // Loads the paths into the list (nothing for no paths), with the progress
 // window for more than kProgressThreshold paths when showProgress, and with
 // showMessages tells the user once per kind of refusal.
+// A log whose span `known` remembers for its unchanged file is listed
+// without reading it (see loadLogFiles).
 Registration registerLogFilesIn(LogList& list, UserDialogs& dialogs,
                                 const std::vector<std::filesystem::path>& paths, bool showMessages,
-                                bool showProgress);
+                                bool showProgress, const LogSpanIndex* known = nullptr);
 
 // registerLogFilesIn on the side's list of the window, refilling its view when
 // a log was added (before any message).
 Registration RegisterLogFiles(ImportWindow& window, const std::vector<std::filesystem::path>& paths,
-                              LogSide side, bool showMessages, bool showProgress);
+                              LogSide side, bool showMessages, bool showProgress,
+                              const LogSpanIndex* known = nullptr);
 
 }  // namespace vantora

@@ -156,7 +156,58 @@ std::string pcListText(const ImportWindowState& state)
     return utf8;
 }
 
+std::filesystem::path logSpansFile(const ImportWindowState& state)
+{
+    return platform::joinToFolder(state.appFolder, kLogSpanIndexFileName);
+}
+
+// More than the spans of the list's limit of logs ever take.
+constexpr std::uintmax_t kMaxLogSpansBytes = 8u << 20;
+
+std::string readSmallFile(const std::filesystem::path& file)
+{
+    std::error_code error;
+    const auto size = std::filesystem::file_size(file, error);
+    if (error || size > kMaxLogSpansBytes)
+        return {};
+    std::ifstream in(file, std::ios::binary);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        return {};
+    return bytes;
+}
+
+bool replaceWithText(const std::filesystem::path& file, const std::string& text)
+{
+    auto newFile = file;
+    newFile += ".new";
+    if (platform::writeFileDurably(newFile, text) && platform::replaceFile(newFile, file))
+        return true;
+    std::error_code error;
+    std::filesystem::remove(newFile, error);
+    return false;
+}
+
+std::string logSpansText(const ImportWindowState& state)
+{
+    std::vector<const LogFileRecord*> logs;
+    for (const auto& log : state.pcLogs)
+        logs.push_back(log.get());
+    return LogSpanIndex::textOf(logs);
+}
+
 }  // namespace
+
+bool saveLogSpans(const ImportWindowState& state)
+{
+    const auto file = logSpansFile(state);
+    std::error_code error;
+    if (state.pcLogs.empty()) {
+        std::filesystem::remove(file, error);
+        return !error;
+    }
+    return replaceWithText(file, logSpansText(state));
+}
 
 void LoadPcList(ImportWindow& window)
 {
@@ -170,7 +221,11 @@ void LoadPcList(ImportWindow& window)
         if (!seen)
             paths.push_back(path);
     }
-    RegisterLogFiles(window, paths, LogSide::Pc, false, false);
+    const std::string kept = readSmallFile(logSpansFile(window.state));
+    const LogSpanIndex known = LogSpanIndex::fromText(kept);
+    RegisterLogFiles(window, paths, LogSide::Pc, false, false, &known);
+    if (!window.state.pcLogs.empty() && logSpansText(window.state) != kept)
+        saveLogSpans(window.state);
 }
 
 bool checkStoreFolder(ImportWindow& window)
@@ -192,15 +247,12 @@ bool SavePcList(const ImportWindowState& state)
     std::error_code error;
     if (state.pcLogs.empty()) {
         std::filesystem::remove(listFile, error);
+        saveLogSpans(state);
         return !error;
     }
-    const std::string text = pcListText(state);
-    auto newFile = listFile;
-    newFile += ".new";
-    if (platform::writeFileDurably(newFile, text) && platform::replaceFile(newFile, listFile))
-        return true;
-    std::filesystem::remove(newFile, error);
-    return false;
+    const bool saved = replaceWithText(listFile, pcListText(state));
+    saveLogSpans(state);
+    return saved;
 }
 
 }  // namespace vantora

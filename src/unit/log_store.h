@@ -11,6 +11,9 @@ namespace vantora {
 
 inline constexpr char kStoreNameFileName[] = "korvel.dat";
 inline constexpr char kPcListFileName[] = "appData";
+// Beside the list file: the spans of its logs, so that a start lists them
+// without reading every one (see LogSpanIndex).
+inline constexpr char kLogSpanIndexFileName[] = "appData.spans";
 inline constexpr char kStoreLogFolderName[] = "log";
 // The longest line of the list file that is read; a longer one ends it.
 inline constexpr std::size_t kMaxPcListLineBytes = 519;
@@ -35,8 +38,14 @@ std::filesystem::path pcListFile(const ImportWindowState& state);
 std::filesystem::path storeLogFolder(const ImportWindowState& state);
 
 // Registers the logs the list file names, once each, that still exist;
-// silently, without progress.
+// silently, without progress. Logs whose files are unchanged since their
+// spans were kept are listed from the spans; the kept spans are then
+// brought up to date.
 void LoadPcList(ImportWindow& window);
+
+// Keeps the spans of the PC list's logs beside the list file, replacing the
+// old ones in one step (a kill while writing leaves the old or the new).
+bool saveLogSpans(const ImportWindowState& state);
 
 
 // Writes the PC list into the list file, one ANSI path per line, by
@@ -44,7 +53,8 @@ void LoadPcList(ImportWindow& window);
 // complete: a failure leaves the old file as it was. An empty list removes
 // the file. When some path does not convert exactly into the ANSI code
 // page, the whole file is UTF-8 behind a byte-order mark, so that no path is
-// left out. Returns whether the file now holds the list.
+// left out. Returns whether the file now holds the list. The logs' spans
+// are kept too (saveLogSpans).
 bool SavePcList(const ImportWindowState& state);
 
 inline constexpr char kStoreUnwritableMessage[] =

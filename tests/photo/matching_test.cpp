@@ -602,6 +602,27 @@ TEST_F(Matching, recordsWhyEveryPhotoGotWhatItGot)
     EXPECT_EQ(list_.records[0].reason.kind, MatchKind::notMatched);
 }
 
+// A log listed from its span alone is read only for a photo inside it: a
+// photo before it is placed from the span, and one inside a log whose file
+// has gone is left without a match, saying which log.
+TEST_F(Matching, readsALogListedByItsSpanOnlyForAPhotoInsideIt)
+{
+    const auto day = steadyLog("gone/day.log", utc(1, 0, 0), utc(2, 0, 0), 10);
+    logs_.push_back(std::make_unique<LogFileRecord>(
+        LogFileRecord::fromSpan(day->path, FileStamp{}, day->span())));
+    photoAtUtc(utc(0, 59, 0));
+    photoAtUtc(utc(1, 30, 5));
+
+    matchAll(list_, kJapan);
+
+    ASSERT_TRUE(list_.records[0].match);
+    EXPECT_EQ(list_.records[0].reason.kind, MatchKind::beforeTrack);
+    EXPECT_TRUE(samePoint(list_.records[0].match->point, day->points()[0]));
+    EXPECT_FALSE(list_.records[1].match);
+    EXPECT_EQ(list_.records[1].reason.kind, MatchKind::logUnreadable);
+    EXPECT_EQ(list_.records[1].reason.logBefore, day->path);
+}
+
 // A second camera whose clock runs an hour behind is matched with its own
 // shift; every other photo with the list's offset.
 TEST_F(Matching, matchesACameraWithAClockOfItsOwnByItsShift)

@@ -62,6 +62,8 @@ TEST(Reasons, sayWhatMatchingFoundWithItsFigures)
     MatchReason betweenLogs = reasonOf(MatchKind::inGap, 0, 8700);
     betweenLogs.logBefore = "logs/093000.log";
     betweenLogs.logAfter = "logs/121000.log";
+    MatchReason gone = reasonOf(MatchKind::logUnreadable);
+    gone.logBefore = "logs/093000.log";
     MatchReason stop = reasonOf(MatchKind::inGap, 0, 1800);
     stop.samePlace = true;
     MatchReason far = reasonOf(MatchKind::noPositionInGap, 0, 11 * 3600);
@@ -90,6 +92,8 @@ TEST(Reasons, sayWhatMatchingFoundWithItsFigures)
         {reasonOf(MatchKind::noShootingTime), "撮影日時がありません", "no shooting time"},
         {reasonOf(MatchKind::unreadableShootingTime), "撮影日時を読み取れません",
          "the shooting time cannot be read"},
+        {gone, "ログ 093000.log を読み込めません（削除または変更されています）",
+         "the log 093000.log can no longer be read (removed or changed)"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(reasonJapanese(c.reason), c.japanese);

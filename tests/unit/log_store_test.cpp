@@ -2,12 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
+#include <tuple>
 #include <iterator>
 #include <memory>
 
 #include "unit/import_window_fixture.h"
 #include "unit/log_registration.h"
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace vantora::test {
 namespace {
@@ -238,6 +246,84 @@ TEST_F(LogStore, RegisteringMoreThanTwentyShowsProgressOnlyWhenAskedFor)
     ASSERT_EQ(dialogs.progress.size(), 1u);
     EXPECT_EQ(dialogs.progress[0]->steps.back(), std::make_pair(20, 21));
     EXPECT_EQ(state.pcLogs.size(), 21u);
+}
+
+// A start lists unchanged logs from the spans kept beside the list file and
+// reads changed and new ones: the rows, the refusals and the fixes are those
+// of a start that reads every file, and a log whose file goes away later
+// says so instead of giving fixes.
+TEST_F(LogStore, ANextStartListsUnchangedLogsFromTheirSpans)
+{
+    auto paths = pcLogFiles(4);
+    RegisterLogFiles(window, paths, LogSide::Pc, false, false);
+    ASSERT_TRUE(SavePcList(state));
+    const fs::path spans = fs::path(pcListFile(state)).replace_filename(kLogSpanIndexFileName);
+    ASSERT_TRUE(fs::exists(spans));
+
+    // Between the runs: one log rewritten (another day), one removed, and one
+    // the list names that the kept spans do not know.
+    temp.write("pc/log1.log", logText(1, 0, 0, 10, "161008"));
+    fs::last_write_time(paths[1], fs::last_write_time(paths[1]) + std::chrono::seconds(10));
+    fs::remove(paths[2]);
+    paths.push_back(temp.write("pc/new.log", logText(20, 0, 0, 10)));
+    paths.push_back(temp.write("pc/overlaps.log", logText(20, 0, 5, 10)));
+    std::string list = contents(pcListFile(state));
+    for (std::size_t i = 4; i < paths.size(); ++i)
+        list += paths[i].string() + "\r\n";
+    std::ofstream(pcListFile(state), std::ios::binary) << list;
+
+    const auto fromSpans = startAgain();
+    fs::rename(spans, spans.string() + ".away");
+    const auto readWhole = startAgain();
+    fs::rename(spans.string() + ".away", spans);
+    const auto rowsOf = [](NextStart& run) -> const std::vector<LogRow>& { return run.controls.rows[LogSide::Pc]; };
+    ASSERT_EQ(rowsOf(*fromSpans).size(), 4u);
+    ASSERT_EQ(rowsOf(*readWhole).size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        const LogRow& a = rowsOf(*fromSpans)[i];
+        const LogRow& b = rowsOf(*readWhole)[i];
+        EXPECT_EQ(std::tie(a.name, a.start, a.end), std::tie(b.name, b.start, b.end));
+        const LogFileRecord& lazy = *fromSpans->state.pcLogs[i];
+        const LogFileRecord& whole = *readWhole->state.pcLogs[i];
+        EXPECT_FALSE(lazy.pointsInMemory());
+        ASSERT_EQ(lazy.points().size(), whole.points().size());
+        for (std::size_t k = 0; k < lazy.points().size(); ++k)
+            EXPECT_TRUE(samePoint(lazy.points()[k], whole.points()[k]));
+    }
+    EXPECT_EQ(rowsOf(*fromSpans)[3].name, L"log1.log") << "read again: it moved to its new day";
+
+    // The spans are what was listed: a file of the same size and time is
+    // not read again, and one gone after the start gives no fixes.
+    const auto stamp = fs::last_write_time(paths[0]);
+    temp.write("pc/log0.log", std::string(fs::file_size(paths[0]), 'x'));
+    fs::last_write_time(paths[0], stamp);
+    const auto again = startAgain();
+    ASSERT_EQ(again->state.pcLogs.size(), 4u);
+    EXPECT_TRUE(again->state.pcLogs[0]->points().empty());
+    EXPECT_TRUE(again->state.pcLogs[0]->pointsUnavailable());
+}
+
+// A kill while the spans are written leaves the old spans or the new ones.
+TEST_F(LogStore, KeptSpansSurviveAKillWhileTheyAreWritten)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "the same one-step replacement as the list file; the kill needs fork";
+#else
+    RegisterLogFiles(window, pcLogFiles(24), LogSide::Pc, false, false);
+    ASSERT_TRUE(SavePcList(state));
+    const fs::path spans = fs::path(pcListFile(state)).replace_filename(kLogSpanIndexFileName);
+    for (int kill = 0; kill < 20; ++kill) {
+        const pid_t child = fork();
+        if (child == 0) {
+            while (true)
+                saveLogSpans(state);
+        }
+        usleep(static_cast<useconds_t>(500 + kill * 397 % 3000));
+        ::kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        EXPECT_EQ(LogSpanIndex::fromText(contents(spans)).size(), 24u) << "kill " << kill;
+    }
+#endif
 }
 
 }  // namespace
