@@ -23,6 +23,9 @@
 #   mm_multi_picture.jpg   Motorola order, an APP2 "MPF" segment after the Exif
 #                          segment listing two images, the second a small JPEG
 #                          after the main image's end marker
+#   ii_gps_pointer_slong.jpg  Intel order, a camera's GPS directory (date stamp,
+#                          processing method) whose pointer in IFD0 is stored
+#                          as SLONG instead of LONG
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=tests/fixtures/exif
@@ -219,6 +222,37 @@ convert -size 24x16 gradient:red-yellow -quality 60 -strip "$work/second.jpg"
 multi_picture "$work/m.jpg" "$work/second.jpg" "$out/mm_multi_picture.jpg"
 exiftool -b -MPImage2 "$out/mm_multi_picture.jpg" | cmp -s - "$work/second.jpg" || {
     echo "make-exif-fixtures: exiftool does not find the second image" >&2
+    exit 1
+}
+
+# 11. Intel order, the GPS pointer (0x8825) of IFD0 stored as SLONG, as some
+#     cameras write it; exiftool reads it all the same.
+slong_gps_pointer() {
+    python3 - "$1" "$2" <<'PY'
+import struct, sys
+d = bytearray(open(sys.argv[1], "rb").read())
+tiff = d.find(b"Exif\0\0") + 6
+order = "<" if d[tiff:tiff + 2] == b"II" else ">"
+ifd0 = tiff + struct.unpack(order + "I", d[tiff + 4:tiff + 8])[0]
+for i in range(struct.unpack(order + "H", d[ifd0:ifd0 + 2])[0]):
+    entry = ifd0 + 2 + 12 * i
+    if struct.unpack(order + "HH", d[entry:entry + 4]) == (0x8825, 4):
+        d[entry + 2:entry + 4] = struct.pack(order + "H", 9)
+        break
+else:
+    sys.exit("no LONG GPS pointer to change")
+open(sys.argv[2], "wb").write(d)
+PY
+}
+picture orange-blue "$work/s.jpg"
+et -all= "$work/s.jpg"
+et -ExifByteOrder=II "${base_tags[@]}" -Make=Vantora -Model="Fixture SLONG" \
+   -DateTimeOriginal="2014:06:01 08:00:00" -GPSVersionID=2.2.0.0 \
+   -GPSLatitudeRef=N -GPSLatitude=35.1 -GPSLongitudeRef=E -GPSLongitude=136.9 \
+   -GPSTimeStamp=23:00:00 -GPSDateStamp=2014:05:31 -GPSProcessingMethod=GPS "$work/s.jpg"
+slong_gps_pointer "$work/s.jpg" "$out/ii_gps_pointer_slong.jpg"
+exiftool -v3 "$out/ii_gps_pointer_slong.jpg" | grep -A1 'GPSInfo' | grep -q 'int32s\[1\]' || {
+    echo "make-exif-fixtures: the GPS pointer is not stored as SLONG" >&2
     exit 1
 }
 

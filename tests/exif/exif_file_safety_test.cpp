@@ -265,7 +265,7 @@ TEST_P(AWrittenFixture, staysBoundedWhenValuesOfOtherSizesAlternate)
 INSTANTIATE_TEST_SUITE_P(EveryFixtureWithExif, AWrittenFixture,
                          ::testing::Values("ii_jfif_thumbnail.jpg", "mm_plain.jpg", "mm_gps_xmp.jpg",
                                            "ii_canon_makernote.jpg", "mm_afcp_trailer.jpg", "ii_phone_gps.jpg",
-                                           "mm_multi_picture.jpg"),
+                                           "mm_multi_picture.jpg", "ii_gps_pointer_slong.jpg"),
                          [](const auto& info) {
                              std::string name = info.param;
                              return name.substr(0, name.find('.'));

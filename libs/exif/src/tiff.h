@@ -29,6 +29,13 @@ enum TiffType : uint16_t {
 };
 // Bytes per value of a type; 0 for a type TIFF does not define.
 unsigned typeSize(uint16_t type);
+// The types a directory pointer (Exif, GPS, Interop) is read from: LONG as
+// the standard has it, IFD as TIFF allows, and SLONG as some cameras write
+// it. A pointer is always written back as LONG.
+constexpr bool isDirectoryPointerType(uint16_t type)
+{
+    return type == tLong || type == tSLong || type == tIfd;
+}
 
 namespace tag {
 constexpr uint16_t exifIfd = 0x8769, gpsIfd = 0x8825, interopIfd = 0xA005;
@@ -88,7 +95,8 @@ struct TiffModel {
 
 // Checks and describes a TIFF block. Returns false for anything damaged or
 // hostile: bad header, an offset, count or size out of the block, a loop,
-// too many entries, a directory pointer of the wrong type.
+// too many entries, a directory pointer of another type than LONG, SLONG
+// or IFD, or of a count other than 1.
 bool parseTiff(const std::vector<uint8_t>& block, TiffModel& out);
 
 // A value the caller wants a tag to have, already in the block's byte order.

@@ -87,8 +87,8 @@ private:
     {
         const Entry* e = model_.find(parent, pointerTag);
         if (e == nullptr) return true;
-        if ((e->type != tLong && e->type != tIfd) || e->count != 1) return false;
-        return readIfd(e->field, child);
+        if (!isDirectoryPointerType(e->type) || e->count != 1) return false;
+        return readIfd(e->field, child);  // a negative SLONG is past any block: refused there
     }
 
     bool checkThumbnail()
