@@ -98,14 +98,14 @@ bool readNumber(const Bytes& b, uint64_t pos, int n, bool little, uint32_t& out)
 // read as exiftool reads it: the last footer whose header is where it says.
 std::optional<Afcp> readAfcp(const Bytes& file)
 {
-    std::size_t footer = file.size();
+    std::size_t footer = 0;
     uint32_t header = 0, count = 0;
     bool little = false;
-    for (;;) {
-        if (footer < 12) return std::nullopt;
-        --footer;
+    for (std::size_t end = file.size();; --end) {  // the footer is the 12 bytes before `end`
+        if (end < 12) return std::nullopt;
+        footer = end - 12;
         little = file[footer + 3] == '*';
-        if (footer + 12 <= file.size() && std::memcmp(&file[footer], little ? "AXS*" : "AXS!", 4) == 0 &&
+        if (std::memcmp(&file[footer], little ? "AXS*" : "AXS!", 4) == 0 &&
             readNumber(file, footer + 4, 4, little, header) && readNumber(file, uint64_t(header) + 6, 2, little, count) &&
             header < footer && std::memcmp(&file[header], &file[footer], 4) == 0)
             break;

@@ -272,19 +272,26 @@ void planAfcpBelowTheChain(const std::vector<uint8_t>& file, uint64_t imageEnd, 
 
 // ---- Maker-note offsets --------------------------------------------------
 
+// A maker-note preview: where its start is stored in the file, and where
+// the preview stood in the old file.
+struct Preview {
+    uint64_t field = 0;
+    uint64_t oldPlace = 0, length = 0;
+    uint64_t base = 0;  // what the stored start counts from: the TIFF header, or the file's start
+};
+
 // Plans a preview's start to follow it when it lies wholly in the moved
-// bytes and a JPEG starts there; `stored` and `oldPlace` are its number and
-// its place in the old file. Left when it lies wholly before them.
-bool planPreview(const std::vector<uint8_t>& file, const MakerNoteOffset& o, uint64_t oldPlace, uint64_t base,
-                 const Move& move, ByteOrder order, Writes& writes)
+// bytes and a JPEG starts there; left when it lies wholly before them.
+bool planPreview(const std::vector<uint8_t>& file, const Preview& preview, const Move& move, ByteOrder order,
+                 Writes& writes)
 {
-    if (oldPlace + o.length <= move.from) return true;  // before the moved bytes: stays
+    if (preview.oldPlace + preview.length <= move.from) return true;  // before the moved bytes: stays
     uint64_t now = 0;
-    if (!movedOffset(oldPlace, move, now) || o.length > file.size() || now > file.size() - o.length ||
-        !equalsAt(file, now, "\xFF\xD8", 2))
+    if (!movedOffset(preview.oldPlace, move, now) || preview.length > file.size() ||
+        now > file.size() - preview.length || !equalsAt(file, now, "\xFF\xD8", 2))
         return false;
-    if (now - base > UINT32_MAX) return false;
-    writes.push_back({o.field, static_cast<uint32_t>(now - base), order});
+    if (now < preview.base || now - preview.base > UINT32_MAX) return false;
+    writes.push_back({preview.field, static_cast<uint32_t>(now - preview.base), order});
     return true;
 }
 
@@ -309,14 +316,13 @@ bool planMakerNoteOffsets(const std::vector<uint8_t>& file, const JpegLayout& la
         case MakerNoteOffset::Kind::preview:
             if (o.start + o.length <= oldBlockSize) break;  // in the block: stays
             if (o.start < oldBlockSize) return false;       // half in, half out
-            if (!planPreview(file, {o.kind, fieldInFile, o.start, o.length}, layout.tiffStart + o.start,
-                             layout.tiffStart, move, model.order, writes))
+            if (!planPreview(file, {fieldInFile, layout.tiffStart + o.start, o.length, layout.tiffStart}, move,
+                             model.order, writes))
                 return false;
             break;
         case MakerNoteOffset::Kind::absolutePreview:
             if (o.start < move.from && o.start + o.length > move.from) return false;
-            if (!planPreview(file, {o.kind, fieldInFile, o.start, o.length}, o.start, 0, move, model.order, writes))
-                return false;
+            if (!planPreview(file, {fieldInFile, o.start, o.length, 0}, move, model.order, writes)) return false;
             break;
         }
     }
