@@ -23,6 +23,17 @@
 #   mm_multi_picture.jpg   Motorola order, an APP2 "MPF" segment after the Exif
 #                          segment listing two images, the second a small JPEG
 #                          after the main image's end marker
+#   ii_gps_pointer_slong.jpg  Intel order, a camera's GPS directory (date stamp,
+#                          processing method) whose pointer in IFD0 is stored
+#                          as SLONG instead of LONG
+#   ii_afcp_samsung_trailers.jpg  Intel order, two trailers after the image:
+#                          an AFCP trailer ("AXS*") and after it Samsung's
+#                          trailer with an embedded image, "Sound & Shot"
+#                          audio and the QDIO block of the audio's absolute
+#                          offsets (ends in "QDIOBS")
+#   ii_makernote_preview.jpg  Intel order, a Konica Minolta-style maker note
+#                          whose PreviewImageStart/Length pair points at a
+#                          JPEG preview stored after the image's end marker
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=tests/fixtures/exif
@@ -219,6 +230,125 @@ convert -size 24x16 gradient:red-yellow -quality 60 -strip "$work/second.jpg"
 multi_picture "$work/m.jpg" "$work/second.jpg" "$out/mm_multi_picture.jpg"
 exiftool -b -MPImage2 "$out/mm_multi_picture.jpg" | cmp -s - "$work/second.jpg" || {
     echo "make-exif-fixtures: exiftool does not find the second image" >&2
+    exit 1
+}
+
+# 11. Intel order, the GPS pointer (0x8825) of IFD0 stored as SLONG, as some
+#     cameras write it; exiftool reads it all the same.
+slong_gps_pointer() {
+    python3 - "$1" "$2" <<'PY'
+import struct, sys
+d = bytearray(open(sys.argv[1], "rb").read())
+tiff = d.find(b"Exif\0\0") + 6
+order = "<" if d[tiff:tiff + 2] == b"II" else ">"
+ifd0 = tiff + struct.unpack(order + "I", d[tiff + 4:tiff + 8])[0]
+for i in range(struct.unpack(order + "H", d[ifd0:ifd0 + 2])[0]):
+    entry = ifd0 + 2 + 12 * i
+    if struct.unpack(order + "HH", d[entry:entry + 4]) == (0x8825, 4):
+        d[entry + 2:entry + 4] = struct.pack(order + "H", 9)
+        break
+else:
+    sys.exit("no LONG GPS pointer to change")
+open(sys.argv[2], "wb").write(d)
+PY
+}
+picture orange-blue "$work/s.jpg"
+et -all= "$work/s.jpg"
+et -ExifByteOrder=II "${base_tags[@]}" -Make=Vantora -Model="Fixture SLONG" \
+   -DateTimeOriginal="2014:06:01 08:00:00" -GPSVersionID=2.2.0.0 \
+   -GPSLatitudeRef=N -GPSLatitude=35.1 -GPSLongitudeRef=E -GPSLongitude=136.9 \
+   -GPSTimeStamp=23:00:00 -GPSDateStamp=2014:05:31 -GPSProcessingMethod=GPS "$work/s.jpg"
+slong_gps_pointer "$work/s.jpg" "$out/ii_gps_pointer_slong.jpg"
+exiftool -v3 "$out/ii_gps_pointer_slong.jpg" | grep -A1 'GPSInfo' | grep -q 'int32s\[1\]' || {
+    echo "make-exif-fixtures: the GPS pointer is not stored as SLONG" >&2
+    exit 1
+}
+
+# 12. Intel order, an AFCP trailer and Samsung's trailer after it, as exiftool
+#     reads such a chain: from the end of the file, each trailer ending where
+#     the next begins.
+stacked_trailers() {
+    python3 - "$1" "$2" "$3" <<'PY'
+import struct, sys
+jpeg, second = open(sys.argv[1], "rb").read(), open(sys.argv[2], "rb").read()
+def iptc(number, value): return b"\x1c\x02" + bytes([number]) + struct.pack(">H", len(value)) + value
+# AFCP ("AXS*": little-endian numbers) right after the main image.
+blocks = [(b"IPTC", iptc(0, b"\x00\x04") + iptc(120, b"A caption under a Samsung trailer")),
+          (b"TEXT", b"Text in a stacked AFCP trailer.\n")]
+at = len(jpeg)
+data = at + 12 + 12 * len(blocks)
+table = b""
+for name, value in blocks:
+    table += name + struct.pack("<II", len(value), data)
+    data += len(value)
+afcp = b"AXS*" + struct.pack("<HHI", 1, len(blocks), 0) + table + b"".join(v for _, v in blocks)
+afcp += b"AXS*" + struct.pack("<II", at, 0)
+# Samsung's trailer (little-endian): data blocks, each opening with the first
+# 4 bytes of its directory entry, its name's length and name; the SEFH
+# directory (per block: type, distance back from the directory, size), its
+# length and "SEFT"; the QDIO block with the ABSOLUTE offsets of the audio
+# data and its end, its length and "QDIO"; then "BS".
+start = at + len(afcp)
+audio = b"RIFF" + struct.pack("<I", 28) + b"WAVEfmt " + bytes(range(20))
+parts = [(0x0001, b"DualShot_1", second), (0x0100, b"SoundShot_000", audio)]
+body, places = b"", []
+for kind, name, value in parts:
+    block = struct.pack("<HHI", 0, kind, len(name)) + name + value
+    places.append((kind, len(body), len(block), len(body) + 8 + len(name)))
+    body += block
+sefh = b"SEFH" + struct.pack("<II", 101, len(parts))
+for kind, offset, size, _ in places:
+    sefh += struct.pack("<HHII", 0, kind, len(body) - offset, size)
+audio_at = start + places[1][3]
+qdio = b"QDIO" + struct.pack("<IIII", 101, 1, audio_at, audio_at + len(audio))
+samsung = body + sefh + struct.pack("<I", len(sefh)) + b"SEFT" + qdio + struct.pack("<I", len(qdio)) + b"QDIO" + b"BS"
+open(sys.argv[3], "wb").write(jpeg + afcp + samsung)
+PY
+}
+picture purple-yellow "$work/t.jpg"
+et -all= "$work/t.jpg"
+et -ExifByteOrder=II "${base_tags[@]}" -Make=SAMSUNG -Model="Fixture Trailers" \
+   -DateTimeOriginal="2015:08:08 18:08:08" "$work/t.jpg"
+convert -size 24x16 gradient:red-yellow -quality 60 -strip "$work/dual.jpg"
+stacked_trailers "$work/t.jpg" "$work/dual.jpg" "$out/ii_afcp_samsung_trailers.jpg"
+[ "$(exiftool -s3 -AFCP:Text "$out/ii_afcp_samsung_trailers.jpg")" = "Text in a stacked AFCP trailer.." ] &&
+    exiftool -b -EmbeddedImage "$out/ii_afcp_samsung_trailers.jpg" | cmp -s - "$work/dual.jpg" || {
+    echo "make-exif-fixtures: exiftool does not find both trailers" >&2
+    exit 1
+}
+
+# 13. Intel order, a maker note in the Konica Minolta layout (an IFD, its
+#     offsets counted from the TIFF header) whose preview lies after the
+#     image's end marker. exiftool places the note; its PreviewImageStart and
+#     PreviewImageLength are then set to the preview appended to the file.
+preview_note() {
+    python3 - "$@" <<'PY'
+import struct, sys
+if sys.argv[1] == "note":
+    entries = [(0x0000, 7, 4, b"MLT0"), (0x0088, 4, 1, bytes(4)), (0x0089, 4, 1, bytes(4))]
+    note = struct.pack("<H", len(entries))
+    for tag, kind, count, value in entries:
+        note += struct.pack("<HHI", tag, kind, count) + value
+    open(sys.argv[2], "wb").write(note + bytes(4))
+    sys.exit()
+d, preview = bytearray(open(sys.argv[2], "rb").read()), open(sys.argv[3], "rb").read()
+tiff = d.find(b"Exif\0\0") + 6
+for tag, value in ((0x0088, len(d) - tiff), (0x0089, len(preview))):
+    entry = d.find(struct.pack("<HHI", tag, 4, 1), tiff)
+    d[entry + 8:entry + 12] = struct.pack("<I", value)
+open(sys.argv[4], "wb").write(bytes(d) + preview)
+PY
+}
+picture cyan-red "$work/k.jpg"
+et -all= "$work/k.jpg"
+et -ExifByteOrder=II "${base_tags[@]}" -Make="KONICA MINOLTA" -Model="Fixture Preview" \
+   -DateTimeOriginal="2006:06:06 06:06:06" "$work/k.jpg"
+preview_note note "$work/km_note.bin"
+et "-MakerNotes<=$work/km_note.bin" "$work/k.jpg"
+convert -size 32x24 gradient:green-blue -quality 60 -strip "$work/preview.jpg"
+preview_note file "$work/k.jpg" "$work/preview.jpg" "$out/ii_makernote_preview.jpg"
+exiftool -b -PreviewImage "$out/ii_makernote_preview.jpg" | cmp -s - "$work/preview.jpg" || {
+    echo "make-exif-fixtures: exiftool does not find the maker note's preview" >&2
     exit 1
 }
 

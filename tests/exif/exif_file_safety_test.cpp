@@ -94,18 +94,22 @@ bool readNumber(const Bytes& b, uint64_t pos, int n, bool little, uint32_t& out)
     return true;
 }
 
-// The AFCP trailer at the end of `file`, read as exiftool reads it; none
-// when there is no footer or the header is not where the footer says.
+// The last AFCP trailer of `file` (at its end, or under another trailer),
+// read as exiftool reads it: the last footer whose header is where it says.
 std::optional<Afcp> readAfcp(const Bytes& file)
 {
-    if (file.size() < 12) return std::nullopt;
-    const std::size_t footer = file.size() - 12;
-    const bool little = file[footer + 3] == '*';
+    std::size_t footer = 0;
     uint32_t header = 0, count = 0;
-    if (std::memcmp(&file[footer], little ? "AXS*" : "AXS!", 4) != 0 ||
-        !readNumber(file, footer + 4, 4, little, header) || !readNumber(file, uint64_t(header) + 6, 2, little, count) ||
-        std::memcmp(&file[header], &file[footer], 4) != 0)
-        return std::nullopt;
+    bool little = false;
+    for (std::size_t end = file.size();; --end) {  // the footer is the 12 bytes before `end`
+        if (end < 12) return std::nullopt;
+        footer = end - 12;
+        little = file[footer + 3] == '*';
+        if (std::memcmp(&file[footer], little ? "AXS*" : "AXS!", 4) == 0 &&
+            readNumber(file, footer + 4, 4, little, header) && readNumber(file, uint64_t(header) + 6, 2, little, count) &&
+            header < footer && std::memcmp(&file[header], &file[footer], 4) == 0)
+            break;
+    }
     Afcp a{footer, {}};
     for (uint32_t i = 0; i < count; ++i) {
         AfcpEntry e;
@@ -119,28 +123,71 @@ std::optional<Afcp> readAfcp(const Bytes& file)
     return a;
 }
 
-// What the trailer's entries point at, by id.
-std::vector<std::pair<std::string, Bytes>> afcpBlocks(const Bytes& file)
+// The absolute offsets of a Samsung trailer's QDIO block (the audio's start
+// and end, little-endian), when the file ends in one: where they are stored.
+std::optional<std::size_t> qdioOffsets(const Bytes& file)
+{
+    if (file.size() < 30 || std::memcmp(&file[file.size() - 6], "QDIOBS", 6) != 0 ||
+        std::memcmp(&file[file.size() - 30], "QDIO", 4) != 0)
+        return std::nullopt;
+    return file.size() - 18;
+}
+
+// A maker note's preview start after the Exif block: where it is stored in
+// the file, and the preview's place (from the TIFF header, or absolute).
+struct MakerNotePreview {
+    std::size_t field = 0;
+    uint64_t start = 0, length = 0;
+};
+std::optional<MakerNotePreview> makerNotePreview(const Bytes& file)
+{
+    ::exif::TiffModel model;
+    if (!::exif::parseTiff(tiffOf(file), model)) return std::nullopt;
+    const std::size_t tiffStart = findExif(file).tiffStart;
+    for (const auto& o : model.makerNoteOffsets) {
+        if (o.kind == ::exif::MakerNoteOffset::Kind::preview)
+            return MakerNotePreview{tiffStart + o.field, tiffStart + o.start, o.length};
+        if (o.kind == ::exif::MakerNoteOffset::Kind::absolutePreview)
+            return MakerNotePreview{tiffStart + o.field, o.start, o.length};
+    }
+    return std::nullopt;
+}
+
+Bytes bytesAt(const Bytes& file, uint64_t start, uint64_t size, const std::string& what,
+              std::vector<std::pair<std::string, Bytes>>& blocks)
+{
+    if (start > file.size() || file.size() - start < size) blocks.push_back({what + " outside the file", {}});
+    else blocks.push_back({what, Bytes(file.begin() + start, file.begin() + start + size)});
+    return blocks.back().second;
+}
+
+// What the absolute offsets after the Exif segment point at: the AFCP
+// trailer's entries by id, a QDIO block's audio, a maker note's preview.
+std::vector<std::pair<std::string, Bytes>> pointedAtBlocks(const Bytes& file)
 {
     std::vector<std::pair<std::string, Bytes>> blocks;
-    if (const auto a = readAfcp(file)) {
-        for (const AfcpEntry& e : a->entries) {
-            if (e.offset > file.size() || file.size() - e.offset < e.size)
-                blocks.push_back({e.id + " outside the file", {}});
-            else
-                blocks.push_back({e.id, Bytes(file.begin() + e.offset, file.begin() + e.offset + e.size)});
-        }
-    }
+    if (const auto a = readAfcp(file))
+        for (const AfcpEntry& e : a->entries) bytesAt(file, e.offset, e.size, e.id, blocks);
+    uint32_t start = 0, end = 0;
+    if (const auto q = qdioOffsets(file); q && readNumber(file, *q, 4, true, start) &&
+                                          readNumber(file, *q + 4, 4, true, end) && start <= end)
+        bytesAt(file, start, end - start, "QDIO audio", blocks);
+    if (const auto m = makerNotePreview(file)) bytesAt(file, m->start, m->length, "maker-note preview", blocks);
     return blocks;
 }
 
-// The file with its AFCP offsets zeroed: the bytes that must stay as they were.
-Bytes withoutAfcpOffsets(Bytes file)
+// The file with those offsets zeroed: the bytes that must stay as they were.
+Bytes withoutAbsoluteOffsets(Bytes file)
 {
     if (const auto a = readAfcp(file)) {
         Patcher p{file, false};
         p.u32(a->footer + 4, 0);
         for (const AfcpEntry& e : a->entries) p.u32(e.offsetAt, 0);
+    }
+    if (const auto q = qdioOffsets(file)) {
+        Patcher p{file, true};
+        p.u32(*q, 0);
+        p.u32(*q + 4, 0);
     }
     return file;
 }
@@ -160,8 +207,8 @@ OutsideExif outsideExif(const Bytes& jpeg)
 // the segment and must point at the same blocks.
 void expectOnlyTheExifSegmentChanged(const Bytes& before, const Bytes& after)
 {
-    EXPECT_EQ(afcpBlocks(after), afcpBlocks(before)) << "the AFCP trailer does not find its blocks again";
-    const OutsideExif a = outsideExif(withoutAfcpOffsets(before)), b = outsideExif(withoutAfcpOffsets(after));
+    EXPECT_EQ(pointedAtBlocks(after), pointedAtBlocks(before)) << "the AFCP trailer does not find its blocks again";
+    const OutsideExif a = outsideExif(withoutAbsoluteOffsets(before)), b = outsideExif(withoutAbsoluteOffsets(after));
     EXPECT_EQ(a.before, b.before) << "bytes before the Exif segment changed";
     EXPECT_EQ(a.after, b.after) << "bytes after the Exif segment changed (other segments, image data, trailer)";
 }
@@ -179,6 +226,8 @@ void expectOldTiffBytesInPlace(const Bytes& oldTiff, const Bytes& newTiff)
         for (uint64_t i = start; i < end && i < mayChange.size(); ++i) mayChange[i] = true;
     };
     allow(4, 8);
+    for (const auto& o : model.makerNoteOffsets)  // a preview's start after the block follows the preview
+        if (o.kind != ::exif::MakerNoteOffset::Kind::value) allow(o.field, o.field + 4);
     const std::set<uint16_t> ours = {0x0000, 0x0001, 0x0002, 0x0003, 0x0004, 0x0007, 0x0009, 0x0012, 0x001D};
     for (const auto& r : model.used) {
         if (r.what == ::exif::UsedRange::What::table &&
@@ -247,11 +296,11 @@ TEST_P(AWrittenFixture, staysBoundedWhenValuesOfOtherSizesAlternate)
     ASSERT_EQ(writeGpsFile(path), EXIF_OK);
     ASSERT_EQ(writeGpsFile(path, longer), EXIF_OK);
     const auto size = readBytes(path).size();
-    const auto blocks = afcpBlocks(readBytes(fixture(GetParam())));
+    const auto blocks = pointedAtBlocks(readBytes(fixture(GetParam())));
     for (int i = 0; i < 10; ++i) {
         ASSERT_EQ(writeGpsFile(path), EXIF_OK);
         ASSERT_EQ(writeGpsFile(path, longer), EXIF_OK);
-        ASSERT_EQ(afcpBlocks(readBytes(path)), blocks) << "after write " << i;  // the segment shrank and grew
+        ASSERT_EQ(pointedAtBlocks(readBytes(path)), blocks) << "after write " << i;  // the segment shrank and grew
     }
     EXPECT_LE(readBytes(path).size(), size + 64);
     uint32_t h = 0;
@@ -265,7 +314,8 @@ TEST_P(AWrittenFixture, staysBoundedWhenValuesOfOtherSizesAlternate)
 INSTANTIATE_TEST_SUITE_P(EveryFixtureWithExif, AWrittenFixture,
                          ::testing::Values("ii_jfif_thumbnail.jpg", "mm_plain.jpg", "mm_gps_xmp.jpg",
                                            "ii_canon_makernote.jpg", "mm_afcp_trailer.jpg", "ii_phone_gps.jpg",
-                                           "mm_multi_picture.jpg"),
+                                           "mm_multi_picture.jpg", "ii_gps_pointer_slong.jpg",
+                                           "ii_afcp_samsung_trailers.jpg", "ii_makernote_preview.jpg"),
                          [](const auto& info) {
                              std::string name = info.param;
                              return name.substr(0, name.find('.'));
@@ -370,6 +420,43 @@ std::size_t segmentAfter(const Bytes& j, std::size_t pos)
     return pos + 2 + ((std::size_t(j[pos + 2]) << 8) | j[pos + 3]);
 }
 
+// A file of the fixtures with its last `n` bytes cut off, or `tail` added.
+Bytes fixtureCut(const char* name, std::size_t n)
+{
+    Bytes j = readBytes(fixture(name));
+    j.resize(j.size() - n);
+    return j;
+}
+Bytes fixtureWith(const char* name, const std::string& tail)
+{
+    Bytes j = readBytes(fixture(name));
+    j.insert(j.end(), tail.begin(), tail.end());
+    return j;
+}
+
+// ii_makernote_preview.jpg with its 42-byte maker note (an IFD: MLT0 at +2,
+// the preview's start at +14, its length at +26) changed by `change`, given
+// the note's place in the file, the TIFF header's and the block's size.
+Bytes withPreviewNote(void (*change)(Patcher&, std::size_t note, std::size_t tiff, std::size_t blockSize))
+{
+    Bytes j = readBytes(fixture("ii_makernote_preview.jpg"));
+    ::exif::TiffModel model;
+    EXPECT_TRUE(::exif::parseTiff(tiffOf(j), model));
+    const auto* note = model.find(::exif::IfdKind::exif, 0x927C);
+    EXPECT_TRUE(note != nullptr && note->valueSize == 42);
+    const ExifSegment s = findExif(j);
+    Patcher p{j, true};
+    change(p, s.tiffStart + (note ? note->field : 0), s.tiffStart, s.end - s.tiffStart);
+    return j;
+}
+
+// The stacked fixture's AFCP footer and Samsung directory.
+std::size_t lastOf(const Bytes& j, const char* text)
+{
+    const std::string bytes(j.begin(), j.end());
+    return bytes.rfind(text);
+}
+
 const Layout layouts[] = {
     {"JfifBeforeExif", [] { return readBytes(fixture("ii_jfif_thumbnail.jpg")); }},
     {"XmpBeforeExif",
@@ -401,6 +488,40 @@ const Layout layouts[] = {
          const Bytes second = readBytes(fixture("no_exif.jpg"));
          j.insert(j.end(), second.begin(), second.end());
          return withAfcpTrailer(j, true);
+     }},
+    // Trailers with absolute offsets under others: found as a chain from the
+    // end (PhotoMechanic, Samsung's without audio offsets) or, under data
+    // that ends no chain, by the AFCP footer.
+    {"AfcpUnderPhotoMechanic",
+     [] { return fixtureWith("mm_afcp_trailer.jpg", std::string("notes") + '\0' + '\0' + '\0' + '\5' + "cbipcbbl"); }},
+    {"AfcpUnderSamsungWithoutAudioOffsets", [] { return fixtureCut("ii_afcp_samsung_trailers.jpg", 30); }},
+    {"AfcpUnderUnknownData", [] { return fixtureWith("mm_afcp_trailer.jpg", "data of an unknown trailer"); }},
+    // Maker-note previews after the image in the other layouts known.
+    {"PreviewOfASonyMakerNote",
+     [] {
+         return withPreviewNote([](Patcher& p, std::size_t note, std::size_t tiff, std::size_t) {
+             uint32_t start = 0, length = 0;
+             readNumber(p.bytes, note + 22, 4, true, start);
+             readNumber(p.bytes, note + 34, 4, true, length);
+             p.text(note, "SONY DSC \0\0\0", 12);
+             p.u16(note + 12, 2);
+             p.entry(note + 14, 0x0088, 4, 1, start);
+             p.entry(note + 26, 0x0089, 4, 1, length);
+             p.u32(note + 38, 0);
+             (void)tiff;
+         });
+     }},
+    {"PreviewOfASamsungStmnMakerNote",  // its start is a position in the file
+     [] {
+         return withPreviewNote([](Patcher& p, std::size_t note, std::size_t tiff, std::size_t) {
+             uint32_t start = 0, length = 0;
+             readNumber(p.bytes, note + 22, 4, true, start);
+             readNumber(p.bytes, note + 34, 4, true, length);
+             p.text(note, std::string(42, '\0').c_str(), 42);
+             p.text(note, "STMN100\0", 8);
+             p.u32(note + 8, uint32_t(tiff + start));
+             p.u32(note + 12, length);
+         });
      }},
     {"TwoExifSegments",
      [] {
@@ -510,6 +631,46 @@ const Refused refusedFiles[] = {
          return j;
      },
      EXIF_OK, EXIF_OK, EXIF_ERR_TRAILER},
+    {"QdioOffsetsNotAtTheAudio",
+     [] {
+         Bytes j = readBytes(fixture("ii_afcp_samsung_trailers.jpg"));
+         j[j.size() - 18] += 1;
+         return j;
+     },
+     EXIF_OK, EXIF_OK, EXIF_ERR_TRAILER},
+    {"SamsungDirectoryWithAudioOffsetsDamaged",
+     [] {
+         Bytes j = readBytes(fixture("ii_afcp_samsung_trailers.jpg"));
+         j[lastOf(j, "SEFH") + 3] = 'X';
+         return j;
+     },
+     EXIF_OK, EXIF_OK, EXIF_ERR_TRAILER},
+    {"AfcpUnderSamsungAlreadyStale",
+     [] {
+         Bytes j = readBytes(fixture("ii_afcp_samsung_trailers.jpg"));
+         j[lastOf(j, "AXS*") + 4] -= 4;
+         return j;
+     },
+     EXIF_OK, EXIF_OK, EXIF_ERR_TRAILER},
+    // Maker-note values past the Exif block that cannot be moved with
+    // certainty.
+    {"MakerNotePreviewNotAtAJpeg",
+     [] { return withPreviewNote([](Patcher& p, std::size_t note, std::size_t, std::size_t) { p.bytes[note + 22] += 2; }); },
+     EXIF_OK, EXIF_OK, EXIF_ERR_TRAILER},
+    {"MakerNotePreviewHalfInTheBlock",
+     [] {
+         return withPreviewNote([](Patcher& p, std::size_t note, std::size_t, std::size_t size) {
+             p.u32(note + 22, uint32_t(size - 8));
+         });
+     },
+     EXIF_OK, EXIF_OK, EXIF_ERR_TRAILER},
+    {"MakerNoteValuePastTheBlock",
+     [] {
+         return withPreviewNote([](Patcher& p, std::size_t note, std::size_t, std::size_t size) {
+             p.entry(note + 2, 0x0000, 7, 8, uint32_t(size + 2));
+         });
+     },
+     EXIF_OK, EXIF_OK, EXIF_ERR_TRAILER},
 };
 
 TEST(AFileThatIsNotAWholeJpeg, isRefusedAndStaysByteIdentical)
@@ -532,8 +693,8 @@ TEST(AFileThatIsNotAWholeJpeg, isRefusedAndStaysByteIdentical)
     }
 }
 
-// A write that moves nothing leaves such a trailer as it found it.
-TEST(ADamagedAfcpTrailer, doesNotStopAShootingTimeWrittenInPlace)
+// A write that moves nothing leaves such offsets as it found them.
+TEST(AnOffsetThatCannotBeMoved, doesNotStopAShootingTimeWrittenInPlace)
 {
     for (const Refused& r : refusedFiles) {
         if (r.closeStatus != EXIF_ERR_TRAILER) continue;

@@ -23,6 +23,13 @@ const Hostile hostileBlocks[] = {
     {"GpsPointerAtTheLastByte", [](Bytes& t, bool l) { Patcher{t, l}.u32(TinyTiff::gpsPointerEntry + 8, uint32_t(t.size() - 1)); }},
     {"GpsPointerFarOutside", [](Bytes& t, bool l) { Patcher{t, l}.u32(TinyTiff::gpsPointerEntry + 8, 0xFFFFFFF0u); }},
     {"GpsPointerOfTypeAscii", [](Bytes& t, bool l) { Patcher{t, l}.u16(TinyTiff::gpsPointerEntry + 2, 2); }},
+    {"GpsPointerOfTypeShort", [](Bytes& t, bool l) { Patcher{t, l}.u16(TinyTiff::gpsPointerEntry + 2, 3); }},
+    {"GpsPointerOfCountTwo", [](Bytes& t, bool l) { Patcher{t, l}.u32(TinyTiff::gpsPointerEntry + 4, 2); }},
+    {"NegativeSlongGpsPointer",
+     [](Bytes& t, bool l) {
+         Patcher{t, l}.u16(TinyTiff::gpsPointerEntry + 2, 9);
+         Patcher{t, l}.u32(TinyTiff::gpsPointerEntry + 8, 0xFFFFFFD0u);
+     }},
     {"EntryCount0xFFFF", [](Bytes& t, bool l) { Patcher{t, l}.u16(TinyTiff::ifd0, 0xFFFF); }},
     {"GpsEntryCount0xFFFF", [](Bytes& t, bool l) { Patcher{t, l}.u16(TinyTiff::gpsIfd, 0xFFFF); }},
     {"CountTimesSizeOverflows32Bits",

@@ -313,7 +313,7 @@ TEST_P(WritingAPosition, andAShootingTimeReadsBothBack)
 
 INSTANTIATE_TEST_SUITE_P(EveryFixtureWithExif, WritingAPosition,
                          ::testing::Values("ii_jfif_thumbnail.jpg", "mm_plain.jpg", "mm_gps_xmp.jpg",
-                                           "ii_canon_makernote.jpg"),
+                                           "ii_canon_makernote.jpg", "ii_gps_pointer_slong.jpg"),
                          [](const auto& info) {
                              std::string name = info.param;
                              return name.substr(0, name.find('.'));
@@ -331,6 +331,45 @@ TEST(WritingAPosition, onATinyBlockOfEitherOrderReadsBack)
         EXPECT_EQ(ExifGetGPSLongitude(photo.handle, r), EXIF_OK);
         EXPECT_EQ(r[4], 2853u);
         EXPECT_EQ(dateOf(photo.handle), "2008:05:12 10:20:30");
+    }
+}
+
+// The Exif and GPS pointers as cameras store them: LONG, SLONG (some
+// cameras) or IFD (TIFF's own type). Each is followed, and written back as
+// LONG; other types stay refused (the hostile blocks).
+TEST(ADirectoryPointer, isFollowedFromLongSlongOrIfdAndWrittenBackAsLong)
+{
+    struct Case {
+        const char* name;
+        std::size_t entry;
+        uint16_t type;
+    };
+    const Case cases[] = {
+        {"GpsSlong", TinyTiff::gpsPointerEntry, 9},
+        {"GpsIfd", TinyTiff::gpsPointerEntry, 13},
+        {"ExifSlong", TinyTiff::exifPointerEntry, 9},
+        {"ExifIfd", TinyTiff::exifPointerEntry, 13},
+    };
+    for (bool little : {true, false}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (little ? " II" : " MM"));
+            TempDir dir;
+            Bytes tiff = tinyTiff(little);
+            Patcher{tiff, little}.u16(c.entry + 2, c.type);
+            const auto path = photoFile(dir.path(), tinyJpeg(tiff));
+            {
+                OpenedPhoto photo(path);
+                ASSERT_EQ(photo.status, EXIF_OK);
+                unsigned char version[4] = {};
+                EXPECT_EQ(ExifGetGPSVersion(photo.handle, version), EXIF_OK);
+                EXPECT_EQ(version[1], 2);
+                EXPECT_EQ(dateOf(photo.handle), "2008:05:12 10:20:30");
+            }
+            ASSERT_EQ(writeGpsFile(path), EXIF_OK);
+            ::exif::TiffModel model;
+            ASSERT_TRUE(::exif::parseTiff(tiffOf(readBytes(path)), model));
+            for (uint16_t pointer : {0x8769, 0x8825}) EXPECT_EQ(model.find(::exif::IfdKind::ifd0, pointer)->type, 4);
+        }
     }
 }
 

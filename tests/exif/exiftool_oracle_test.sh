@@ -11,7 +11,12 @@
 #     a date stamp there agrees with the new time stamp,
 #   - the maker notes read the same (no offsets warning),
 #   - an AFCP trailer's blocks read the same (its absolute offsets were moved:
-#     no "Adjusted AFCP offsets" warning).
+#     no "Adjusted AFCP offsets" warning), also under another trailer;
+#     Samsung's trailer reads the same and its QDIO block's absolute offsets
+#     give its audio;
+#   - a maker-note preview after the image is where its PreviewImageStart
+#     says (exiftool finds such a preview even where the offset is stale, so
+#     its bytes are read at the offset here).
 # Files without Exif, and the PNG named .jpg, must be refused and left whole.
 #
 # Usage: exiftool_oracle_test.sh EXIF_TOOL FIXTURE_DIR
@@ -44,6 +49,25 @@ tags() {
 # segment, and the second image is compared by its bytes instead.
 second_image() { exiftool -b -MPImage2 "$1" | sha256sum; }
 no_bytes=$(sha256sum </dev/null)
+# What the trailers after the image hold, as exiftool reads them.
+trailer_data() { exiftool -a -b -AFCP:all -Samsung:EmbeddedImage -Samsung:EmbeddedAudioFile "$1" | sha256sum; }
+# The bytes at a file offset, hashed.
+bytes_at() { tail -c +$(($2 + 1)) "$1" | head -c "$3" | sha256sum; }
+# The preview where the maker note's PreviewImageStart (a file position, as
+# exiftool shows it) and length say; none when there is no such pair.
+preview_at() {
+    local start length
+    read -r start length < <(exiftool -n -s3 -MakerNotes:PreviewImageStart -MakerNotes:PreviewImageLength "$1" | tr '\n' ' ')
+    if [ -n "${length:-}" ]; then bytes_at "$1" "$start" "$length"; else echo none; fi
+}
+# The audio where the QDIO block of a Samsung trailer ending in "QDIOBS" says
+# (little-endian start and end, 30 bytes before the end); none without one.
+qdio_audio() {
+    local range
+    range=$(perl -e 'open(my $f, "<:raw", $ARGV[0]) or die; seek($f, -30, 2); read($f, my $q, 30);
+        print join(" ", unpack("V2", substr($q, 12, 8))) if substr($q, 0, 4) eq "QDIO" && substr($q, 24) eq "QDIOBS";' "$1")
+    if [ -n "$range" ]; then set -- "$1" $range; bytes_at "$1" "$2" $(($3 - $2)); else echo none; fi
+}
 # Bytes from the start-of-scan marker to the end-of-image marker, hashed
 # (perl is there wherever exiftool is). What follows may change: an AFCP
 # trailer's offsets move with the Exif segment's size.
@@ -141,6 +165,14 @@ GPSVersionID: $version"
             fail "$name" "the second image of the MPF segment changed or is no longer found"
     fi
 
+    [ "$(trailer_data "$original")" = "$(trailer_data "$copy")" ] || fail "$name" "a trailer after the image reads differently"
+    [ "$(preview_at "$copy")" = "$(preview_at "$original")" ] ||
+        fail "$name" "the maker note's preview is no longer where its offset says"
+    if [ "$(qdio_audio "$original")" != none ]; then
+        [ "$(qdio_audio "$copy")" = "$(exiftool -b -EmbeddedAudioFile "$copy" | sha256sum)" ] ||
+            fail "$name" "the QDIO block's offsets do not give the audio"
+    fi
+
     # 5. A second identical write changes nothing at all.
     cp "$copy" "$work/again.jpg"
     if [ "$name" != mm_near_limit.jpg ]; then run "$tool" gps "$work/again.jpg" >/dev/null; fi
@@ -169,6 +201,16 @@ exiftool -s -OwnerName "$fixtures/ii_canon_makernote.jpg" | grep -q 'Vantora Fix
 [ "$(exiftool -s3 -NumberOfImages "$fixtures/mm_multi_picture.jpg")" = 2 ] &&
     [ "$(second_image "$fixtures/mm_multi_picture.jpg")" != "$no_bytes" ] ||
     fail fixtures "no second MPF image to check"
+
+# The stacked fixture's AFCP trailer lies under Samsung's, whose QDIO block
+# gives the audio; the preview fixture's preview lies after the image.
+[ "$(exiftool -s3 -AFCP:Text "$fixtures/ii_afcp_samsung_trailers.jpg")" = "Text in a stacked AFCP trailer.." ] &&
+    [ "$(tail -c 6 "$fixtures/ii_afcp_samsung_trailers.jpg")" = QDIOBS ] &&
+    [ "$(qdio_audio "$fixtures/ii_afcp_samsung_trailers.jpg")" = "$(exiftool -b -EmbeddedAudioFile "$fixtures/ii_afcp_samsung_trailers.jpg" | sha256sum)" ] ||
+    fail fixtures "no AFCP trailer under a Samsung trailer to check"
+[ "$(preview_at "$fixtures/ii_makernote_preview.jpg")" = "$(exiftool -b -PreviewImage "$fixtures/ii_makernote_preview.jpg" | sha256sum)" ] &&
+    [ "$(exiftool -n -s3 -PreviewImageStart "$fixtures/ii_makernote_preview.jpg")" -gt "$(($(stat -c %s "$fixtures/ii_makernote_preview.jpg") - 400))" ] ||
+    fail fixtures "no maker-note preview after the image to check"
 
 if [ $failures -gt 0 ]; then
     echo "$failures failure(s)"

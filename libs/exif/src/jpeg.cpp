@@ -8,19 +8,20 @@ namespace exif {
 
 namespace {
 
-// Whether an end-of-image marker (FF D9) lies in file[from, end): one pass.
-bool hasEndMarker(const std::vector<uint8_t>& file, std::size_t from)
+// Just past the first end-of-image marker (FF D9) in file[from, end); 0 when
+// there is none. One pass.
+std::size_t endMarkerEnd(const std::vector<uint8_t>& file, std::size_t from)
 {
     const uint8_t* p = file.data() + from;
     const uint8_t* const end = file.data() + file.size();
     while (end - p >= 2) {
         const void* ff = std::memchr(p, 0xFF, static_cast<std::size_t>(end - p - 1));
-        if (ff == nullptr) return false;
+        if (ff == nullptr) return 0;
         p = static_cast<const uint8_t*>(ff);
-        if (p[1] == 0xD9) return true;
+        if (p[1] == 0xD9) return static_cast<std::size_t>(p + 2 - file.data());
         ++p;
     }
-    return false;
+    return 0;
 }
 
 }  // namespace
@@ -128,7 +129,8 @@ void JpegScanner::noteExif(const std::vector<uint8_t>& file, std::size_t markerS
 std::optional<ScanResult> JpegScanner::lookForImageEnd(const std::vector<uint8_t>& file, bool complete)
 {
     if (!complete) return ScanResult::ok;
-    layout_.imageComplete = hasEndMarker(file, pos_);
+    layout_.imageEnd = endMarkerEnd(file, pos_);
+    layout_.imageComplete = layout_.imageEnd != 0;
     stage_ = Stage::done;
     return ScanResult::ok;
 }

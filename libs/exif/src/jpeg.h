@@ -15,6 +15,7 @@ struct JpegLayout {
     std::size_t tiffStart = 0;     // after "Exif\0\0"
     std::size_t segmentEnd = 0;    // the first byte after the segment
     bool imageComplete = false;    // an end-of-image marker follows the scan
+    std::size_t imageEnd = 0;      // just past that marker (0 while not known)
 };
 
 enum class ScanResult { ok, damaged, needMore };

@@ -227,10 +227,11 @@ ExifStatus Photo::commit()
     }
     if (!file_.whole()) return EXIF_ERR_WRITE;  // never: a change reads the whole file first
     std::vector<uint8_t> bytes = replaceExif(file_.bytes, layout_, tiff_);
-    // Everything after the Exif segment moved; an AFCP trailer's absolute
-    // offsets must move with it, or the photo is not written.
+    // Everything after the Exif segment moved; the absolute offsets of
+    // trailers and maker-note previews into it must move with it, or the
+    // photo is not written.
     const int64_t shift = int64_t(bytes.size()) - int64_t(file_.bytes.size());
-    if (fixAfcpTrailer(bytes, layout_.segmentEnd, shift) == TrailerFix::refused) return EXIF_ERR_TRAILER;
+    if (fixMovedOffsets(bytes, layout_.segmentEnd, shift) == TrailerFix::refused) return EXIF_ERR_TRAILER;
     return statusOf(io::replaceFile(path_, file_.identity, bytes));
 }
 

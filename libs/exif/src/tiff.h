@@ -29,13 +29,23 @@ enum TiffType : uint16_t {
 };
 // Bytes per value of a type; 0 for a type TIFF does not define.
 unsigned typeSize(uint16_t type);
+// The types a directory pointer (Exif, GPS, Interop) is read from: LONG as
+// the standard has it, IFD as TIFF allows, and SLONG as some cameras write
+// it. A pointer is always written back as LONG.
+constexpr bool isDirectoryPointerType(uint16_t type)
+{
+    return type == tLong || type == tSLong || type == tIfd;
+}
 
 namespace tag {
 constexpr uint16_t exifIfd = 0x8769, gpsIfd = 0x8825, interopIfd = 0xA005;
 constexpr uint16_t thumbnailOffset = 0x0201, thumbnailLength = 0x0202;
 constexpr uint16_t stripOffsets = 0x0111, stripByteCounts = 0x0117;
 constexpr uint16_t exifVersion = 0x9000, dateTimeOriginal = 0x9003, offsetTimeOriginal = 0x9011;
-constexpr uint16_t make = 0x010F, model = 0x0110, bodySerialNumber = 0xA431;
+constexpr uint16_t make = 0x010F, model = 0x0110, bodySerialNumber = 0xA431, makerNote = 0x927C;
+// In a maker-note IFD (Minolta, Konica Minolta, Sony): a preview's start,
+// counted from the TIFF header, and its length.
+constexpr uint16_t makerNotePreviewStart = 0x0088, makerNotePreviewLength = 0x0089;
 constexpr uint16_t gpsVersion = 0x0000, gpsLatitudeRef = 0x0001, gpsLatitude = 0x0002,
                    gpsLongitudeRef = 0x0003, gpsLongitude = 0x0004, gpsTimeStamp = 0x0007,
                    gpsStatus = 0x0009, gpsMapDatum = 0x0012, gpsProcessingMethod = 0x001B,
@@ -77,18 +87,39 @@ struct UsedRange {
     uint16_t tag = 0;
 };
 
+// An offset stored in the maker note, where its layout is known: the maker
+// note keeps its bytes, but what it points at past the Exif block moves with
+// the rest of the file when the block changes size. Read from a maker note
+// that is an IFD (at its start, or after Sony's 12-byte header), with
+// offsets counted from the TIFF header, or from Samsung's binary "STMN"
+// note. Any other maker note is not described.
+struct MakerNoteOffset {
+    enum class Kind {
+        value,            // an entry's value stored out of line
+        preview,          // a preview image's start and length (a known pair of tags)
+        absolutePreview,  // the same, as a position in the file (STMN)
+    } kind = Kind::value;
+    uint64_t field = 0;   // where in the block the start is stored (a 4-byte number)
+    uint32_t start = 0;   // from the TIFF header, or the file's start (absolutePreview)
+    uint64_t length = 0;
+};
+
 struct TiffModel {
     ByteOrder order = ByteOrder::little;
     uint32_t ifd0Offset = 0;
     std::array<Ifd, kIfdKinds> ifds;
     std::vector<UsedRange> used;
+    // Only described, never checked: a maker note's inner layout does not
+    // decide whether the block is readable.
+    std::vector<MakerNoteOffset> makerNoteOffsets;
     const Ifd& ifd(IfdKind k) const { return ifds[static_cast<int>(k)]; }
     const Entry* find(IfdKind k, uint16_t t) const { return ifd(k).present ? ifd(k).find(t) : nullptr; }
 };
 
 // Checks and describes a TIFF block. Returns false for anything damaged or
 // hostile: bad header, an offset, count or size out of the block, a loop,
-// too many entries, a directory pointer of the wrong type.
+// too many entries, a directory pointer of another type than LONG, SLONG
+// or IFD, or of a count other than 1.
 bool parseTiff(const std::vector<uint8_t>& block, TiffModel& out);
 
 // A value the caller wants a tag to have, already in the block's byte order.

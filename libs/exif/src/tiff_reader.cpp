@@ -4,6 +4,7 @@
 // are capped.
 #include "tiff.h"
 
+#include <algorithm>
 #include <set>
 
 namespace exif {
@@ -45,7 +46,9 @@ public:
         if (!followPointer(IfdKind::exif, tag::interopIfd, IfdKind::interop)) return false;
         const uint32_t ifd1 = model_.ifd(IfdKind::ifd0).next;
         if (ifd1 != 0 && !readIfd(ifd1, IfdKind::ifd1)) return false;
-        return checkThumbnail();
+        if (!checkThumbnail()) return false;
+        describeMakerNote();
+        return true;
     }
 
 private:
@@ -87,8 +90,8 @@ private:
     {
         const Entry* e = model_.find(parent, pointerTag);
         if (e == nullptr) return true;
-        if ((e->type != tLong && e->type != tIfd) || e->count != 1) return false;
-        return readIfd(e->field, child);
+        if (!isDirectoryPointerType(e->type) || e->count != 1) return false;
+        return readIfd(e->field, child);  // a negative SLONG is past any block: refused there
     }
 
     bool checkThumbnail()
@@ -104,6 +107,64 @@ private:
         if (!reader_.contains(start, size)) return false;
         model_.used.push_back({start, start + size, UsedRange::What::thumbnail, IfdKind::ifd1, 0});
         return true;
+    }
+
+    // The offsets of the maker note whose layout is known (see
+    // MakerNoteOffset). A maker note of another layout, or one that does not
+    // read as its layout says, is left undescribed.
+    void describeMakerNote()
+    {
+        const Entry* note = model_.find(IfdKind::exif, tag::makerNote);
+        if (note == nullptr || note->isInline()) return;  // its bytes lie in the block: checked
+        const uint64_t start = note->field, end = note->field + note->valueSize;
+        const uint8_t* bytes = block_.data() + start;
+        const auto startsWith = [&](const char* text, std::size_t n) {
+            return note->valueSize >= n && std::equal(text, text + n, bytes);
+        };
+        const auto digit = [](uint8_t c) { return c >= '0' && c <= '9'; };
+        if (startsWith("STMN", 4) && note->valueSize >= 16 && digit(bytes[4]) && digit(bytes[5]) && digit(bytes[6])) {
+            uint32_t previewStart = 0, previewLength = 0;
+            reader_.u32(start + 8, previewStart);
+            reader_.u32(start + 12, previewLength);
+            if (previewLength != 0)
+                model_.makerNoteOffsets.push_back(
+                    {MakerNoteOffset::Kind::absolutePreview, start + 8, previewStart, previewLength});
+            return;
+        }
+        const bool sony = startsWith("SONY DSC \0\0\0", 12) || startsWith("SONY CAM \0\0\0", 12);
+        describeMakerNoteIfd(sony ? start + 12 : start, end);
+    }
+
+    // A maker note read as an IFD in [at, end): its entry count must be
+    // sane, its table must fit the note and every entry must have a TIFF
+    // type, or it is taken for no IFD at all.
+    void describeMakerNoteIfd(uint64_t at, uint64_t end)
+    {
+        uint16_t count = 0;
+        if (!reader_.u16(at, count) || count == 0 || count > kMaxEntries) return;
+        if (at + 2 + 12 * uint64_t(count) > end) return;
+        std::vector<MakerNoteOffset> found;
+        uint32_t previewLength = 0;
+        const Entry* previewStart = nullptr;
+        std::vector<Entry> entries(count);
+        for (uint16_t i = 0; i < count; ++i) {
+            Entry& e = entries[i];
+            e.position = at + 2 + 12 * uint64_t(i);
+            reader_.u16(e.position, e.tag);
+            reader_.u16(e.position + 2, e.type);
+            reader_.u32(e.position + 4, e.count);
+            reader_.u32(e.position + 8, e.field);
+            if (typeSize(e.type) == 0) return;
+            e.valueSize = uint64_t(e.count) * typeSize(e.type);
+            if (!e.isInline()) found.push_back({MakerNoteOffset::Kind::value, e.position + 8, e.field, e.valueSize});
+            const bool oneLong = e.type == tLong && e.count == 1;
+            if (oneLong && e.tag == tag::makerNotePreviewStart) previewStart = &e;
+            if (oneLong && e.tag == tag::makerNotePreviewLength) previewLength = e.field;
+        }
+        if (previewStart != nullptr && previewLength != 0)
+            found.push_back({MakerNoteOffset::Kind::preview, previewStart->position + 8, previewStart->field,
+                             previewLength});
+        model_.makerNoteOffsets = std::move(found);
     }
 
     uint64_t readNumber(const Entry& e) const

@@ -18,6 +18,8 @@
 //    gaps, what an earlier write appended is always reused, and repeated
 //    writes do not grow the block without bound.
 // 5. Everything appended starts at an even offset.
+// 6. The Exif, GPS and Interop pointers are written as LONG, whichever of
+//    the types the reader takes (LONG, SLONG, IFD) they had.
 #include "tiff.h"
 
 #include <algorithm>
@@ -214,6 +216,22 @@ BuildResult sortWantedValues(Plan& plan)
     }
     for (const auto& [child, pointerTag] : kChildPointers)
         if (plan.dir(child).create) plan.dir(IfdKind::ifd0).relocate = true;
+    return BuildResult::ok;
+}
+
+// The directory pointers (Exif and GPS in IFD0, Interop in Exif) are read
+// from LONG, SLONG or IFD entries and always written as LONG: in place here,
+// so that relocated copies of their directories take LONG along.
+BuildResult writePointersAsLong(Plan& plan)
+{
+    constexpr std::pair<IfdKind, uint16_t> pointers[] = {
+        {IfdKind::ifd0, tag::exifIfd}, {IfdKind::ifd0, tag::gpsIfd}, {IfdKind::exif, tag::interopIfd}};
+    for (const auto& [kind, pointerTag] : pointers) {
+        const Entry* e = plan.model.find(kind, pointerTag);
+        if (e == nullptr || e->type == tLong) continue;
+        if (holdsOtherData(plan.model, e->position, e->position + 12, kind)) return BuildResult::overlap;
+        plan.writer.u16(e->position + 2, tLong);
+    }
     return BuildResult::ok;
 }
 
@@ -446,6 +464,7 @@ BuildResult buildTiff(const std::vector<uint8_t>& original, const TiffModel& mod
     if (tablesShareBytes(model)) return BuildResult::overlap;
     Plan plan(original, model, wanted, out);
     if (const BuildResult r = sortWantedValues(plan); r != BuildResult::ok) return r;
+    if (const BuildResult r = writePointersAsLong(plan); r != BuildResult::ok) return r;
     if (!appendsAnything(plan)) return BuildResult::ok;
     reclaimEnd(plan);
     if (const BuildResult r = copyRelocatedEntries(plan); r != BuildResult::ok) return r;

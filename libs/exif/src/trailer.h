@@ -1,5 +1,5 @@
 #pragma once
-// Data after the main image's end-of-image marker, when a write moves it.
+// Offsets into the bytes a write moves.
 //
 // A write changes the size of the Exif segment, so every byte after it -
 // other segments, the image data and whatever follows the end marker - moves
@@ -17,31 +17,38 @@
 //       MicroVideoOffset, counted back from the end of the file (older
 //       files), or by the item lengths of the XMP Container directory -
 //       lengths, not positions. Nothing to move.
-//   Samsung's trailer (ends in "\0\0SEFT"; motion-photo video, depth maps
-//       and the like): its SEFH directory gives each block as a distance back
-//       from the directory itself. Nothing to move - except that the variant
-//       ending in "QDIOBS" (the Galaxy Tab S's "Sound & Shot" audio) carries
-//       a QDIO block with the absolute offsets of its audio; those are not
-//       rewritten here and go stale when the segment changes size.
-//   PhotoMechanic ("cbipcbbl"), FotoStation (records ending in A1 B2 C3 D4),
-//   CanonVRD ("CANON OPTIONAL DATA"), MIE, Nikon's "NIKON APP" and Insta360
-//       trailers: each is found from the end of the file by the size in its
-//       footer, its parts by their lengths. Nothing to move. (Nikon Capture's
-//       edit data is no trailer: it lives in the maker note.)
-//   AFCP (appended by some news and asset-management programs): a 12-byte
+//   Trailers after the end marker, found from the end of the file one after
+//   the other, each ending where the next begins (a chain, as exiftool reads
+//   it):
+//     AFCP (appended by some news and asset-management programs): a 12-byte
 //       footer "AXS!" (big-endian numbers) or "AXS*" (little-endian), the
 //       ABSOLUTE file offset of its header, 4 more bytes; the header: the
 //       same signature, a version, an entry count, 4 more bytes; then per
 //       entry a 4-character id, a size and the ABSOLUTE offset of its data.
-//       These are what fixAfcpTrailer moves.
+//       Every offset is moved.
+//     Samsung's trailer (little-endian; ends in "\0\0SEFT", or in "QDIOBS"
+//       for the "Sound & Shot" audio): blocks read backwards, each ending in
+//       its length and a 4-letter type. The SEFT block holds the SEFH
+//       directory: per data block (an embedded image, the audio, a depth
+//       map...) its type, its distance back from the directory and its size
+//       - relative, nothing to move. A QDIO block (20 bytes) holds the
+//       ABSOLUTE offsets of the first audio block's data and its end: moved,
+//       after checking they point there.
+//     PhotoMechanic ("cbipcbbl" after its size): relative. Nothing to move.
+//   Other trailers (FotoStation, CanonVRD, MIE, Nikon's "NIKON APP",
+//       Insta360) need nothing moved; they end the chain, and below them an
+//       AFCP trailer is still looked for by its footer.
+//   Maker-note previews after the end marker (Sony, Konica Minolta: a known
+//       start/length pair of the maker-note IFD counted from the TIFF header;
+//       Samsung's STMN note: absolute): moved when they point wholly into the
+//       moved bytes at a JPEG start. Any other maker-note value that points
+//       past the Exif block cannot be moved with certainty: such a write is
+//       refused.
 //
-// Not handled, and not trailer structures: pointers from inside the Exif
-// block into the trailer - maker-note previews stored after the end marker
-// (Sony, Konica Minolta, Olympus E-20, Samsung's STMN note, going by
-// exiftool's reader), measured from the TIFF header or (Samsung) absolute,
-// and the maker note of the Leica S2, S (Typ 006) and M (Typ 240), kept as
-// a trailer with absolute offsets. They go stale when the Exif segment
-// changes size.
+// Not handled: maker notes of other layouts (they keep their bytes, and
+// what they point at past the block, if anything, is not known), the
+// maker note of the Leica S2, S (Typ 006) and M (Typ 240), kept as a
+// trailer with absolute offsets.
 
 #include <cstdint>
 #include <vector>
@@ -49,21 +56,20 @@
 namespace exif {
 
 enum class TrailerFix {
-    none,     // no AFCP trailer at the end of the file, or nothing moved
-    fixed,    // every offset into the moved bytes was moved with them
-    refused,  // bytes moved, but the trailer cannot be read safely (damaged,
-              // or its offsets already stale): the file must not be written
+    none,     // nothing moved, or nothing that points into the moved bytes
+    fixed,    // every known offset into the moved bytes was moved with them
+    refused,  // bytes moved, but something points into them that cannot be
+              // moved safely (damaged, its offsets already stale, a maker-note
+              // value past the block): the file must not be written
 };
 
 // `file` is the photo as it will be written. The bytes that stood at
 // `movedFrom` and after in the old file (the end of its Exif segment) now
-// stand `shift` bytes further on. Moves the AFCP footer's header offset and
-// every entry offset by `shift`, after checking all of them: each points at
-// or after `movedFrom` (else whether its block moved is unknown), the header
-// and its entries lie after the main image's data and before the footer,
-// the header carries the footer's signature where the footer says, every
-// entry's data lies inside the file. With `shift` 0 the file is left as it
-// is, whatever the trailer holds.
-TrailerFix fixAfcpTrailer(std::vector<uint8_t>& file, uint64_t movedFrom, int64_t shift);
+// stand `shift` bytes further on. Moves, after checking all of them, every
+// offset of the trailers after the image and of the maker note that points
+// into those bytes (see above); each must point at or after `movedFrom`
+// (else whether its data moved is unknown), at what its structure says
+// lies there. With `shift` 0 the file is left as it is, whatever it holds.
+TrailerFix fixMovedOffsets(std::vector<uint8_t>& file, uint64_t movedFrom, int64_t shift);
 
 }  // namespace exif

@@ -8,9 +8,13 @@
 //   - carry every written value,
 //   - keep the bytes of every value no write reaches (maker notes,
 //     thumbnails, other tags, a repeated tag's second value),
-//   - be laid out the same when written again (no growth).
+//   - be laid out the same when written again (no growth),
+//   - and, in a whole JPEG, have the offsets into the bytes after the Exif
+//     segment (trailers, maker-note previews) moved or refused within the
+//     file's bytes.
 #include "jpeg.h"
 #include "tiff.h"
+#include "trailer.h"
 
 #include <cstring>
 #include <string>
@@ -84,6 +88,12 @@ inline std::string checkLayout(const uint8_t* data, std::size_t size)
         if (ours && e != nullptr && !e->isInline() && e->field == r.start) continue;
         if (r.end > out.size() || std::memcmp(out.data() + r.start, tiff.data() + r.start, r.end - r.start) != 0)
             return "bytes of a value no write reaches changed, tag " + std::to_string(r.tag);
+    }
+    if (layout.hasExif && layout.imageComplete) {
+        std::vector<uint8_t> written = replaceExif(file, layout, out);
+        const std::size_t writtenSize = written.size();
+        fixMovedOffsets(written, layout.segmentEnd, int64_t(writtenSize) - int64_t(file.size()));
+        if (written.size() != writtenSize) return "moving the offsets after the Exif segment resized the file";
     }
     std::vector<uint8_t> again;
     if (buildTiff(out, after, wanted, again) != BuildResult::ok) return "writing the same values again failed";
