@@ -4,6 +4,8 @@
 
 #include <ostream>
 
+#include <sstream>
+
 #include "commands.h"
 #include "photo/matching.h"
 #include "photo/photo_list.h"
@@ -95,10 +97,10 @@ void reportFailures(std::ostream& err, const WriteSummary& summary, const char* 
 }
 
 // Loads, adds and matches; the exit status so far.
-int preparePhotoJob(const PhotoJobOptions& options, LogList& logs, PhotoList& photos,
-                    std::ostream& err)
+int loadAndMatch(const PhotoJobOptions& options, LogList& logs, PhotoList& photos, std::ostream& err,
+                 LogReading reading)
 {
-    const bool logsLoaded = loadLogSources(logs, options.logSources, err);
+    const bool logsLoaded = loadLogSources(logs, options.logSources, err, reading);
     const bool photosAdded = addPhotoSources(photos, options.photoSources, err);
     const bool clocksSet = setCameraClocksAsked(photos, options.cameraOffsets, options.syncs, err);
     const std::size_t setByHand = photos.cameraClocks.size();
@@ -107,6 +109,27 @@ int preparePhotoJob(const PhotoJobOptions& options, LogList& logs, PhotoList& ph
     matchAll(photos, options.offset);
     proposeCameraClocks(photos, options.findClocks, options.offset, setByHand, err);
     return logsLoaded && photosAdded && clocksSet ? kExitOk : kExitSomeFailed;
+}
+
+// Large logs are first known by their ends, and only those a photo needs are
+// read whole. Should one of those prove the guess of its ends wrong, the
+// run starts again from every log read whole, so the result is always that
+// of reading every log.
+int preparePhotoJob(const PhotoJobOptions& options, LogList& logs, PhotoList& photos,
+                    std::ostream& err)
+{
+    const UtcOffset offsetBefore = photos.offset;
+    std::ostringstream said;
+    const int status = loadAndMatch(options, logs, photos, said, LogReading::endsFirst);
+    if (!someSpanGuessWrong(logs)) {
+        err << said.str();
+        return status;
+    }
+    removeAll(logs);
+    photos.records.clear();
+    photos.cameraClocks.clear();
+    photos.offset = offsetBefore;
+    return loadAndMatch(options, logs, photos, err, LogReading::whole);
 }
 
 int usageError(std::ostream& err, const std::string& message, void (*usage)(std::ostream&))

@@ -10,6 +10,7 @@
 #include "photo/photo_reading.h"
 #include "photo/photo_sources.h"
 #include "tracklog/path_text.h"
+#include "tracklog/track_span_scan.h"
 #include "unit/log_registration.h"
 
 namespace vantora::cli {
@@ -76,9 +77,14 @@ std::string whyNotAdded(const std::filesystem::path& path, bool limitReached)
 }
 
 // One file at a time, so that each refusal can be named.
-bool loadLogFile(LogList& logs, UserDialogs& dialogs, const std::filesystem::path& file, std::ostream& err)
+bool loadLogFile(LogList& logs, UserDialogs& dialogs, const std::filesystem::path& file, std::ostream& err,
+                 LogReading reading)
 {
-    const Registration loaded = registerLogFilesIn(logs, dialogs, {file}, false, false);
+    LogSpanIndex guessed;
+    if (reading == LogReading::endsFirst)
+        if (const auto scanned = scanTrackSpan(file))
+            guessed.remember(file, scanned->stamp, {scanned->span, true});
+    const Registration loaded = registerLogFilesIn(logs, dialogs, {file}, false, false, &guessed);
     if (loaded.added == 1)
         return true;
     err << "vantora-gps: log " << displayName(file) << " not loaded: "
@@ -197,7 +203,7 @@ std::optional<std::string> parsePhotoJob(const std::vector<Argument>& args, bool
 }
 
 bool loadLogSources(LogList& logs, const std::vector<std::filesystem::path>& sources,
-                    std::ostream& err)
+                    std::ostream& err, LogReading reading)
 {
     QuietDialogs dialogs;
     bool allLoaded = true;
@@ -209,9 +215,14 @@ bool loadLogSources(LogList& logs, const std::vector<std::filesystem::path>& sou
             allLoaded = false;
         }
         for (const auto& file : files)
-            allLoaded = loadLogFile(logs, dialogs, file, err) && allLoaded;
+            allLoaded = loadLogFile(logs, dialogs, file, err, reading) && allLoaded;
     }
     return allLoaded;
+}
+
+bool someSpanGuessWrong(const LogList& logs)
+{
+    return std::any_of(logs.begin(), logs.end(), [](const auto& log) { return log->spanGuessWrong(); });
 }
 
 bool addPhotoSources(PhotoList& photos, const std::vector<std::filesystem::path>& sources,

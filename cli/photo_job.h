@@ -44,10 +44,17 @@ bool parseClockAmount(const std::string& text, int& hours, int& minutes, int& se
 std::optional<std::string> parsePhotoJob(const std::vector<Argument>& args, bool allowDryRun,
                                          PhotoJobOptions& options);
 
+// How the logs are first read: whole, or a large NMEA log by its two ends
+// (scanTrackSpan), its fixes read only when a photo needs them.
+enum class LogReading { whole, endsFirst };
+
 // Loads the logs (files, or folders searched for .log and .gpx files);
 // false when some were refused.
 bool loadLogSources(LogList& logs, const std::vector<std::filesystem::path>& sources,
-                    std::ostream& err);
+                    std::ostream& err, LogReading reading = LogReading::whole);
+
+// A log first known by its ends proved, once read, to start or end elsewhere.
+bool someSpanGuessWrong(const LogList& logs);
 
 // Adds the photos (JPEG files, or folders loaded as the photo window loads
 // them); false when some were refused.

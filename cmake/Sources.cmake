@@ -19,6 +19,7 @@ set(VANTORA_CORE_SOURCES
     src/tracklog/track_reader.cpp
     src/tracklog/path_text.cpp
     src/tracklog/log_span_index.cpp
+    src/tracklog/track_span_scan.cpp
     src/tracklog/log_list.cpp
     src/photo/position_fields.cpp
     src/photo/photo_list.cpp

@@ -9,6 +9,18 @@
 
 namespace vantora {
 
+namespace {
+
+// A guess stands when the whole file gives the same first and last fix.
+bool sameEnds(const LogSpan& a, const LogSpan& b)
+{
+    LogSpan counted = b;
+    counted.pointCount = a.pointCount;
+    return a == counted;
+}
+
+}  // namespace
+
 std::size_t utf16Length(const std::filesystem::path& path)
 {
     const auto& native = path.native();
@@ -64,12 +76,26 @@ LogFileRecord LogFileRecord::fromSpan(std::filesystem::path path, FileStamp stam
     return record;
 }
 
+LogFileRecord LogFileRecord::fromGuessedSpan(std::filesystem::path path, FileStamp stamp,
+                                             const LogSpan& span)
+{
+    LogFileRecord record = fromSpan(std::move(path), stamp, span);
+    record.guessed_ = true;
+    return record;
+}
+
 void LogFileRecord::loadPoints() const
 {
     loaded_ = true;
     try {
         LogFileRecord fresh;
-        if (readTrackLog(path, fresh).read() && fresh.span_ == span_) {
+        const bool read = readTrackLog(path, fresh).read();
+        if (read && guessed_) {
+            guessWrong_ = !sameEnds(fresh.span_, span_);
+            guessed_ = false;
+            span_ = fresh.span_;
+        }
+        if (read && fresh.span_ == span_) {
             points_ = std::move(fresh.points_);
             unavailable_ = false;
             return;
@@ -79,6 +105,13 @@ void LogFileRecord::loadPoints() const
     }
     points_.clear();
     unavailable_ = true;
+}
+
+std::size_t LogFileRecord::pointCount() const
+{
+    if (guessed_)
+        points();
+    return span_.pointCount;
 }
 
 const LogPoints& LogFileRecord::points() const
@@ -98,6 +131,8 @@ void LogFileRecord::releasePoints() const
 
 TrackPoint LogFileRecord::firstPoint() const
 {
+    if (guessed_)
+        points();
     if (firstWhole_)
         return *firstWhole_;
     return restoreFix(span_.firstFix, span_.firstTime).value_or(TrackPoint{});
@@ -105,6 +140,8 @@ TrackPoint LogFileRecord::firstPoint() const
 
 TrackPoint LogFileRecord::lastPoint() const
 {
+    if (guessed_)
+        points();
     if (lastWhole_)
         return *lastWhole_;
     return restoreFix(span_.lastFix, span_.lastTime).value_or(TrackPoint{});

@@ -52,6 +52,13 @@ public:
     // A record known by its span alone; its fixes are read from `path` when
     // first asked for. The span's end fixes must restore (see storeFix).
     static LogFileRecord fromSpan(std::filesystem::path path, FileStamp stamp, const LogSpan& span);
+    // The same from a span guessed from the file's ends (scanTrackSpan):
+    // the first read of the fixes puts the true span in its place, and says
+    // whether the guess was wrong. Its end fixes are read before use.
+    static LogFileRecord fromGuessedSpan(std::filesystem::path path, FileStamp stamp, const LogSpan& span);
+    bool spanGuessed() const { return guessed_; }
+    // The fixes, once read, did not give the guessed first and last fix.
+    bool spanGuessWrong() const { return guessWrong_; }
 
     // The accepted fixes in file order, read now if they are not in memory.
     // Empty when the file no longer gives the fixes its span was taken from
@@ -68,8 +75,8 @@ public:
 
     // Never empty for a record in a list.
     bool empty() const { return span_.pointCount == 0; }
-    std::size_t pointCount() const { return span_.pointCount; }
-    const LogSpan& span() const { return span_; }
+    std::size_t pointCount() const;
+    const LogSpan& span() const { return span_; }  // guessed: see fromGuessedSpan
     // The span of the log, first and last fix in file order. Only for a
     // record with points.
     TimeValue firstTime() const { return span_.firstTime; }
@@ -87,11 +94,13 @@ public:
 private:
     void loadPoints() const;
 
-    LogSpan span_;
+    mutable LogSpan span_;
     // The end fixes when they do not restore from their stored form.
     std::optional<TrackPoint> firstWhole_;
     std::optional<TrackPoint> lastWhole_;
     bool fromFile_ = false;
+    mutable bool guessed_ = false;
+    mutable bool guessWrong_ = false;
     mutable LogPoints points_;
     mutable bool loaded_ = true;
     mutable bool unavailable_ = false;

@@ -31,7 +31,9 @@ std::unique_ptr<LogFileRecord> logAt(const std::filesystem::path& path, const Lo
     const auto stamp = stampOf(path);
     if (stamp && known)
         if (const auto span = known->spanOf(path, *stamp))
-            return std::make_unique<LogFileRecord>(LogFileRecord::fromSpan(path, *stamp, *span));
+            return std::make_unique<LogFileRecord>(
+                span->guessed ? LogFileRecord::fromGuessedSpan(path, *stamp, span->span)
+                              : LogFileRecord::fromSpan(path, *stamp, span->span));
     auto record = std::make_unique<LogFileRecord>();
     if (!readTrackLog(path, *record).read())
         return nullptr;

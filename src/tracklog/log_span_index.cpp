@@ -102,14 +102,27 @@ bool keepable(const std::u8string& path)
 
 }  // namespace
 
-std::optional<LogSpan> LogSpanIndex::spanOf(const std::filesystem::path& path, const FileStamp& stamp) const
+std::optional<KnownSpan> LogSpanIndex::spanOf(const std::filesystem::path& path, const FileStamp& stamp) const
 {
     const std::u8string key = utf8Of(path);
     const auto found = std::lower_bound(entries_.begin(), entries_.end(), key,
                                         [](const Entry& e, const std::u8string& k) { return e.path < k; });
     if (key.empty() || found == entries_.end() || found->path != key || !(found->stamp == stamp))
         return std::nullopt;
-    return found->span;
+    return found->known;
+}
+
+void LogSpanIndex::remember(const std::filesystem::path& path, const FileStamp& stamp, const KnownSpan& known)
+{
+    const std::u8string key = utf8Of(path);
+    if (key.empty())
+        return;
+    const auto at = std::lower_bound(entries_.begin(), entries_.end(), key,
+                                     [](const Entry& e, const std::u8string& k) { return e.path < k; });
+    if (at != entries_.end() && at->path == key)
+        *at = Entry{key, stamp, known};
+    else
+        entries_.insert(at, Entry{key, stamp, known});
 }
 
 std::string LogSpanIndex::textOf(const std::vector<const LogFileRecord*>& logs)
@@ -119,7 +132,7 @@ std::string LogSpanIndex::textOf(const std::vector<const LogFileRecord*>& logs)
     for (const LogFileRecord* log : logs) {
         const std::u8string path = utf8Of(log->path);
         // Only a span whose end fixes restore can stand for the log.
-        if (!log->stamp || log->empty() || !keepable(path) || !storeFix(log->firstPoint(), log->firstTime()) ||
+        if (!log->stamp || log->empty() || log->spanGuessed() || !keepable(path) || !storeFix(log->firstPoint(), log->firstTime()) ||
             !storeFix(log->lastPoint(), log->lastTime()))
             continue;
         text.append(path.begin(), path.end());
@@ -151,14 +164,14 @@ LogSpanIndex LogSpanIndex::fromText(std::string_view text)
         entry.path.assign(fields[0].begin(), fields[0].end());
         entry.stamp.size = reader.next<std::uint64_t>(0, kMost);
         entry.stamp.modified = reader.next<std::int64_t>(-kMost, kMost);
-        entry.span.pointCount = reader.next<std::size_t>(1, 0x7FFFFFFF);
-        entry.span.firstTime = reader.next<TimeValue>(-kMost, kMost);
-        entry.span.lastTime = reader.next<TimeValue>(-kMost, kMost);
-        entry.span.firstFix = readFix(reader);
-        entry.span.lastFix = readFix(reader);
+        entry.known.span.pointCount = reader.next<std::size_t>(1, 0x7FFFFFFF);
+        entry.known.span.firstTime = reader.next<TimeValue>(-kMost, kMost);
+        entry.known.span.lastTime = reader.next<TimeValue>(-kMost, kMost);
+        entry.known.span.firstFix = readFix(reader);
+        entry.known.span.lastFix = readFix(reader);
         // A span that does not restore is worth nothing: read the log again.
-        if (reader.ok() && restoreFix(entry.span.firstFix, entry.span.firstTime) &&
-            restoreFix(entry.span.lastFix, entry.span.lastTime))
+        if (reader.ok() && restoreFix(entry.known.span.firstFix, entry.known.span.firstTime) &&
+            restoreFix(entry.known.span.lastFix, entry.known.span.lastTime))
             index.entries_.push_back(std::move(entry));
     }
     std::sort(index.entries_.begin(), index.entries_.end(),

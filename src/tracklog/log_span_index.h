@@ -14,11 +14,18 @@
 
 namespace vantora {
 
+struct KnownSpan {
+    LogSpan span;
+    bool guessed = false;  // from the file's ends only (scanTrackSpan)
+};
+
 class LogSpanIndex {
 public:
     // The span remembered for the file, when the file's stamp is still the
     // one it was taken with.
-    std::optional<LogSpan> spanOf(const std::filesystem::path& path, const FileStamp& stamp) const;
+    std::optional<KnownSpan> spanOf(const std::filesystem::path& path, const FileStamp& stamp) const;
+    // Remembers a span for this run (a guessed one is never kept in a file).
+    void remember(const std::filesystem::path& path, const FileStamp& stamp, const KnownSpan& known);
 
     // Every log of the list that was taken from a file, as text to keep.
     static std::string textOf(const std::vector<const LogFileRecord*>& logs);
@@ -32,7 +39,7 @@ private:
     struct Entry {
         std::u8string path;
         FileStamp stamp;
-        LogSpan span;
+        KnownSpan known;
     };
     std::vector<Entry> entries_;  // in path order, for the search
 };
