@@ -28,6 +28,7 @@ bench: native win64
 	@build/native/bench/photo_writing_bench
 	@build/native/bench/exif_reading_bench
 	@tools/photo-window-bench.sh
+	@tools/year-of-logs-bench.sh
 
 # Longer fuzz runs (ten minutes per target) than make test does.
 fuzz: deps

@@ -8,7 +8,7 @@ packages=(
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine64 wine xvfb xauth locales fonts-ipafont-gothic fonts-wine
-    libimage-exiftool-perl libxml2-utils imagemagick libexpat1-dev
+    libimage-exiftool-perl libxml2-utils imagemagick libexpat1-dev time
     nsis weasyprint poppler-utils python3
 )
 

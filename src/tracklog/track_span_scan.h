@@ -13,7 +13,7 @@
 namespace vantora {
 
 // How much of each end is read; a smaller file is read whole instead.
-constexpr std::size_t kSpanScanBytes = 64 * 1024;
+constexpr std::size_t kSpanScanBytes = 16 * 1024;
 
 // The span guessed from the ends of the file, with the file's stamp; none
 // for a GPX file, a file smaller than four times kSpanScanBytes, or one

@@ -9,6 +9,8 @@
 #include "support/time_zone.h"
 #include "tracklog/log_list.h"
 #include "tracklog/path_text.h"
+#include "tracklog/track_reader.h"
+#include "tracklog/track_span_scan.h"
 
 namespace vantora {
 namespace {
@@ -224,6 +226,35 @@ TEST_F(LogLists, useFileOrderForTheSpanNotTheEarliestAndLatestFix)
     const auto backwards = dir_.write("back.log", test::fix(clock(500)) + test::fix(clock(100)));
     load({log("a.log", 200, 300)});
     EXPECT_EQ(load({backwards}).added, 1);
+}
+
+// A large log known first by its two ends: the ends of an ordinary log are
+// those the whole file gives; a log whose first part holds RMC sentences
+// alone (a whole read pairs them with GGA sentences only found later) is
+// guessed wrong, and the first read of its fixes says so and puts the true
+// span in its place.
+TEST_F(LogLists, guessALargeLogsSpanFromItsEndsAndCheckItWhenItIsRead)
+{
+    const auto ordinary = log("ordinary.log", 0, 3000);
+    std::string mixed;
+    for (int s = 0; s < 400; ++s)
+        mixed += test::rmc(clock(s)) + "\r\n";
+    mixed += logText(400, 3000);
+    const auto guessedWrong = dir_.write("mixed.log", mixed);
+
+    for (const auto& path : {ordinary, guessedWrong}) {
+        SCOPED_TRACE(path.filename().string());
+        const auto scanned = scanTrackSpan(path);
+        ASSERT_TRUE(scanned);
+        LogFileRecord whole;
+        ASSERT_TRUE(readTrackLog(path, whole).read());
+        const LogFileRecord guess = LogFileRecord::fromGuessedSpan(path, scanned->stamp, scanned->span);
+        EXPECT_EQ(guess.points().size(), whole.pointCount());
+        EXPECT_EQ(guess.spanGuessWrong(), path == guessedWrong);
+        EXPECT_TRUE(guess.span() == whole.span());
+        EXPECT_FALSE(guess.pointsUnavailable());
+    }
+    EXPECT_FALSE(scanTrackSpan(log("small.log", 0, 10))) << "a small log is read whole";
 }
 
 }  // namespace
