@@ -165,6 +165,50 @@ EXIF_API ExifStatus ExifSetDateTimeOriginal(uint32_t handle, const char* text);
    (EXIF_ERR_NOT_FOUND, nothing changed). */
 EXIF_API ExifStatus ExifUpdateGPSDateStamp(uint32_t handle, const char* text);
 
+/* Batches: many photos written at about the cost of copying them. A photo
+   whose handle was added to a batch is not written at its ExifFileClose:
+   the close checks the photo and writes its new file beside it as a close
+   does (EXIF_OK, or the failure that leaves the photo untouched), and the
+   new file waits there, under the photo's temporary name, for the batch's
+   commit. ExifBatchCommit puts every waiting photo in its place with the
+   guarantees of a single close: first all the new files are made durable
+   (Linux: together, in one pass over them, rather than one flush of the
+   file and its folder per photo; Windows: a flush of each), then each
+   photo is checked once more (EXIF_ERR_CHANGED when another program
+   changed it meanwhile) and its new file renamed over it in one step, and
+   last each folder's renames are made durable, once a folder. A crash or a
+   kill at any moment leaves every photo's name holding its whole old or
+   whole new file; what waited is a temporary file that the next write of
+   that photo removes.
+
+   The image data after the Exif segment is copied from the old file inside
+   the file system where it can (copy_file_range on Linux: shared, not
+   copied, where the file system shares blocks between files).
+
+   Each waiting photo keeps its new file open (and, on Windows, the photo
+   itself, so that no other program writes it meanwhile); a caller commits
+   before a batch grows past a few hundred photos or some hundred megabytes,
+   which the new files take on the disk until then. */
+
+/* A new, empty batch. */
+EXIF_API ExifStatus ExifBatchBegin(uint32_t* batch);
+/* The photo's ExifFileClose stages into the batch (until the batch ends;
+   a handle closed after that is written at its close as any). */
+EXIF_API ExifStatus ExifBatchAdd(uint32_t batch, uint32_t handle);
+/* How many photos, and how many bytes of new files, wait for the commit. */
+EXIF_API ExifStatus ExifBatchGetStaged(uint32_t batch, uint32_t* photos, uint64_t* bytes);
+/* Puts every waiting photo in its place (above); each photo's own status is
+   then told by ExifBatchGetResult. The batch stays open, empty. */
+EXIF_API ExifStatus ExifBatchCommit(uint32_t batch);
+/* The fate of a photo closed into the batch: *status is EXIF_OK once its new
+   file is in its place (or when it had nothing to write), else why it was
+   not written and is as it was. EXIF_ERR_HANDLE when the handle was not
+   closed into this batch or still waits for the commit. */
+EXIF_API ExifStatus ExifBatchGetResult(uint32_t batch, uint32_t handle, ExifStatus* status);
+/* Releases the batch. Photos still waiting are not written: their new files
+   are removed and the photos stay as they were. */
+EXIF_API ExifStatus ExifBatchEnd(uint32_t batch);
+
 #ifdef __cplusplus
 }
 #endif
