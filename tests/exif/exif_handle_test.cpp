@@ -124,5 +124,82 @@ TEST(OneHandle, canBeUsedFromSeveralThreads)
     EXPECT_EQ(ExifFileClose(h), EXIF_OK);
 }
 
+// A photo closed into a batch waits, whole and old, beside its new file
+// until the batch is committed; what happens to it meanwhile decides its
+// fate there.
+TEST(APhotoClosedIntoABatch, isInPlaceOnlyAfterTheCommitAndOnlyIfNobodyChangedItMeanwhile)
+{
+    const struct {
+        const char* name;
+        bool changedMeanwhile;
+        bool committed;
+        int result;  // of the photo, from the commit; 1 = no result (never committed)
+    } cases[] = {
+        {"committed", false, true, EXIF_OK},
+        {"changed by another program before the commit", true, true, EXIF_ERR_CHANGED},
+        {"batch ended without a commit", false, false, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const auto path = copyFixture(dir.path(), "ii_jfif_thumbnail.jpg");
+        const Bytes before = readBytes(path);
+        uint32_t batch = 0, h = 0;
+        ASSERT_EQ(ExifBatchBegin(&batch), EXIF_OK);
+        ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
+        ASSERT_EQ(ExifBatchAdd(batch, h), EXIF_OK);
+        ASSERT_EQ(setGps(h), EXIF_OK);
+        ASSERT_EQ(ExifFileClose(h), EXIF_OK);
+        uint32_t photos = 0;
+        uint64_t bytes = 0;
+        EXPECT_EQ(ExifBatchGetStaged(batch, &photos, &bytes), EXIF_OK);
+        EXPECT_EQ(photos, 1u);
+        EXPECT_GT(bytes, before.size());
+        EXPECT_EQ(readBytes(path), before);
+        EXPECT_EQ(filesIn(dir.path()).size(), 2u) << "the new file waits beside the photo";
+        ExifStatus result = 0;
+        EXPECT_EQ(ExifBatchGetResult(batch, h, &result), EXIF_ERR_HANDLE) << "no result before the commit";
+
+        const Bytes edit = readBytes(fixture("mm_plain.jpg"));
+        if (c.changedMeanwhile) writeBytes(path, edit);
+        if (c.committed) EXPECT_EQ(ExifBatchCommit(batch), EXIF_OK);
+        const int got = ExifBatchGetResult(batch, h, &result) == EXIF_OK ? result : 1;
+        EXPECT_EQ(got, c.result);
+        EXPECT_EQ(ExifBatchEnd(batch), EXIF_OK);
+        EXPECT_EQ(ExifBatchGetResult(batch, h, &result), EXIF_ERR_HANDLE) << "an ended batch is no batch";
+
+        const Bytes now = readBytes(path);
+        if (c.result == EXIF_OK) {
+            uint32_t check = 0;
+            char datum[16] = {};
+            ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &check), EXIF_OK);
+            EXPECT_EQ(ExifGetGPSMapDatum(check, sizeof datum, datum), EXIF_OK);
+            EXPECT_STREQ(datum, "WGS-84");
+            ExifFileClose(check);
+        } else {
+            EXPECT_EQ(now, c.changedMeanwhile ? edit : before);
+        }
+        EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"photo.jpg"});
+    }
+}
+
+// A handle whose batch has ended is written at its close, as any.
+TEST(APhotoWhoseBatchHasEnded, isWrittenAtItsClose)
+{
+    TempDir dir;
+    const auto path = copyFixture(dir.path(), "mm_plain.jpg");
+    uint32_t batch = 0, h = 0;
+    ASSERT_EQ(ExifBatchBegin(&batch), EXIF_OK);
+    ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
+    ASSERT_EQ(ExifBatchAdd(batch, h), EXIF_OK);
+    ASSERT_EQ(setGps(h), EXIF_OK);
+    ASSERT_EQ(ExifBatchEnd(batch), EXIF_OK);
+    EXPECT_EQ(ExifFileClose(h), EXIF_OK);
+    EXPECT_NE(readBytes(path), readBytes(fixture("mm_plain.jpg")));
+    EXPECT_EQ(ExifBatchAdd(batch, h), EXIF_ERR_HANDLE);
+    EXPECT_EQ(ExifBatchCommit(batch), EXIF_ERR_HANDLE);
+    EXPECT_EQ(ExifBatchBegin(nullptr), EXIF_ERR_ARGUMENT);
+}
+
 }  // namespace
 }  // namespace vantora::test::exif

@@ -32,13 +32,20 @@ Bytes largeJpeg(std::size_t segments, bool exifFirst, std::size_t imageBytes, bo
     return j;
 }
 
+// With data after the image or without, the image data is copied as it
+// was: unread when the file ends with its end marker, read whole otherwise.
 TEST(ALargePhoto, isReadAndWrittenWithEveryOtherByteKept)
 {
+    const Bytes trailer(100000, 0x5A);
+    for (const Bytes& after : {Bytes{}, trailer})
     for (bool exifFirst : {true, false}) {
         SCOPED_TRACE(exifFirst ? "Exif first" : "Exif after 5 APP2 segments");
+        SCOPED_TRACE(after.empty() ? "ending with its end marker" : "with a trailer");
         TempDir dir;
         const auto path = dir.path() / "large.jpg";
-        writeBytes(path, largeJpeg(5, exifFirst, 3 * 1024 * 1024));
+        Bytes jpeg = largeJpeg(5, exifFirst, 3 * 1024 * 1024);
+        jpeg.insert(jpeg.end(), after.begin(), after.end());
+        writeBytes(path, jpeg);
         const Bytes before = readBytes(path);
         uint32_t h = 0;
         ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
@@ -64,9 +71,10 @@ TEST(ALargePhoto, isReadAndWrittenWithEveryOtherByteKept)
 
 TEST(ALargePhotoWithoutAnEndMarker, isReadButNotWritten)
 {
+    for (std::size_t imageBytes : {std::size_t(1) << 20, std::size_t(3) << 20}) {
     TempDir dir;
     const auto path = dir.path() / "cut.jpg";
-    writeBytes(path, largeJpeg(2, true, 1024 * 1024, false));
+    writeBytes(path, largeJpeg(2, true, imageBytes, false));
     const Bytes before = readBytes(path);
     uint32_t h = 0;
     ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
@@ -75,6 +83,7 @@ TEST(ALargePhotoWithoutAnEndMarker, isReadButNotWritten)
     EXPECT_EQ(setGps(h), EXIF_ERR_NO_IMAGE_END);
     EXPECT_EQ(ExifFileClose(h), EXIF_OK);
     EXPECT_EQ(readBytes(path), before);
+    }
 }
 
 TEST(ALargePhotoChangedAfterOpening, isNotWritten)
