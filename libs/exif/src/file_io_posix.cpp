@@ -170,8 +170,8 @@ Result readChunks(int fd, Snapshot& out, const ReadMore& more)
 }
 
 // Whether copy_file_range cannot serve this pair of files (another file
-// system, an old kernel, a special file), so that the bytes are written
-// from memory instead.
+// system, an old kernel, a special file), so that the bytes are copied
+// through memory instead.
 bool copyUnsupported(int error)
 {
     return error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP || error == ETXTBSY ||
@@ -397,8 +397,9 @@ std::vector<Result> commitStaged(std::vector<StagedFile>& staged)
             continue;
         }
         results[i] = file.temp.renameOver(file.photo);
-        const bool seen = std::any_of(folders.begin(), folders.end(), [&](const std::string* f) { return *f == file.folder; });
-        if (results[i] == Result::ok && !seen) folders.push_back(&file.folder);
+        const auto sameFolder = [&file](const std::string* f) { return *f == file.folder; };
+        if (results[i] == Result::ok && std::none_of(folders.begin(), folders.end(), sameFolder))
+            folders.push_back(&file.folder);
     }
     // Make the renames themselves durable.
     for (const std::string* folder : folders) {
