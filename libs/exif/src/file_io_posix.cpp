@@ -5,8 +5,10 @@
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace exif::io {
@@ -217,10 +219,17 @@ Result copyTail(const std::string& photo, const Identity& expected, const NewCon
         closeQuietly(old);
         return Result::changed;
     }
+    // Where the image data keeps its place (a value rewritten in place), a
+    // file system that shares blocks between files (Btrfs, XFS) can share
+    // those from the first block boundary on: the bytes before it are
+    // copied on their own.
+    const uint64_t block = st.st_blksize > 0 ? static_cast<uint64_t>(st.st_blksize) : 4096;
+    const uint64_t toBoundary = content.head.size() == content.oldFrom ? (block - content.oldFrom % block) % block : 0;
     loff_t from = static_cast<loff_t>(content.oldFrom);
     uint64_t copied = 0;
     while (copied < content.tailSize) {
-        const ssize_t n = ::copy_file_range(old, &from, fd, nullptr, content.tailSize - copied, 0);
+        const uint64_t want = copied < toBoundary ? toBoundary - copied : content.tailSize - copied;
+        const ssize_t n = ::copy_file_range(old, &from, fd, nullptr, std::min(want, content.tailSize - copied), 0);
         if (n < 0 && errno == EINTR) continue;
         const int error = n < 0 ? errno : 0;
         if (n < 0 && copyUnsupported(error)) break;  // the rest through memory
@@ -342,6 +351,20 @@ Result stageFile(const NativePath& path, const Identity& expected, const NewCont
 
 namespace {
 
+// File systems whose sync of a whole volume flushes the disk's cache as a
+// file's flush does: ext2/3/4, XFS, Btrfs, F2FS. Elsewhere - FAT and exFAT
+// memory cards, FUSE, network file systems - a volume's sync may stop short
+// of that, and each file is flushed alone.
+bool volumeSyncFlushesTheDisk(int fd)
+{
+    struct statfs volume {};
+    if (::fstatfs(fd, &volume) != 0) return false;
+    switch (static_cast<unsigned long>(volume.f_type)) {
+    case EXT4_SUPER_MAGIC: case XFS_SUPER_MAGIC: case BTRFS_SUPER_MAGIC: case F2FS_SUPER_MAGIC: return true;
+    default: return false;
+    }
+}
+
 // Makes the staged files durable, noting in `results` those that could not
 // be. One file is flushed alone. Many are made durable together: each
 // file's data is written out and checked for errors without a flush of the
@@ -366,9 +389,9 @@ void makeDurable(std::vector<StagedFile>& staged, std::vector<Result>& results)
     }
     for (std::size_t i = 0; i < staged.size(); ++i) {
         const bool synced = std::find(volumes.begin(), volumes.begin() + i, volumes[i]) != volumes.begin() + i;
-        if (synced || ::syncfs(fdOf(i)) == 0) continue;
-        // Without syncfs, or a failure of the volume: each of its files
-        // flushed alone, so that each is told its own fate.
+        if (synced || (volumeSyncFlushesTheDisk(fdOf(i)) && ::syncfs(fdOf(i)) == 0)) continue;
+        // Another file system, or a failure of the volume's sync: each of
+        // its files flushed alone, so that each is told its own fate.
         for (std::size_t j = i; j < staged.size(); ++j)
             if (volumes[j] == volumes[i] && results[j] == Result::ok && ::fsync(fdOf(j)) != 0)
                 results[j] = resultOfWriteError(errno);

@@ -10,11 +10,14 @@
  * UTF-8 bytes elsewhere; on Windows ExifFileOpenW takes any path in UTF-16.
  *
  * ExifFileOpen reads the photo up to its image data (read-only photos can be
- * read); the first set reads the rest. The set functions change that copy
- * only; ExifFileClose writes the changed photo back, and only when something
- * changed: a new file is written beside the photo, flushed, and then renamed
- * over it in one step, so that the photo's name holds at every instant the
- * whole old or the whole new file. When that fails, ExifFileClose says why
+ * read); the first set reads the rest - of a photo with more than a megabyte
+ * of image data that ends with its end marker, only the file's last bytes:
+ * its image data is then copied from the old file when it is written. The
+ * set functions change that copy only; ExifFileClose writes the changed
+ * photo back, and only when something changed: a new file is written beside
+ * the photo, flushed, and then renamed over it in one step, so that the
+ * photo's name holds at every instant the whole old or the whole new file
+ * (many photos at once: see the batches below). When that fails, ExifFileClose says why
  * (below) and the photo on disk is exactly as it was. A photo changed on disk
  * by someone else since it was opened is not overwritten (EXIF_ERR_CHANGED).
  * The handle is released either way.
