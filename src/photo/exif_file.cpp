@@ -53,11 +53,10 @@ std::int16_t ExifFile::close()
 
 namespace {
 
-// What a batch may hold before it is committed: new files of a folder of
-// large photos never take more than this beside the old ones, and each
-// waiting photo holds a file open (a process may have 1024 on Linux).
+// What a batch may hold before it is committed: the new files of a folder
+// of large photos never take more than this beside the old ones. (How many
+// files it may hold open, the library keeps to itself.)
 constexpr std::uint64_t kBatchBytes = 128ull << 20;
-constexpr std::uint32_t kBatchPhotos = 256;
 
 }  // namespace
 
@@ -81,8 +80,7 @@ bool ExifBatch::full() const
 {
     std::uint32_t photos = 0;
     std::uint64_t bytes = 0;
-    return open_ && ExifBatchGetStaged(handle_, &photos, &bytes) == EXIF_OK &&
-           (photos >= kBatchPhotos || bytes >= kBatchBytes);
+    return open_ && ExifBatchGetStaged(handle_, &photos, &bytes) == EXIF_OK && bytes >= kBatchBytes;
 }
 
 void ExifBatch::commit()

@@ -53,8 +53,8 @@ public:
     bool isOpen() const { return open_; }
     // The file's close stages into the batch; false when it cannot.
     bool add(const ExifFile& file);
-    // Whether the photos waiting take enough room (new files on the disk,
-    // open files) to be committed now.
+    // Whether the photos waiting take enough room on the disk to be
+    // committed now.
     bool full() const;
     void commit();
     // The library's status for the photo of a handle closed into the batch,

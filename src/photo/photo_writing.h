@@ -75,8 +75,8 @@ std::optional<GpsStamps> gpsStampsOf(const TrackMatch& match);
 // added). Nothing else is written. A record's Exif
 // data takes the written values only when its file took them, so the list
 // never shows a position that is not in the photo. The photos of a run are
-// written through one batch of the Exif library (committed every 128 MiB or
-// 256 photos, and at the end), at about the cost of copying them. The callback sees (i,
+// written through one batch of the Exif library (committed every 128 MiB of
+// new files, and at the end), at about the cost of copying them. The callback sees (i,
 // number of records) after every record; its answer is not used.
 WriteSummary writePositions(PhotoList& list, const StepCallback& progress = {}, const StopRequested& stop = {});
 

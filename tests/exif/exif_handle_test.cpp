@@ -10,6 +10,12 @@
 #include <fstream>
 #include <thread>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace vantora::test::exif {
 namespace {
 
@@ -209,6 +215,49 @@ TEST(APhotoWhoseBatchHasEnded, isWrittenAtItsClose)
     EXPECT_EQ(ExifBatchCommit(batch), EXIF_ERR_HANDLE);
     EXPECT_EQ(ExifBatchBegin(nullptr), EXIF_ERR_ARGUMENT);
 }
+
+#ifndef _WIN32
+// Each waiting photo holds its new file open: a batch of more photos than
+// the process may have files open commits early rather than fail them.
+TEST(ABatchOfMorePhotosThanOpenFilesAllowed, writesEveryPhoto)
+{
+    TempDir dir;
+    constexpr int kPhotos = 30;
+    std::vector<std::filesystem::path> paths;
+    for (int i = 0; i < kPhotos; ++i)
+        paths.push_back(copyFixture(dir.path(), "mm_plain.jpg", "p" + std::to_string(i) + ".jpg"));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        struct rlimit limit {};
+        limit.rlim_cur = limit.rlim_max = 24;  // room for 12 waiting photos
+        setrlimit(RLIMIT_NOFILE, &limit);
+        uint32_t batch = 0;
+        if (ExifBatchBegin(&batch) != EXIF_OK) _exit(100);
+        std::vector<uint32_t> handles;
+        for (const auto& path : paths) {
+            uint32_t h = 0;
+            if (ExifFileOpen(narrow(path).c_str(), &h) != EXIF_OK || ExifBatchAdd(batch, h) != EXIF_OK ||
+                setGps(h) != EXIF_OK || ExifFileClose(h) != EXIF_OK)
+                _exit(101);
+            handles.push_back(h);
+        }
+        if (ExifBatchCommit(batch) != EXIF_OK) _exit(102);
+        int failed = 0;
+        for (uint32_t h : handles) {
+            ExifStatus result = EXIF_ERR_WRITE;
+            failed += ExifBatchGetResult(batch, h, &result) != EXIF_OK || result != EXIF_OK;
+        }
+        _exit(failed);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "photos not written, or the step that failed (100 and up)";
+    for (const auto& path : paths) EXPECT_NE(readBytes(path), readBytes(fixture("mm_plain.jpg"))) << path;
+    EXPECT_EQ(filesIn(dir.path()).size(), std::size_t(kPhotos));
+}
+#endif
 
 }  // namespace
 }  // namespace vantora::test::exif

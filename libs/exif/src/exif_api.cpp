@@ -158,9 +158,23 @@ void makeRoomForOne(std::vector<T>& v)
     if (v.size() == v.capacity()) v.reserve(std::max<std::size_t>(16, 2 * v.size()));
 }
 
+// Puts the batch's staged photos in their places; their results are kept
+// for ExifBatchGetResult. The caller holds the batch's lock.
+void commitLocked(Batch& batch)
+{
+    // Room for every result before the first rename: none may get lost.
+    batch.results.reserve(batch.results.size() + batch.staged.size());
+    const std::vector<exif::io::Result> done = exif::io::commitStaged(batch.staged);
+    for (std::size_t i = 0; i < done.size(); ++i)
+        batch.results.emplace_back(batch.stagedHandles[i], exif::statusOf(done[i]));
+    batch.stagedHandles.clear();
+    batch.stagedBytes = 0;
+}
+
 // Stages the photo's new file in the batch; the photo's fate is known now
 // when nothing is staged (nothing to write, or a failure), else at the
-// batch's commit.
+// batch's commit - which comes early when the batch holds as many open
+// files as it may.
 ExifStatus closeIntoBatch(uint32_t handle, exif::Photo& photo, Batch& batch)
 {
     exif::io::StagedFile staged;
@@ -170,6 +184,7 @@ ExifStatus closeIntoBatch(uint32_t handle, exif::Photo& photo, Batch& batch)
         batch.results.emplace_back(handle, status);
         return status;
     }
+    if (batch.staged.size() >= exif::io::stagedFilesAtMost()) commitLocked(batch);
     // Room first, so that the staged file and its handle go in together.
     makeRoomForOne(batch.staged);
     makeRoomForOne(batch.stagedHandles);
@@ -260,13 +275,7 @@ ExifStatus ExifBatchCommit(uint32_t batch)
         auto b = batches().find(batch);
         if (!b) return EXIF_ERR_HANDLE;
         std::lock_guard lock(b->mutex);
-        // Room for every result before the first rename: none may get lost.
-        b->results.reserve(b->results.size() + b->staged.size());
-        const std::vector<exif::io::Result> done = exif::io::commitStaged(b->staged);
-        for (std::size_t i = 0; i < done.size(); ++i)
-            b->results.emplace_back(b->stagedHandles[i], exif::statusOf(done[i]));
-        b->stagedHandles.clear();
-        b->stagedBytes = 0;
+        commitLocked(*b);
         return EXIF_OK;
     });
 }

@@ -136,6 +136,10 @@ Result stageFile(const NativePath& path, const Identity& expected, const NewCont
 // `staged` is emptied (the new files not renamed are removed).
 std::vector<Result> commitStaged(std::vector<StagedFile>& staged);
 
+// How many staged files a batch may hold at once: each keeps its file open
+// (half of what the process may have open on Linux, at most 1024).
+std::size_t stagedFilesAtMost();
+
 // Reads the last `count` bytes of a file (all of it when it is shorter),
 // when it is still the file of `expected` (else `changed`).
 Result readEnd(const NativePath& path, const Identity& expected, std::size_t count, std::vector<uint8_t>& out);

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -279,6 +280,13 @@ Result readFile(const NativePath& path, Snapshot& out, const ReadMore& more)
     }
     out.folderReadOnly = !folderTakesNewFiles(folderOf(path));
     return Result::ok;
+}
+
+std::size_t stagedFilesAtMost()
+{
+    struct rlimit open {};
+    const rlim_t limit = ::getrlimit(RLIMIT_NOFILE, &open) == 0 ? open.rlim_cur : 1024;
+    return static_cast<std::size_t>(std::clamp<rlim_t>(limit / 2, 16, 1024));
 }
 
 Result readEnd(const NativePath& path, const Identity& expected, std::size_t count, std::vector<uint8_t>& out)

@@ -297,6 +297,11 @@ Result readFile(const NativePath& wide, Snapshot& out, const ReadMore& more)
     return Result::ok;
 }
 
+std::size_t stagedFilesAtMost()
+{
+    return 1024;  // handles are no scarce resource here
+}
+
 Result readEnd(const NativePath& wide, const Identity& expected, std::size_t count, std::vector<uint8_t>& out)
 {
     out.clear();

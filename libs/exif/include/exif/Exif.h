@@ -189,9 +189,11 @@ EXIF_API ExifStatus ExifUpdateGPSDateStamp(uint32_t handle, const char* text);
    copied, where the file system shares blocks between files).
 
    Each waiting photo keeps its new file open (and, on Windows, the photo
-   itself, so that no other program writes it meanwhile); a caller commits
-   before a batch grows past a few hundred photos or some hundred megabytes,
-   which the new files take on the disk until then. */
+   itself, so that no other program writes it meanwhile); a batch that holds
+   as many as it may (half the files a Linux process may open, at most 1024)
+   is committed by the next close into it, whose results ExifBatchGetResult
+   then tells. The new files take room on the disk beside the old ones until
+   the commit: a caller commits every hundred megabytes or so. */
 
 /* A new, empty batch. */
 EXIF_API ExifStatus ExifBatchBegin(uint32_t* batch);
