@@ -51,4 +51,50 @@ std::int16_t ExifFile::close()
     return ExifFileClose(handle_);
 }
 
+namespace {
+
+// What a batch may hold before it is committed: the new files of a folder
+// of large photos never take more than this beside the old ones. (How many
+// files it may hold open, the library keeps to itself.)
+constexpr std::uint64_t kBatchBytes = 128ull << 20;
+
+}  // namespace
+
+ExifBatch::ExifBatch()
+{
+    open_ = ExifBatchBegin(&handle_) == EXIF_OK;
+}
+
+ExifBatch::~ExifBatch()
+{
+    if (open_)
+        ExifBatchEnd(handle_);
+}
+
+bool ExifBatch::add(const ExifFile& file)
+{
+    return open_ && file.isOpen() && ExifBatchAdd(handle_, file.handle()) == EXIF_OK;
+}
+
+bool ExifBatch::full() const
+{
+    std::uint32_t photos = 0;
+    std::uint64_t bytes = 0;
+    return open_ && ExifBatchGetStaged(handle_, &photos, &bytes) == EXIF_OK && bytes >= kBatchBytes;
+}
+
+void ExifBatch::commit()
+{
+    if (open_)
+        ExifBatchCommit(handle_);
+}
+
+std::optional<std::int16_t> ExifBatch::resultOf(std::uint32_t handle) const
+{
+    ExifStatus status = EXIF_ERR_HANDLE;
+    if (!open_ || ExifBatchGetResult(handle_, handle, &status) != EXIF_OK)
+        return std::nullopt;
+    return status;
+}
+
 }  // namespace vantora

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 
 namespace vantora {
 
@@ -35,6 +36,34 @@ private:
     std::uint32_t handle_ = 0;
     bool open_ = false;
     std::int16_t openStatus_ = -1;
+};
+
+// A batch of the Exif library (see its header): the photos closed into it
+// are written together at its commit, at about the cost of copying them.
+// Ended when the object goes; photos still waiting then are not written.
+class ExifBatch {
+public:
+    ExifBatch();
+    ~ExifBatch();
+    ExifBatch(const ExifBatch&) = delete;
+    ExifBatch& operator=(const ExifBatch&) = delete;
+
+    // False when the library could not make one (out of memory): photos are
+    // then written one at a time, each at its close.
+    bool isOpen() const { return open_; }
+    // The file's close stages into the batch; false when it cannot.
+    bool add(const ExifFile& file);
+    // Whether the photos waiting take enough room on the disk to be
+    // committed now.
+    bool full() const;
+    void commit();
+    // The library's status for the photo of a handle closed into the batch,
+    // once its fate is known (after the commit that put it in its place).
+    std::optional<std::int16_t> resultOf(std::uint32_t handle) const;
+
+private:
+    std::uint32_t handle_ = 0;
+    bool open_ = false;
 };
 
 }  // namespace vantora

@@ -1,6 +1,9 @@
 #include "photo/photo_writing.h"
 
+#include <algorithm>
 #include <array>
+#include <functional>
+#include <utility>
 
 #include "exif/Exif.h"
 #include "tracklog/text_writer.h"
@@ -35,14 +38,11 @@ std::optional<WriteProblem> outcome(int firstSetStatus, int closeStatus)
     return writeProblemOf(status);
 }
 
-// Writes the match; `written` gets the GPSVersionID the file took.
-std::optional<WriteProblem> writeMatchTo(ExifFile& file, const TrackMatch& found,
-                                         std::array<std::uint8_t, 4>& written)
+// Sets the match's tags; the first failing set's status (0 when all were
+// taken), and in `written` the GPSVersionID the file takes.
+int setMatchIn(ExifFile& file, const GpsStamps& stamps, const TrackPoint& match,
+               std::array<std::uint8_t, 4>& written)
 {
-    const auto stamps = gpsStampsOf(found);
-    if (!stamps)
-        return WriteProblem::writeError;  // no instant to stamp: nothing is written
-    const TrackPoint& match = found.point;
     const std::uint32_t h = file.handle();
     const unsigned char version[4] = {2, 0, 0, 0};
     std::uint32_t latitude[6];
@@ -63,15 +63,15 @@ std::optional<WriteProblem> writeMatchTo(ExifFile& file, const TrackMatch& found
     note(ExifSetGPSLongitudeRef(h, match.longitudeRef[0] == 'E' ? "E" : "W"));
     note(ExifSetGPSLongitude(h, longitude));
     note(ExifSetGPSStatus(h, statusToWrite(match)));
-    note(ExifSetGPSTimeStamp(h, stamps->time));
+    note(ExifSetGPSTimeStamp(h, stamps.time));
     // A date stamp already there is made to agree with the new time stamp;
     // none is added.
-    if (const int s = ExifUpdateGPSDateStamp(h, stamps->date); s != EXIF_ERR_NOT_FOUND)
+    if (const int s = ExifUpdateGPSDateStamp(h, stamps.date); s != EXIF_ERR_NOT_FOUND)
         note(s);
     note(ExifSetGPSMapDatum(h, kMapDatum));
     if (ExifGetGPSVersion(h, written.data()) != EXIF_OK)
         written = {2, 0, 0, 0};
-    return outcome(first, file.close());
+    return first;
 }
 
 void recordWrittenMatch(PhotoRecord& record, const std::array<std::uint8_t, 4>& version)
@@ -99,22 +99,119 @@ std::optional<ExifDateTime> shifted(const ExifDateTime& from, std::int64_t shift
     return moved;
 }
 
-std::optional<WriteProblem> writeShootingTime(const std::filesystem::path& path, const ExifDateTime& t)
+// The photos of one run, written through one batch of the Exif library:
+// each photo's new file is written at its close, and the photos take their
+// changes together when the batch is committed - when it is full, and at the
+// end, a stop included, so that no photo is left half-done. A record takes
+// the change, and the summary counts its photo as written, only once the
+// photo's file took it; failures are listed in list order all the same.
+class WriteRun {
+public:
+    explicit WriteRun(WriteSummary& summary) : summary_(summary) {}
+
+    // Closes the photo after its sets, whose first failing status (0 when
+    // all were taken) decides before the close's. `apply` runs when the
+    // photo's file took the change.
+    void close(ExifFile& file, const std::filesystem::path& path, int firstSetStatus, std::function<void()> apply)
+    {
+        const bool batched = batch_.add(file);
+        const std::uint32_t handle = file.handle();
+        const int closed = file.close();
+        if (firstSetStatus != EXIF_OK || closed != EXIF_OK || !batched) {
+            settle(path, outcome(firstSetStatus, closed), apply);
+            return;
+        }
+        waiting_.push_back({handle, order_++, path, std::move(apply)});
+        if (batch_.full())
+            commit();
+    }
+
+    void fail(const std::filesystem::path& path, WriteProblem problem) { settle(path, problem, {}); }
+
+    // Commits what waits; then the summary is complete.
+    void finish()
+    {
+        commit();
+        std::stable_sort(failures_.begin(), failures_.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto& [order, failure] : failures_)
+            summary_.failures.push_back(std::move(failure));
+        summary_.failed = static_cast<int>(summary_.failures.size());
+    }
+
+private:
+    struct Waiting {
+        std::uint32_t handle;
+        std::size_t order;
+        std::filesystem::path path;
+        std::function<void()> apply;
+    };
+
+    void commit()
+    {
+        batch_.commit();
+        for (Waiting& photo : waiting_) {
+            const auto status = batch_.resultOf(photo.handle);
+            const auto problem = status ? outcome(EXIF_OK, *status) : std::optional(WriteProblem::writeError);
+            settle(photo.path, problem, photo.apply, photo.order);
+        }
+        waiting_.clear();
+    }
+
+    void settle(const std::filesystem::path& path, std::optional<WriteProblem> problem,
+                const std::function<void()>& apply, std::optional<std::size_t> order = std::nullopt)
+    {
+        const std::size_t place = order ? *order : order_++;
+        if (problem) {
+            failures_.push_back({place, WriteFailure{path, *problem}});
+            return;
+        }
+        ++summary_.written;
+        if (apply)
+            apply();
+    }
+
+    ExifBatch batch_;
+    WriteSummary& summary_;
+    std::vector<Waiting> waiting_;
+    std::vector<std::pair<std::size_t, WriteFailure>> failures_;  // with the photo's place in the run
+    std::size_t order_ = 0;
+};
+
+void writeShootingTime(WriteRun& run, ExifDateTime& shootingTime, const std::filesystem::path& path,
+                       const ExifDateTime& moved)
 {
     WriteProblem problem = WriteProblem::cannotOpen;
     auto file = openForWriting(path, &problem);
-    if (!file)
-        return problem;
+    if (!file) {
+        run.fail(path, problem);
+        return;
+    }
     char text[20];
-    writeDateTimeText(text, sizeof text, t, ':');
+    writeDateTimeText(text, sizeof text, moved, ':');
     const int set = ExifSetDateTimeOriginal(file->handle(), text);
-    return outcome(set, file->close());
+    // The track form of the text comes with the fields.
+    run.close(*file, path, set, [&shootingTime, moved] { shootingTime = moved; });
 }
 
-void noteFailure(WriteSummary& summary, const std::filesystem::path& path, WriteProblem problem)
+void writeMatch(WriteRun& run, WriteSummary& summary, PhotoRecord& record)
 {
-    ++summary.failed;
-    summary.failures.push_back({path, problem});
+    const std::filesystem::path& path = record.exif.path;
+    WriteProblem problem = WriteProblem::cannotOpen;
+    auto file = openForWriting(path, &problem);
+    const auto stamps = gpsStampsOf(*record.match);
+    if (!file || !stamps) {
+        // No instant to stamp: nothing is written.
+        run.fail(path, file ? WriteProblem::writeError : problem);
+        return;
+    }
+    std::array<std::uint8_t, 4> version{};
+    const int set = setMatchIn(*file, *stamps, record.match->point, version);
+    run.close(*file, path, set, [&record, &summary, version] {
+        recordWrittenMatch(record, version);
+        if (record.doubtful)
+            addDoubtful(summary.doubtfulWritten, record.reason.kind);
+    });
 }
 
 }  // namespace
@@ -171,6 +268,7 @@ std::optional<ExifFile> openForWriting(const std::filesystem::path& path, WriteP
 WriteSummary writePositions(PhotoList& list, const StepCallback& progress, const StopRequested& stop)
 {
     WriteSummary summary;
+    WriteRun run(summary);
     const int total = static_cast<int>(list.records.size());
     for (int i = 0; i < total; ++i) {
         if (stop && stop()) {
@@ -178,26 +276,14 @@ WriteSummary writePositions(PhotoList& list, const StepCallback& progress, const
             break;
         }
         PhotoRecord& record = list.records[static_cast<std::size_t>(i)];
-        if (record.match) {
-            WriteProblem problem = WriteProblem::cannotOpen;
-            auto file = openForWriting(record.exif.path, &problem);
-            std::array<std::uint8_t, 4> version{};
-            const auto failed =
-                file ? writeMatchTo(*file, *record.match, version) : std::optional<WriteProblem>(problem);
-            if (!failed) {
-                recordWrittenMatch(record, version);
-                ++summary.written;
-                if (record.doubtful)
-                    addDoubtful(summary.doubtfulWritten, record.reason.kind);
-            } else {
-                noteFailure(summary, record.exif.path, *failed);
-            }
-        } else {
+        if (record.match)
+            writeMatch(run, summary, record);
+        else
             ++summary.unmatched;
-        }
         if (progress)
             progress(i + 1, total);
     }
+    run.finish();
     return summary;
 }
 
@@ -205,6 +291,7 @@ WriteSummary shiftShootingTimes(PhotoList& list, bool forward, int hours, int mi
                                 const StepCallback& progress, const StopRequested& stop)
 {
     WriteSummary summary;
+    WriteRun run(summary);
     const std::int64_t amount = (static_cast<std::int64_t>(hours) * 60 + minutes) * 60 + seconds;
     const std::int64_t shift = forward ? amount : -amount;
     const int total = static_cast<int>(list.records.size());
@@ -214,19 +301,14 @@ WriteSummary shiftShootingTimes(PhotoList& list, bool forward, int hours, int mi
             break;
         }
         PhotoExifData& exif = list.records[static_cast<std::size_t>(i)].exif;
-        const auto moved = shifted(exif.shootingTime, shift);
-        const auto failed = moved ? writeShootingTime(exif.path, *moved) : std::nullopt;
-        if (moved && !failed) {
-            exif.shootingTime = *moved;  // the track form of the text comes with it
-            ++summary.written;
-        } else if (moved) {
-            noteFailure(summary, exif.path, *failed);
-        } else {
+        if (const auto moved = shifted(exif.shootingTime, shift))
+            writeShootingTime(run, exif.shootingTime, exif.path, *moved);
+        else
             ++summary.unmatched;
-        }
         if (progress)
             progress(i + 1, total);
     }
+    run.finish();
     return summary;
 }
 

@@ -54,8 +54,9 @@ struct WriteSummary {
     std::vector<WriteFailure> failures;  // one per failed file, in list order
 };
 
-// Asked before every photo; true stops the run there (the photo being
-// written when the stop came is finished first). Empty: never stop.
+// Asked before every photo; true stops the run there (the photos written
+// so far are put in their places first, so that none is left half-done).
+// Empty: never stop.
 using StopRequested = std::function<bool()>;
 
 // GPSTimeStamp (hour/1, minute/1, second/1) and GPSDateStamp ("2008:04:30")
@@ -73,7 +74,9 @@ std::optional<GpsStamps> gpsStampsOf(const TrackMatch& match);
 // stamp the photo has already is rewritten to the match's UTC date (none is
 // added). Nothing else is written. A record's Exif
 // data takes the written values only when its file took them, so the list
-// never shows a position that is not in the photo. The callback sees (i,
+// never shows a position that is not in the photo. The photos of a run are
+// written through one batch of the Exif library (committed every 128 MiB of
+// new files, and at the end), at about the cost of copying them. The callback sees (i,
 // number of records) after every record; its answer is not used.
 WriteSummary writePositions(PhotoList& list, const StepCallback& progress = {}, const StopRequested& stop = {});
 

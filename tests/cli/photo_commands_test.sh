@@ -117,15 +117,16 @@ if [ -z "$runner" ]; then
     diff -r before limited >/dev/null || fail "a photo changed at the size limit"
     expect_eq "$(ls -A limited | grep -vc '\.JPG$')" 0 "files left beside the photos"
 
-    # SIGTERM (and Ctrl-C) in the middle of a long run: the photo being
-    # written is finished, the others stay as they were, the summary comes.
+    # SIGTERM (and Ctrl-C) in the middle of a long run: the photos written
+    # so far are put in their places, the others stay as they were, the
+    # summary comes.
     mkdir stopping
     for i in $(seq 1000); do cp before/IMG_093500.JPG "stopping/P$i.JPG"; done
     touch -d '1 hour ago' stopping/*.JPG
     "$tool" write --log logs stopping > out.txt 2> err.txt &
     writer=$!
-    for _ in $(seq 500); do
-        [ -n "$(find stopping -name '*.JPG' -newer logs/093000.log -mmin -1 | head -1)" ] && break
+    for _ in $(seq 500); do  # until the first new photo is being written beside its old one
+        [ -n "$(find stopping -name '.vg-*.tmp' | head -1)" ] && break
         sleep 0.01
     done
     kill -TERM "$writer"

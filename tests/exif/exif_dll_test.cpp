@@ -156,9 +156,12 @@ TEST(ExifDllExports, keepEveryOrdinal)
         "ExifSetGPSLongitude", "ExifSetGPSLongitudeRef", "ExifSetGPSMapDatum", "ExifSetGPSStatus",
         "ExifSetGPSTimeStamp", "ExifSetGPSVersion", "ExifUpdateGPSDateStamp",
         "ExifGetOffsetTimeOriginal", "ExifGetMake", "ExifGetModel", "ExifGetBodySerialNumber",
+        "ExifBatchBegin", "ExifBatchAdd", "ExifBatchGetStaged", "ExifBatchCommit", "ExifBatchGetResult",
+        "ExifBatchEnd",
     };
     for (std::size_t i = 0; i < std::size(byOrdinal); ++i) {
         const auto ordinal = static_cast<WORD>(i + 1);
+        EXPECT_NE(reinterpret_cast<void*>(GetProcAddress(dll.module, byOrdinal[i])), nullptr) << byOrdinal[i];
         EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(dll.module, MAKEINTRESOURCEA(ordinal))),
                   reinterpret_cast<void*>(GetProcAddress(dll.module, byOrdinal[i])))
             << byOrdinal[i] << " at ordinal " << ordinal;

@@ -32,13 +32,22 @@ Bytes largeJpeg(std::size_t segments, bool exifFirst, std::size_t imageBytes, bo
     return j;
 }
 
+// With data after the image or without, the image data is copied as it
+// was: unread when the file ends with its end marker, read whole otherwise.
 TEST(ALargePhoto, isReadAndWrittenWithEveryOtherByteKept)
 {
-    for (bool exifFirst : {true, false}) {
-        SCOPED_TRACE(exifFirst ? "Exif first" : "Exif after 5 APP2 segments");
+    const struct {
+        bool exifFirst;
+        std::size_t trailer;  // bytes after the end marker
+    } cases[] = {{true, 0}, {false, 0}, {true, 100000}, {false, 100000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.exifFirst ? "Exif first" : "Exif after 5 APP2 segments");
+        SCOPED_TRACE(c.trailer == 0 ? "ending with its end marker" : "with a trailer");
         TempDir dir;
         const auto path = dir.path() / "large.jpg";
-        writeBytes(path, largeJpeg(5, exifFirst, 3 * 1024 * 1024));
+        Bytes jpeg = largeJpeg(5, c.exifFirst, 3 * 1024 * 1024);
+        jpeg.insert(jpeg.end(), c.trailer, 0x5A);
+        writeBytes(path, jpeg);
         const Bytes before = readBytes(path);
         uint32_t h = 0;
         ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
@@ -64,17 +73,19 @@ TEST(ALargePhoto, isReadAndWrittenWithEveryOtherByteKept)
 
 TEST(ALargePhotoWithoutAnEndMarker, isReadButNotWritten)
 {
-    TempDir dir;
-    const auto path = dir.path() / "cut.jpg";
-    writeBytes(path, largeJpeg(2, true, 1024 * 1024, false));
-    const Bytes before = readBytes(path);
-    uint32_t h = 0;
-    ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
-    char date[20];
-    EXPECT_EQ(ExifGetDateTimeOriginal(h, date), EXIF_OK);
-    EXPECT_EQ(setGps(h), EXIF_ERR_NO_IMAGE_END);
-    EXPECT_EQ(ExifFileClose(h), EXIF_OK);
-    EXPECT_EQ(readBytes(path), before);
+    for (std::size_t imageBytes : {std::size_t(1) << 20, std::size_t(3) << 20}) {
+        TempDir dir;
+        const auto path = dir.path() / "cut.jpg";
+        writeBytes(path, largeJpeg(2, true, imageBytes, false));
+        const Bytes before = readBytes(path);
+        uint32_t h = 0;
+        ASSERT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_OK);
+        char date[20];
+        EXPECT_EQ(ExifGetDateTimeOriginal(h, date), EXIF_OK);
+        EXPECT_EQ(setGps(h), EXIF_ERR_NO_IMAGE_END);
+        EXPECT_EQ(ExifFileClose(h), EXIF_OK);
+        EXPECT_EQ(readBytes(path), before);
+    }
 }
 
 TEST(ALargePhotoChangedAfterOpening, isNotWritten)

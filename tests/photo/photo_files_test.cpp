@@ -370,6 +370,50 @@ TEST_F(PhotoFiles, stopBetweenPhotosWhenAskedAndCountWhatWasLeft)
     EXPECT_EQ(summary.notAttempted, 1);
     EXPECT_EQ(readBytes(list.records[2].exif.path), untouched);
     EXPECT_EQ(list.records[2].exif.hasGpsTags, 0);
+    // The photos written before the stop are in their files, not left waiting.
+    for (int i : {0, 1})
+        EXPECT_STREQ(gpsTagsOf(list.records[static_cast<std::size_t>(i)].exif.path).datum, "WGS-84") << i;
+}
+
+// The photos of a run take their changes together at its end, each checked
+// once more just before: one that another program changed meanwhile keeps
+// that change and its record what the file holds (Windows keeps other
+// programs from writing a photo while its new file waits: there the edit
+// fails and the photo is written); the failures are named in list order
+// whenever they were found.
+TEST_F(PhotoFiles, keepAnEditMadeWhileTheRunWasWritingAndNameFailuresInListOrder)
+{
+    PhotoList list(noLogs_);
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        list.records.push_back(matchedRecord(photo(name, "2008:05:01 10:30:05")));
+    std::filesystem::remove(list.records[2].exif.path);
+    const Bytes edit = demo_photo::makeDemoJpeg("2009:01:01 00:00:00");
+    bool edited = false;
+    const WriteSummary summary = writePositions(list, [&](int position, int) {
+        if (position == 2) {  // after a.jpg was written beside itself, before the end of the run
+            std::ofstream(list.records[0].exif.path, std::ios::binary)
+                .write(reinterpret_cast<const char*>(edit.data()), static_cast<std::streamsize>(edit.size()));
+            edited = readBytes(list.records[0].exif.path) == edit;
+        }
+        return 0;
+    });
+    RecordProperty("edited", edited ? "yes" : "no");
+    EXPECT_EQ(summary.written, edited ? 1 : 2);
+    std::vector<std::pair<std::string, WriteProblem>> failures;
+    for (const WriteFailure& f : summary.failures)
+        failures.emplace_back(f.path.filename().string(), f.problem);
+    using Failures = std::vector<std::pair<std::string, WriteProblem>>;
+    const Failures expected = edited ? Failures{{"a.jpg", WriteProblem::changed}, {"c.jpg", WriteProblem::cannotOpen}}
+                                     : Failures{{"c.jpg", WriteProblem::cannotOpen}};
+    EXPECT_EQ(failures, expected);
+    EXPECT_EQ(summary.failed, static_cast<int>(failures.size()));
+    if (edited) {
+        EXPECT_EQ(readBytes(list.records[0].exif.path), edit);
+    }
+    EXPECT_EQ(list.records[0].exif.hasGpsTags, edited ? 0 : 1);
+    EXPECT_EQ(list.records[1].exif.hasGpsTags, 1);
+    EXPECT_STREQ(gpsTagsOf(list.records[1].exif.path).datum, "WGS-84");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 2) << "no file left waiting";
 }
 
 TEST_F(PhotoFiles, shiftShootingTimesAcrossDaysAndYears)

@@ -4,10 +4,13 @@
 #include "exif/Exif.h"
 #include "photo.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -17,45 +20,65 @@ namespace tag = exif::tag;
 struct OpenPhoto {
     std::mutex mutex;
     exif::Photo photo;
+    uint32_t batch = 0;  // the batch its close stages into, if any
 };
 
+// Photos closed into a batch, waiting for its commit, and the fate of every
+// photo closed into it so far.
+struct Batch {
+    std::mutex mutex;
+    std::vector<exif::io::StagedFile> staged;
+    std::vector<uint32_t> stagedHandles;  // the handle of each staged file
+    uint64_t stagedBytes = 0;
+    std::vector<std::pair<uint32_t, ExifStatus>> results;
+};
+
+// Opaque handles for shared objects, safe from several threads.
+template <typename T>
 class HandleTable {
 public:
-    uint32_t add(std::shared_ptr<OpenPhoto> p)
+    explicit HandleTable(uint32_t first) : next_(first) {}
+    uint32_t add(std::shared_ptr<T> p)
     {
         std::lock_guard lock(mutex_);
         // Handles are not reused soon after a close: a stale handle fails.
         do {
             ++next_;
-        } while (next_ == 0 || photos_.count(next_));
-        photos_[next_] = std::move(p);
+        } while (next_ == 0 || objects_.count(next_));
+        objects_[next_] = std::move(p);
         return next_;
     }
-    std::shared_ptr<OpenPhoto> find(uint32_t h)
+    std::shared_ptr<T> find(uint32_t h)
     {
         std::lock_guard lock(mutex_);
-        auto it = photos_.find(h);
-        return it == photos_.end() ? nullptr : it->second;
+        auto it = objects_.find(h);
+        return it == objects_.end() ? nullptr : it->second;
     }
-    std::shared_ptr<OpenPhoto> remove(uint32_t h)
+    std::shared_ptr<T> remove(uint32_t h)
     {
         std::lock_guard lock(mutex_);
-        auto it = photos_.find(h);
-        if (it == photos_.end()) return nullptr;
+        auto it = objects_.find(h);
+        if (it == objects_.end()) return nullptr;
         auto p = std::move(it->second);
-        photos_.erase(it);
+        objects_.erase(it);
         return p;
     }
 
 private:
     std::mutex mutex_;
-    std::map<uint32_t, std::shared_ptr<OpenPhoto>> photos_;
-    uint32_t next_ = 0x45780000;  // any start; "Ex"
+    std::map<uint32_t, std::shared_ptr<T>> objects_;
+    uint32_t next_;
 };
 
-HandleTable& table()
+HandleTable<OpenPhoto>& table()
 {
-    static HandleTable t;
+    static HandleTable<OpenPhoto> t(0x45780000);  // any start; "Ex"
+    return t;
+}
+
+HandleTable<Batch>& batches()
+{
+    static HandleTable<Batch> t(0x42610000);  // "Ba"
     return t;
 }
 
@@ -128,6 +151,49 @@ ExifStatus openPhoto(const exif::io::NativePath& path, uint32_t* handle)
     return EXIF_OK;
 }
 
+// Grows the vector's room ahead of a push_back that then cannot fail.
+template <typename T>
+void makeRoomForOne(std::vector<T>& v)
+{
+    if (v.size() == v.capacity()) v.reserve(std::max<std::size_t>(16, 2 * v.size()));
+}
+
+// Puts the batch's staged photos in their places; their results are kept
+// for ExifBatchGetResult. The caller holds the batch's lock.
+void commitLocked(Batch& batch)
+{
+    // Room for every result before the first rename: none may get lost.
+    batch.results.reserve(batch.results.size() + batch.staged.size());
+    const std::vector<exif::io::Result> done = exif::io::commitStaged(batch.staged);
+    for (std::size_t i = 0; i < done.size(); ++i)
+        batch.results.emplace_back(batch.stagedHandles[i], exif::statusOf(done[i]));
+    batch.stagedHandles.clear();
+    batch.stagedBytes = 0;
+}
+
+// Stages the photo's new file in the batch; the photo's fate is known now
+// when nothing is staged (nothing to write, or a failure), else at the
+// batch's commit - which comes early when the batch holds as many open
+// files as it may.
+ExifStatus closeIntoBatch(uint32_t handle, exif::Photo& photo, Batch& batch)
+{
+    exif::io::StagedFile staged;
+    const ExifStatus status = photo.stage(staged);
+    std::lock_guard lock(batch.mutex);
+    if (status != EXIF_OK || staged.empty()) {
+        batch.results.emplace_back(handle, status);
+        return status;
+    }
+    if (batch.staged.size() >= exif::io::stagedFilesAtMost()) commitLocked(batch);
+    // Room first, so that the staged file and its handle go in together.
+    makeRoomForOne(batch.staged);
+    makeRoomForOne(batch.stagedHandles);
+    batch.stagedBytes += staged.size();
+    batch.staged.push_back(std::move(staged));
+    batch.stagedHandles.push_back(handle);
+    return EXIF_OK;
+}
+
 }  // namespace
 
 extern "C" {
@@ -160,7 +226,85 @@ ExifStatus ExifFileClose(uint32_t handle)
         auto p = table().remove(handle);
         if (!p) return EXIF_ERR_HANDLE;
         std::lock_guard lock(p->mutex);
-        return p->photo.commit();
+        auto batch = p->batch != 0 ? batches().find(p->batch) : nullptr;
+        if (!batch) return p->photo.commit();  // alone, or its batch has ended
+        return closeIntoBatch(handle, p->photo, *batch);
+    });
+}
+
+ExifStatus ExifBatchBegin(uint32_t* batch)
+{
+    return guarded(kWriteFailed, [&]() -> ExifStatus {
+        if (batch == nullptr) return EXIF_ERR_ARGUMENT;
+        *batch = 0;
+        *batch = batches().add(std::make_shared<Batch>());
+        return EXIF_OK;
+    });
+}
+
+ExifStatus ExifBatchAdd(uint32_t batch, uint32_t handle)
+{
+    return guarded(kWriteFailed, [&]() -> ExifStatus {
+        if (!batches().find(batch)) return EXIF_ERR_HANDLE;
+        auto p = table().find(handle);
+        if (!p) return EXIF_ERR_HANDLE;
+        std::lock_guard lock(p->mutex);
+        p->batch = batch;
+        return EXIF_OK;
+    });
+}
+
+ExifStatus ExifBatchGetStaged(uint32_t batch, uint32_t* photos, uint64_t* bytes)
+{
+    return guarded(kReadFailed, [&]() -> ExifStatus {
+        if (photos == nullptr || bytes == nullptr) return EXIF_ERR_ARGUMENT;
+        *photos = 0;
+        *bytes = 0;
+        auto b = batches().find(batch);
+        if (!b) return EXIF_ERR_HANDLE;
+        std::lock_guard lock(b->mutex);
+        *photos = static_cast<uint32_t>(b->staged.size());
+        *bytes = b->stagedBytes;
+        return EXIF_OK;
+    });
+}
+
+ExifStatus ExifBatchCommit(uint32_t batch)
+{
+    return guarded(kWriteFailed, [&]() -> ExifStatus {
+        auto b = batches().find(batch);
+        if (!b) return EXIF_ERR_HANDLE;
+        std::lock_guard lock(b->mutex);
+        commitLocked(*b);
+        return EXIF_OK;
+    });
+}
+
+ExifStatus ExifBatchGetResult(uint32_t batch, uint32_t handle, ExifStatus* status)
+{
+    return guarded(kReadFailed, [&]() -> ExifStatus {
+        if (status == nullptr) return EXIF_ERR_ARGUMENT;
+        *status = EXIF_ERR_HANDLE;
+        auto b = batches().find(batch);
+        if (!b) return EXIF_ERR_HANDLE;
+        std::lock_guard lock(b->mutex);
+        for (const auto& [h, s] : b->results)
+            if (h == handle) {
+                *status = s;
+                return EXIF_OK;
+            }
+        return EXIF_ERR_HANDLE;  // not closed into this batch, or still waiting for its commit
+    });
+}
+
+ExifStatus ExifBatchEnd(uint32_t batch)
+{
+    return guarded(kWriteFailed, [&]() -> ExifStatus {
+        auto b = batches().remove(batch);
+        if (!b) return EXIF_ERR_HANDLE;
+        std::lock_guard lock(b->mutex);
+        b->staged.clear();  // never committed: their new files go, the photos stay as they were
+        return EXIF_OK;
     });
 }
 

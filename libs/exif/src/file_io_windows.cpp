@@ -87,7 +87,7 @@ Result resultOfError(DWORD error)
 }
 
 // 0 on success, else the error of the failed write.
-DWORD writeAll(HANDLE file, const std::vector<uint8_t>& bytes)
+DWORD writeAll(HANDLE file, std::span<const uint8_t> bytes)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -98,6 +98,30 @@ DWORD writeAll(HANDLE file, const std::vector<uint8_t>& bytes)
         done += written;
     }
     return 0;
+}
+
+Result resultOfWrite(DWORD error)
+{
+    return error == 0 ? Result::ok : resultOfError(error);
+}
+
+// Copies `count` bytes of `from` (read at `offset` on) to `to` in blocks.
+Result copyInBlocks(HANDLE from, uint64_t offset, uint64_t count, HANDLE to)
+{
+    std::vector<uint8_t> block(static_cast<std::size_t>(std::min<uint64_t>(count, 1u << 20)));
+    while (count > 0) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<uint64_t>(count, block.size()));
+        if (!ReadFile(from, block.data(), want, &got, &at)) return Result::writeFailed;
+        if (got == 0) return Result::changed;  // the old file is shorter
+        if (const DWORD error = writeAll(to, std::span(block).first(got)); error != 0) return resultOfError(error);
+        offset += got;
+        count -= got;
+    }
+    return Result::ok;
 }
 
 int64_t fileTimeNow()
@@ -229,7 +253,9 @@ bool stillTheSame(const std::wstring& path, const Identity& expected)
 
 Result readChunks(HANDLE h, Snapshot& out, const ReadMore& more)
 {
-    if (!more) out.bytes.reserve(static_cast<std::size_t>(out.identity.size));  // the whole file: one allocation
+    // The whole file: one allocation, with room for a write to grow the
+    // Exif segment in place.
+    if (!more) out.bytes.reserve(static_cast<std::size_t>(out.identity.size) + kSegmentGrowth);
     while (out.bytes.size() < out.identity.size) {
         const std::size_t done = out.bytes.size();
         const std::size_t chunk = static_cast<std::size_t>(std::min<uint64_t>(out.identity.size - done, kReadChunk));
@@ -271,19 +297,61 @@ Result readFile(const NativePath& wide, Snapshot& out, const ReadMore& more)
     return Result::ok;
 }
 
+std::size_t stagedFilesAtMost()
+{
+    return 1024;  // handles are no scarce resource here
+}
+
+Result readEnd(const NativePath& wide, const Identity& expected, std::size_t count, std::vector<uint8_t>& out)
+{
+    out.clear();
+    Handle h(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.valid()) return GetLastError() == ERROR_SHARING_VIOLATION ? Result::inUse : Result::openFailed;
+    Identity now;
+    if (!identityOf(h.get(), now) || !(now == expected)) return Result::changed;
+    out.resize(static_cast<std::size_t>(std::min<uint64_t>(now.size, count)));
+    const uint64_t offset = now.size - out.size();
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (out.empty() || (ReadFile(h.get(), out.data(), static_cast<DWORD>(out.size()), &got, &at) && got == out.size()))
+        return Result::ok;
+    out.clear();
+    return Result::openFailed;
+}
+
 void removeLeftoverFor(const NativePath& wide)
 {
     if (!wide.empty()) TemporaryFile(folderOf(wide), nameOf(wide)).removeLeftover();
 }
 
-Result replaceFile(const NativePath& wide, const Identity& expected, const std::vector<uint8_t>& bytes)
-{
-    if (wide.empty()) return Result::writeFailed;
+struct StagedFile::Impl {
+    Impl(const std::wstring& photoPath, const Identity& identity)
+        : photo(photoPath), expected(identity), temp(folderOf(photoPath), nameOf(photoPath)) {}
+    std::wstring photo;
+    Identity expected;
     // Held from the check to the swap: no other program writes the photo
     // meanwhile (and one that has it open for writing makes us wait for
     // another time).
-    Handle photo(CreateFileW(wide.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             0, nullptr));
+    Handle photoHandle;
+    TemporaryFile temp;
+};
+
+StagedFile::StagedFile() = default;
+StagedFile::StagedFile(std::unique_ptr<Impl> impl, uint64_t size) : impl_(std::move(impl)), size_(size) {}
+StagedFile::StagedFile(StagedFile&&) noexcept = default;
+StagedFile& StagedFile::operator=(StagedFile&&) noexcept = default;
+StagedFile::~StagedFile() = default;
+
+Result stageFile(const NativePath& wide, const Identity& expected, const NewContent& content, StagedFile& out)
+{
+    if (wide.empty()) return Result::writeFailed;
+    auto staged = std::make_unique<StagedFile::Impl>(wide, expected);
+    Handle& photo = staged->photoHandle;
+    photo.reset(CreateFileW(wide.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                            nullptr));
     if (!photo.valid()) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Result::changed;
@@ -295,17 +363,42 @@ Result replaceFile(const NativePath& wide, const Identity& expected, const std::
     if (!GetFileInformationByHandleEx(photo.get(), FileBasicInfo, &basic, sizeof basic)) return Result::writeFailed;
     if ((basic.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) return Result::readOnly;
 
-    TemporaryFile temp(folderOf(wide), nameOf(wide));
+    TemporaryFile& temp = staged->temp;
     if (const Result r = temp.create(); r != Result::ok) return r;
-    if (const DWORD error = writeAll(temp.handle(), bytes); error != 0) return resultOfError(error);
-    if (!FlushFileBuffers(temp.handle())) return resultOfError(GetLastError());
+    if (const DWORD error = writeAll(temp.handle(), content.head); error != 0) return resultOfError(error);
+    // Windows has no copy inside the file system for part of a file: the
+    // image data is written from memory, or copied in large blocks.
+    const bool inMemory = content.tail.size() == content.tailSize;
+    if (const Result r = inMemory ? resultOfWrite(writeAll(temp.handle(), content.tail))
+                                  : copyInBlocks(photo.get(), content.oldFrom, content.tailSize, temp.handle());
+        r != Result::ok)
+        return r;
     copyLook(photo.get(), temp.handle());
-    // A photo that is open cannot be replaced: let go of it, and make sure
-    // nobody changed it in the moment since. Left open: a change in the few
-    // microseconds between this check and the rename.
-    photo.close();
-    if (!stillTheSame(wide, expected)) return Result::changed;
-    return temp.renameOver(wide);
+    out = StagedFile(std::move(staged), content.size());
+    return Result::ok;
+}
+
+std::vector<Result> commitStaged(std::vector<StagedFile>& staged)
+{
+    // Allocated before the first rename: from there on nothing may fail
+    // without its photo's result being told.
+    std::vector<Result> results(staged.size(), Result::ok);
+    // Each new file needs a flush of its own (a flush of the whole volume
+    // takes administrator rights); made before any rename, so that the
+    // renames follow one another without a wait between them.
+    for (std::size_t i = 0; i < staged.size(); ++i)
+        if (!FlushFileBuffers(staged[i].impl().temp.handle())) results[i] = resultOfError(GetLastError());
+    for (std::size_t i = 0; i < staged.size(); ++i) {
+        if (results[i] != Result::ok) continue;
+        StagedFile::Impl& file = staged[i].impl();
+        // A photo that is open cannot be replaced: let go of it, and make
+        // sure nobody changed it in the moment since. Left open: a change in
+        // the few microseconds between this check and the rename.
+        file.photoHandle.close();
+        results[i] = stillTheSame(file.photo, file.expected) ? file.temp.renameOver(file.photo) : Result::changed;
+    }
+    staged.clear();
+    return results;
 }
 
 }  // namespace exif::io

@@ -9,6 +9,13 @@
 namespace exif {
 namespace {
 
+// Below this much image data the first write reads it all; above, where
+// the file ends with its end marker, it is left unread and copied from the
+// old file.
+constexpr uint64_t kLeaveImageDataUnreadFrom = 1024 * 1024;
+
+}  // namespace
+
 ExifStatus statusOf(io::Result result)
 {
     switch (result) {
@@ -23,8 +30,6 @@ ExifStatus statusOf(io::Result result)
     }
     return EXIF_ERR_WRITE;
 }
-
-}  // namespace
 
 ExifStatus Photo::open(const io::NativePath& path)
 {
@@ -172,6 +177,22 @@ ExifStatus Photo::updateGpsDateStamp(const std::string& text)
     return setText(IfdKind::gps, tag::gpsDateStamp, text);
 }
 
+ExifStatus Photo::readRest()
+{
+    if (file_.whole() || !end_.empty()) return EXIF_OK;
+    if (file_.identity.size - file_.bytes.size() < kLeaveImageDataUnreadFrom) return readWhole();
+    std::vector<uint8_t> end;
+    if (const io::Result r = io::readEnd(path_, file_.identity, io::kReadChunk, end); r != io::Result::ok)
+        return statusOf(r);
+    // Ending with FF D9, which lies past everything read (the scan header
+    // included): the image data has its end marker, as the whole scan would
+    // find. Anything else is looked at whole.
+    if (end.size() < 2 || end[end.size() - 2] != 0xFF || end.back() != 0xD9) return readWhole();
+    end_ = std::move(end);
+    layout_.imageComplete = true;
+    return EXIF_OK;
+}
+
 ExifStatus Photo::readWhole()
 {
     if (file_.whole()) return EXIF_OK;
@@ -186,6 +207,7 @@ ExifStatus Photo::readWhole()
         return EXIF_ERR_FORMAT;
     file_ = std::move(whole);
     layout_ = layout;
+    end_.clear();
     return EXIF_OK;
 }
 
@@ -195,7 +217,7 @@ ExifStatus Photo::set(IfdKind kind, uint16_t t, TagValue value)
     if (file_.readOnly) return EXIF_ERR_READ_ONLY;
     if (file_.folderReadOnly) return EXIF_ERR_FOLDER_READ_ONLY;
     if (refused_ != EXIF_OK) return refused_;
-    if (const ExifStatus s = readWhole(); s != EXIF_OK) return s;
+    if (const ExifStatus s = readRest(); s != EXIF_OK) return s;
     if (!layout_.imageComplete) return EXIF_ERR_NO_IMAGE_END;
     WantedTags wanted = wanted_;
     wanted[{kind, t}] = std::move(value);
@@ -218,6 +240,15 @@ ExifStatus Photo::set(IfdKind kind, uint16_t t, TagValue value)
 
 ExifStatus Photo::commit()
 {
+    io::StagedFile staged;
+    if (const ExifStatus s = stage(staged); s != EXIF_OK || staged.empty()) return s;
+    std::vector<io::StagedFile> one;
+    one.push_back(std::move(staged));
+    return statusOf(io::commitStaged(one).front());
+}
+
+ExifStatus Photo::stage(io::StagedFile& out)
+{
     if (refused_ != EXIF_OK) return refused_;
     if (!changed()) {
         // The photo holds the values already; what a killed write of it
@@ -225,14 +256,55 @@ ExifStatus Photo::commit()
         if (writeAsked_) io::removeLeftoverFor(path_);
         return EXIF_OK;
     }
-    if (!file_.whole()) return EXIF_ERR_WRITE;  // never: a change reads the whole file first
-    std::vector<uint8_t> bytes = replaceExif(file_.bytes, layout_, tiff_);
+    const std::vector<uint8_t> head = newHead();
+    const int64_t shift = int64_t(head.size()) - int64_t(layout_.segmentEnd);
+    if (!end_.empty() && !endStaysAsItIs(shift)) {
+        if (const ExifStatus s = readWhole(); s != EXIF_OK) return s;  // for the trailer to be read whole
+    }
+    if (file_.whole()) return stageWhole(head, out);
+    const uint64_t tailSize = file_.identity.size - layout_.segmentEnd;
+    return statusOf(io::stageFile(path_, file_.identity, {head, layout_.segmentEnd, tailSize, {}}, out));
+}
+
+std::vector<uint8_t> Photo::newHead() const
+{
+    const std::vector<uint8_t> oldHead(file_.bytes.begin(),
+                                       file_.bytes.begin() + static_cast<std::ptrdiff_t>(layout_.segmentEnd));
+    return replaceExif(oldHead, layout_, tiff_);
+}
+
+bool Photo::endStaysAsItIs(int64_t shift) const
+{
+    // Only a write that moves nothing can leave the image data unread: what
+    // points into moved bytes (a trailer anywhere after the image's first
+    // end marker, a maker note's preview) is found only in the whole file.
+    return shift == 0;
+}
+
+ExifStatus Photo::stageWhole(const std::vector<uint8_t>& head, io::StagedFile& out)
+{
+    // The photo's bytes become the new file's, in place - their last use -
+    // so that a big file is not copied into a second buffer.
+    std::vector<uint8_t>& bytes = file_.bytes;
+    const std::size_t segmentEnd = layout_.segmentEnd;
+    const int64_t shift = int64_t(head.size()) - int64_t(segmentEnd);
+    if (head.size() > segmentEnd)
+        bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(segmentEnd), head.size() - segmentEnd, 0);
+    else
+        bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(head.size()),
+                    bytes.begin() + static_cast<std::ptrdiff_t>(segmentEnd));
+    std::copy(head.begin(), head.end(), bytes.begin());
     // Everything after the Exif segment moved; the absolute offsets of
     // trailers and maker-note previews into it must move with it, or the
     // photo is not written.
-    const int64_t shift = int64_t(bytes.size()) - int64_t(file_.bytes.size());
-    if (fixMovedOffsets(bytes, layout_.segmentEnd, shift) == TrailerFix::refused) return EXIF_ERR_TRAILER;
-    return statusOf(io::replaceFile(path_, file_.identity, bytes));
+    const std::span<const uint8_t> all(bytes);
+    switch (fixMovedOffsets(bytes, segmentEnd, shift)) {
+    case TrailerFix::refused: return EXIF_ERR_TRAILER;
+    case TrailerFix::fixed: return statusOf(io::stageFile(path_, file_.identity, {all, 0, 0, {}}, out));
+    case TrailerFix::none: break;
+    }
+    const std::span<const uint8_t> tail = all.subspan(head.size());
+    return statusOf(io::stageFile(path_, file_.identity, {all.first(head.size()), segmentEnd, tail.size(), tail}, out));
 }
 
 }  // namespace exif

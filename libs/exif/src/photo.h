@@ -11,6 +11,9 @@
 
 namespace exif {
 
+// The status a file-system result stands for.
+ExifStatus statusOf(io::Result result);
+
 class Photo {
 public:
     ExifStatus open(const io::NativePath& path);
@@ -44,15 +47,30 @@ public:
     // Writes the changed photo back; nothing when nothing changed, and
     // nothing when some change was refused (see refused_).
     ExifStatus commit();
+    // The same as far as the new file beside the photo, which `out` then
+    // holds for a batch's commit (io::commitStaged); `out` stays empty when
+    // there is nothing to write.
+    ExifStatus stage(io::StagedFile& out);
 
 private:
     ExifStatus set(IfdKind kind, uint16_t t, TagValue value);
     // Opening reads the file only up to its image data; the first write
-    // reads the rest, and checks the file did not change meanwhile.
+    // reads the rest, and checks the file did not change meanwhile. The
+    // image data of a camera file is not read at all when the file ends
+    // with its end marker: only its last bytes are (end_), and a write
+    // copies the image data from the old file.
+    ExifStatus readRest();
     ExifStatus readWhole();
+    // The new file up to the end of its Exif segment.
+    std::vector<uint8_t> newHead() const;
+    // With the image data unread: whether the data after the segment needs
+    // no look when it moves by `shift` bytes (only when it does not move).
+    bool endStaysAsItIs(int64_t shift) const;
+    ExifStatus stageWhole(const std::vector<uint8_t>& head, io::StagedFile& out);
 
     io::NativePath path_;
     io::Snapshot file_;
+    std::vector<uint8_t> end_;  // the file's last bytes, when its image data was not read
     JpegLayout layout_;
     std::vector<uint8_t> originalTiff_;
     TiffModel originalModel_;

@@ -10,11 +10,14 @@
  * UTF-8 bytes elsewhere; on Windows ExifFileOpenW takes any path in UTF-16.
  *
  * ExifFileOpen reads the photo up to its image data (read-only photos can be
- * read); the first set reads the rest. The set functions change that copy
- * only; ExifFileClose writes the changed photo back, and only when something
- * changed: a new file is written beside the photo, flushed, and then renamed
- * over it in one step, so that the photo's name holds at every instant the
- * whole old or the whole new file. When that fails, ExifFileClose says why
+ * read); the first set reads the rest - of a photo with more than a megabyte
+ * of image data that ends with its end marker, only the file's last bytes:
+ * its image data is then copied from the old file when it is written. The
+ * set functions change that copy only; ExifFileClose writes the changed
+ * photo back, and only when something changed: a new file is written beside
+ * the photo, flushed, and then renamed over it in one step, so that the
+ * photo's name holds at every instant the whole old or the whole new file
+ * (many photos at once: see the batches below). When that fails, ExifFileClose says why
  * (below) and the photo on disk is exactly as it was. A photo changed on disk
  * by someone else since it was opened is not overwritten (EXIF_ERR_CHANGED).
  * The handle is released either way.
@@ -164,6 +167,52 @@ EXIF_API ExifStatus ExifSetDateTimeOriginal(uint32_t handle, const char* text);
    so that it agrees with a new GPSTimeStamp; a photo without one gets none
    (EXIF_ERR_NOT_FOUND, nothing changed). */
 EXIF_API ExifStatus ExifUpdateGPSDateStamp(uint32_t handle, const char* text);
+
+/* Batches: many photos written at about the cost of copying them. A photo
+   whose handle was added to a batch is not written at its ExifFileClose:
+   the close checks the photo and writes its new file beside it as a close
+   does (EXIF_OK, or the failure that leaves the photo untouched), and the
+   new file waits there, under the photo's temporary name, for the batch's
+   commit. ExifBatchCommit puts every waiting photo in its place with the
+   guarantees of a single close: first all the new files are made durable
+   (Linux: together, in one pass over them, rather than one flush of the
+   file and its folder per photo; Windows: a flush of each), then each
+   photo is checked once more (EXIF_ERR_CHANGED when another program
+   changed it meanwhile) and its new file renamed over it in one step, and
+   last each folder's renames are made durable, once a folder. A crash or a
+   kill at any moment leaves every photo's name holding its whole old or
+   whole new file; what waited is a temporary file that the next write of
+   that photo removes.
+
+   The image data after the Exif segment is copied from the old file inside
+   the file system where it can (copy_file_range on Linux: shared, not
+   copied, where the file system shares blocks between files).
+
+   Each waiting photo keeps its new file open (and, on Windows, the photo
+   itself, so that no other program writes it meanwhile); a batch that holds
+   as many as it may (half the files a Linux process may open, at most 1024)
+   is committed by the next close into it, whose results ExifBatchGetResult
+   then tells. The new files take room on the disk beside the old ones until
+   the commit: a caller commits every hundred megabytes or so. */
+
+/* A new, empty batch. */
+EXIF_API ExifStatus ExifBatchBegin(uint32_t* batch);
+/* The photo's ExifFileClose stages into the batch (until the batch ends;
+   a handle closed after that is written at its close as any). */
+EXIF_API ExifStatus ExifBatchAdd(uint32_t batch, uint32_t handle);
+/* How many photos, and how many bytes of new files, wait for the commit. */
+EXIF_API ExifStatus ExifBatchGetStaged(uint32_t batch, uint32_t* photos, uint64_t* bytes);
+/* Puts every waiting photo in its place (above); each photo's own status is
+   then told by ExifBatchGetResult. The batch stays open, empty. */
+EXIF_API ExifStatus ExifBatchCommit(uint32_t batch);
+/* The fate of a photo closed into the batch: *status is EXIF_OK once its new
+   file is in its place (or when it had nothing to write), else why it was
+   not written and is as it was. EXIF_ERR_HANDLE when the handle was not
+   closed into this batch or still waits for the commit. */
+EXIF_API ExifStatus ExifBatchGetResult(uint32_t batch, uint32_t handle, ExifStatus* status);
+/* Releases the batch. Photos still waiting are not written: their new files
+   are removed and the photos stay as they were. */
+EXIF_API ExifStatus ExifBatchEnd(uint32_t batch);
 
 #ifdef __cplusplus
 }
