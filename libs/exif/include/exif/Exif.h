@@ -49,11 +49,14 @@
  * values of the tags written here, shared with nothing else - which is what
  * an earlier write appended - so repeated writes do not grow the photo.
  * Only the first Exif segment changes; every other byte of the file is
- * copied as it was, except the offsets of an AFCP trailer after the image,
- * which are absolute and move with the data they point to (a trailer that
- * cannot be understood is refused with EXIF_ERR_TRAILER when it would
- * move). Multi-picture images and other trailers use relative offsets and
- * come through byte-identical.
+ * copied as it was, except the absolute offsets of AFCP trailers after the
+ * image (wherever they stand in the chain of trailers), of a Samsung
+ * trailer's QDIO block and of a maker note's preview stored after the
+ * image, which move with the data they point to; where one cannot be moved
+ * with certainty (damaged, already stale, or a maker-note value past the
+ * block of a kind not known) the write is refused with EXIF_ERR_TRAILER.
+ * Multi-picture images and other trailers use relative offsets and come
+ * through byte-identical.
  *
  * What is refused: a change that would not fit in one JPEG segment
  * (EXIF_ERR_TOO_LARGE), or a block whose directories share bytes with
@@ -100,9 +103,10 @@ extern "C" {
                                     a directory): the photo is left whole as with EXIF_ERR_TOO_LARGE */
 #define EXIF_ERR_FOLDER_READ_ONLY (-14) /* the photo's folder does not take a new file (permissions, a
                                     read-only medium); nothing was written */
-#define EXIF_ERR_TRAILER   (-15) /* the change moves the data after the image, and an AFCP trailer
-                                    there (absolute offsets) is damaged or already stale, so it
-                                    could not be moved with it; nothing was written */
+#define EXIF_ERR_TRAILER   (-15) /* the change moves the data after the image, and an absolute
+                                    offset into it (an AFCP trailer, a QDIO block, a maker-note
+                                    value) is damaged, stale or not known, so it could not be
+                                    moved with it; nothing was written */
 
 typedef int16_t ExifStatus;
 
