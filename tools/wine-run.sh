@@ -70,11 +70,14 @@ provide_test_drives() {
     wineserver -w
 }
 
-# The windows' dialog font, "MS UI Gothic", is not part of Wine. Of the
-# Japanese fonts Debian has, IPA P Gothic has the widths closest to it
-# (proportional kana and Latin letters), so the window tests and the
-# screenshots see captions fit much as on Windows.
-fonts_stamp="$prefix/.vantora-fonts-2"
+# The windows' dialog font, "MS UI Gothic", and the face of the texts they
+# paint themselves, "ＭＳ Ｐゴシック", are not part of Wine. Of the Japanese
+# fonts Debian has, IPA P Gothic has the widths closest to both
+# (proportional kana and Latin letters, a line as high as the em), so the
+# window tests and the screenshots see captions fit much as on Windows.
+# Without its substitute Wine paints "ＭＳ Ｐゴシック" in a fallback font of
+# other metrics.
+fonts_stamp="$prefix/.vantora-fonts-3"
 
 provide_dialog_font() {
     # The caption buttons (close, minimise) are glyphs of Marlett, which
@@ -83,8 +86,11 @@ provide_dialog_font() {
         mkdir -p "$prefix/drive_c/windows/Fonts"
         cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
     fi
-    env -u DISPLAY wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "MS UI Gothic" /d "IPAPGothic" /f \
-        </dev/null >/dev/null 2>&1
+    local face
+    for face in "MS UI Gothic" "ＭＳ Ｐゴシック"; do
+        env -u DISPLAY wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "IPAPGothic" /f \
+            </dev/null >/dev/null 2>&1
+    done
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w
 }

@@ -32,13 +32,16 @@ inline constexpr char kPhotoFolderTitle[] = "画像フォルダ選択";
 constexpr int kClientWidth = 885;
 constexpr int kClientHeight = 600;
 
-// Every control at its pixel position in the client area.
+// Every control at its pixel position in the client area. The two list
+// titles and the time-zone button are as wide as their captions in glyphs of
+// a full em (12 px at 9 points): narrower, they wrapped or cut their last
+// glyph under some Japanese fonts.
 constexpr ui::ControlPlacement kPlacements[] = {
     {IDC_UNIT_LIST, 14, 88, 372, 461},      {IDC_PC_LIST, 503, 88, 372, 461},
-    {IDC_UNIT_TITLE, 33, 42, 62, 18},       {IDC_PC_TITLE, 523, 42, 41, 18},
+    {IDC_UNIT_TITLE, 33, 42, 84, 18},       {IDC_PC_TITLE, 523, 42, 50, 18},
     {IDC_CAPACITY_TEXT, 20, 68, 242, 20},        {IDC_DELETE_UNIT_LOGS, 266, 65, 44, 18},
     {IDC_DELETE_ALL_UNIT_LOGS, 316, 65, 64, 18}, {IDC_IMPORT_ARROW, 397, 257, 95, 95},
-    {IDC_TIME_ZONE, 509, 65, 97, 18}, {IDC_ADD_LOGS, 706, 65, 41, 18},
+    {IDC_TIME_ZONE, 509, 65, 112, 18}, {IDC_ADD_LOGS, 706, 65, 41, 18},
     {IDC_CLEAR_PC_ROWS, 753, 65, 44, 18},   {IDC_CLEAR_PC_LIST, 803, 65, 64, 18},
     {IDC_ABOUT, 719, 6, 80, 18},            {IDC_OPEN_MANUAL, 809, 6, 65, 18},
     {IDC_GO_TO_PHOTOS, 554, 560, 183, 30},  {IDC_SHOW_IN_GOOGLE_EARTH, 748, 560, 125, 30},

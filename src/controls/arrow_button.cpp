@@ -10,8 +10,6 @@ namespace {
 
 constexpr int kArrowWidth = 76;
 constexpr int kArrowHeight = 32;
-constexpr wchar_t kCaption[] = L"位置情報をパソコンへ取り込む";
-constexpr CaptionFont kCaptionFont{-14, FW_BOLD};
 constexpr COLORREF kCaptionColour = RGB(0, 0, 0);
 constexpr COLORREF kDisabledCaptionColour = RGB(225, 225, 225);
 
@@ -95,11 +93,10 @@ void DrawArrowCaption(HDC dc, const ArrowLayout& layout)
 {
     const COLORREF colour =
         layout.state == ArrowState::disabled ? kDisabledCaptionColour : kCaptionColour;
-    CaptionTextScope scope(dc, kCaptionFont, colour);
+    CaptionTextScope scope(dc, kArrowCaption.font, colour);
     RECT rect = layout.caption;
-    // Measuring first fits the rectangle to the wrapped lines.
-    DrawTextW(dc, kCaption, -1, &rect, DT_CALCRECT | DT_CENTER | DT_VCENTER | DT_WORDBREAK);
-    DrawTextW(dc, kCaption, -1, &rect, DT_CENTER | DT_VCENTER | DT_WORDBREAK);
+    DrawTextW(dc, kArrowCaption.text, -1, &rect, DT_CALCRECT | kArrowCaption.flags);
+    DrawTextW(dc, kArrowCaption.text, -1, &rect, kArrowCaption.flags);
 }
 
 // Icons of the image-list entries in `indexes`; a missing entry (-1) gives

@@ -25,11 +25,17 @@ private:
     UniqueIcon icons_[3];
 };
 
+// The caption under the arrow, in the unpressed button's client
+// coordinates. It is measured first, which fits the rectangle to its wrapped
+// lines, and then drawn into that.
+inline constexpr PaintedText kArrowCaption{L"位置情報をパソコンへ取り込む", CaptionFont{-14, FW_BOLD},
+                                           RECT{10, 46, 90, 103}, DT_CENTER | DT_VCENTER | DT_WORDBREAK};
+
 // Where the arrow and its caption go for one drawing of the button.
 struct ArrowLayout {
     ArrowState state = ArrowState::normal;
     POINT picture{10, 10};
-    RECT caption{10, 46, 90, 103};
+    RECT caption = kArrowCaption.area;
 };
 
 // The layout for a button in `itemState` (ODS_ flags): disabled keeps the

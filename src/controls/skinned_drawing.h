@@ -40,6 +40,16 @@ struct CaptionFont {
     int weight;
 };
 
+// A text a window paints itself: the words, the font, the rectangle it is
+// drawn into (client coordinates) and the DrawTextW flags. The windows paint
+// from it, and the window tests measure from it whether it fits its place.
+struct PaintedText {
+    const wchar_t* text;
+    CaptionFont font;
+    RECT area;
+    UINT flags;
+};
+
 // The font record of a painted text for a context whose selected text
 // character set is `contextCharset`: only height, weight, character set
 // (Thai becomes ANSI) and, for Shift-JIS, the face "ＭＳ Ｐゴシック".

@@ -82,9 +82,8 @@ void CAdjustShootingDateDlg::OnOK()
 bool CAdjustShootingDateDlg::OnPaint()
 {
     ui::PaintDc paint(hwnd());
-    RECT area{10, 100, 200, 130};
-    DrawCaptionText(paint.get(), L"※画像データの情報が変更されます。", CaptionFont{-12, 0}, RGB(255, 0, 0), area,
-                    DT_CENTER | DT_VCENTER);
+    RECT area = kChangeNote.area;
+    DrawCaptionText(paint.get(), kChangeNote.text, kChangeNote.font, RGB(255, 0, 0), area, kChangeNote.flags);
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "controls/skinned_drawing.h"
 #include "ui/dialog.h"
 
 namespace vantora {
@@ -15,6 +16,12 @@ std::wstring shiftEntryText(int value);
 class CAdjustShootingDateDlg : public ui::Dialog {
 public:
     explicit CAdjustShootingDateDlg(HWND parent);
+
+    // The red note painted between the radio buttons and OK, clear of both
+    // whether the dialog font's line is 11 px or 13 px, and wide enough
+    // for 17 glyphs of a full em.
+    static constexpr PaintedText kChangeNote{L"※画像データの情報が変更されます。", CaptionFont{-12, 0},
+                                             RECT{2, 80, 208, 110}, DT_CENTER | DT_VCENTER};
 
     int m_hour = 0;       // 0..23
     int m_minute = 0;     // 0..59

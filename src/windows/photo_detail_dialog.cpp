@@ -91,9 +91,9 @@ bool CStillDetailDlg::OnPaint()
     ui::PaintDc paint(hwnd());
     paintPreview(paint.get());
     if (m_photo.doubtful) {
-        RECT area{220, 100, 450, 120};
-        DrawCaptionText(paint.get(), L"マッチングが正しくない可能性があります。", CaptionFont{-12, 0}, kWarningRed,
-                        area, DT_CENTER | DT_VCENTER);
+        RECT area = kDoubtfulWarning.area;
+        DrawCaptionText(paint.get(), kDoubtfulWarning.text, kDoubtfulWarning.font, kWarningRed, area,
+                        kDoubtfulWarning.flags);
     }
     return true;
 }

@@ -10,6 +10,7 @@
 #include <array>
 
 #include "controls/preview_picture.h"
+#include "controls/skinned_drawing.h"
 #include "photo/detail_table.h"
 #include "photo/photo_record.h"
 #include "ui/dialog.h"
@@ -22,6 +23,13 @@ public:
     // `photo` is the window's own deep copy of the record (copyRecord).
     CStillDetailDlg(HWND parent, PhotoRecord photo);
     ~CStillDetailDlg() override;
+
+    // The red line painted above the table when the match is doubtful:
+    // right under the preview, clear of the table even where the dialog
+    // font's line is 11 px (table top 105); wide enough for 20 glyphs of
+    // a full em.
+    static constexpr PaintedText kDoubtfulWarning{L"マッチングが正しくない可能性があります。", CaptionFont{-12, 0},
+                                                  RECT{215, 91, 455, 111}, DT_CENTER | DT_VCENTER};
 
 protected:
     BOOL OnInitDialog() override;

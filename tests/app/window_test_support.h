@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "controls/skinned_drawing.h"
+
 namespace vantora::test {
 
 // The file's bytes once it exists (at most ten seconds' wait).
@@ -74,14 +76,19 @@ private:
     std::filesystem::path folder_;
 };
 
+inline std::string utf8Of(const wchar_t* text)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
 // A caption that needs more room than its control, as "window: caption
 // (needs N px, has M px)".
 inline std::string captionMisfit(const char* window, const wchar_t* caption, LONG needed, LONG room)
 {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, caption, -1, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, caption, -1, text.data(), size, nullptr, nullptr);
-    return std::string(window) + ": " + text + " (needs " + std::to_string(needed) + " px, has " +
+    return std::string(window) + ": " + utf8Of(caption) + " (needs " + std::to_string(needed) + " px, has " +
            std::to_string(room) + " px)";
 }
 
@@ -95,10 +102,13 @@ inline std::vector<std::string> captionsThatDoNotFit(const char* window, HWND di
         wchar_t kind[16] = {};
         GetClassNameW(control, kind, 16);
         const LONG style = GetWindowLongW(control, GWL_STYLE);
-        const bool text = _wcsicmp(kind, L"Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT;
+        // A text that ends with an ellipsis is cut on purpose, as its style says.
+        const bool text = _wcsicmp(kind, L"Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT &&
+                          (style & SS_ELLIPSISMASK) == 0;
         const bool push = _wcsicmp(kind, L"Button") == 0 && (style & BS_TYPEMASK) <= BS_DEFPUSHBUTTON;
         wchar_t caption[256] = {};
-        if ((!text && !push) || !IsWindowVisible(control) || GetWindowTextW(control, caption, 256) == 0)
+        // Shown controls by their own style, so that a window not on screen is checked too.
+        if ((!text && !push) || !(style & WS_VISIBLE) || GetWindowTextW(control, caption, 256) == 0)
             continue;
         RECT room{};
         GetClientRect(control, &room);
@@ -115,6 +125,51 @@ inline std::vector<std::string> captionsThatDoNotFit(const char* window, HWND di
             found.push_back(captionMisfit(window, caption, needed.right, room.right - room.left));
         else if (needed.bottom > room.bottom - room.top)
             found.push_back(captionMisfit(window, caption, needed.bottom, room.bottom - room.top) + " high");
+    }
+    return found;
+}
+
+// Where a painted text's lines land: DrawTextW measured with the painting's
+// font; DT_VCENTER without DT_SINGLELINE does nothing, so they start at the
+// top of the rectangle.
+inline RECT paintedTextLines(HWND window, const vantora::PaintedText& painted)
+{
+    const RECT& area = painted.area;
+    RECT lines{0, 0, area.right - area.left, 0};
+    const HDC dc = GetDC(window);
+    {
+        vantora::CaptionTextScope font(dc, painted.font, RGB(0, 0, 0));
+        DrawTextW(dc, painted.text, -1, &lines, DT_CALCRECT | (painted.flags & DT_WORDBREAK));
+    }
+    ReleaseDC(window, dc);
+    const LONG left = (painted.flags & DT_CENTER) ? (area.left + area.right - lines.right) / 2 : area.left;
+    return RECT{left, area.top, left + lines.right, area.top + lines.bottom};
+}
+
+// A text the window paints itself that is cut: wider than its rectangle
+// (DrawTextW clips to it), running past the rectangle or the window's edges,
+// or lying under one of the window's visible controls.
+inline std::vector<std::string> paintedTextMisfits(const char* window, HWND hwnd, const vantora::PaintedText& painted)
+{
+    RECT room{};
+    GetClientRect(hwnd, &room);
+    InflateRect(&room, -GetSystemMetrics(SM_CXEDGE), -GetSystemMetrics(SM_CYEDGE));
+    IntersectRect(&room, &room, &painted.area);
+    const RECT lines = paintedTextLines(hwnd, painted);
+    std::vector<std::string> found;
+    if (lines.left < room.left || lines.right > room.right)
+        found.push_back(captionMisfit(window, painted.text, lines.right - lines.left, room.right - room.left));
+    else if (lines.bottom > room.bottom)
+        found.push_back(captionMisfit(window, painted.text, lines.bottom - lines.top, room.bottom - lines.top) +
+                        " high");
+    for (HWND control = GetWindow(hwnd, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        RECT place{}, overlap{};
+        GetWindowRect(control, &place);
+        MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&place), 2);
+            if ((GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) && IntersectRect(&overlap, &lines, &place))
+            found.push_back(std::string(window) + ": " + utf8Of(painted.text) + " under control " +
+                            std::to_string(GetDlgCtrlID(control)) + " by " +
+                            std::to_string(overlap.bottom - overlap.top) + " px");
     }
     return found;
 }

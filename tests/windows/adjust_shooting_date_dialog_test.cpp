@@ -76,7 +76,7 @@ TEST(ShootingTimeShiftDialog, PaintsTheRedNoteInItsRectangleOnly)
     showOnTop(dialog.hwnd());
     RECT client{};
     GetClientRect(dialog.hwnd(), &client);
-    const int inside = countPixels(dialog.hwnd(), RECT{10, 100, 200, 130}, isRed);
+    const int inside = countPixels(dialog.hwnd(), CAdjustShootingDateDlg::kChangeNote.area, isRed);
     EXPECT_GT(inside, 30);
     EXPECT_EQ(countPixels(dialog.hwnd(), client, isRed), inside);
     EXPECT_TRUE(look::LeavesNoGdiObjects(

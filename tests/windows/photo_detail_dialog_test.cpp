@@ -140,7 +140,7 @@ TEST_F(PhotoFiles, DetailWindowShowsAMatchedPhotoWithItsDifferencesInRed)
     EXPECT_EQ(countPixels(dialog.hwnd(), RECT{354, 21, 445, 89}, isBlue), 91 * 68);
     EXPECT_EQ(countPixels(dialog.hwnd(), RECT{340, 10, 353, 100}, isBlue), 0);
     EXPECT_EQ(countPixels(dialog.hwnd(), RECT{446, 10, 460, 100}, isBlue), 0);
-    EXPECT_GT(countPixels(dialog.hwnd(), RECT{220, 100, 450, 120}, isRed), 20);  // the warning
+    EXPECT_GT(countPixels(dialog.hwnd(), CStillDetailDlg::kDoubtfulWarning.area, isRed), 20);  // the warning
     EXPECT_TRUE(look::LeavesNoGdiObjects(
         [&] { RedrawWindow(dialog.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }));
 }
@@ -167,7 +167,7 @@ TEST_F(PhotoFiles, DetailWindowOfAnUnmatchedUndecodablePhotoShowsNoRedAndNoPrevi
         EXPECT_EQ(list.text(row, 2), L"") << row;
     EXPECT_EQ(redCells(list.hwnd()), std::vector<int>{});
     EXPECT_EQ(countPixels(dialog.hwnd(), kFrame, isNotDialogFace), 0);
-    EXPECT_EQ(countPixels(dialog.hwnd(), RECT{220, 100, 450, 120}, isRed), 0);
+    EXPECT_EQ(countPixels(dialog.hwnd(), CStillDetailDlg::kDoubtfulWarning.area, isRed), 0);
 }
 
 }  // namespace
