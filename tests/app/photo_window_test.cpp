@@ -24,6 +24,7 @@
 #include "demo_photo.h"
 #include "photo/photo_list.h"
 #include "photo/photo_reading.h"
+#include "photo/reason_wording.h"
 #include "platform/program_folder.h"
 #include "platform/store_files.h"
 #include "res/resource.h"
@@ -203,7 +204,8 @@ TEST_F(WholeRoad, FromTheUnitToThePhotosAndGoogleEarthAndBack)
                                                        "ログの範囲に入ります（今は0枚）。タイムゾーンを変更しますか？"});
     shiftAllShootingTimes(window, false);
     EXPECT_EQ(ui::ListView(list).text(1, 3), L"2008/10/15 09:31:00");
-    EXPECT_EQ(countOf(columnTexts(list, 1), L"OK|"), 24u);
+    EXPECT_EQ(countOf(columnTexts(list, 1), L"OK|"), 24u)
+        << "why row 1 is not OK: " << reasonEnglish(photoWindow_->photos()->records[1].reason);
 
     EXPECT_TRUE(cellShowsColour(list, 4, RGB(153, 153, 153))) << "matched latitude grey before writing";
     EXPECT_FALSE(cellShowsColour(list, 0, RGB(0, 255, 0)));
