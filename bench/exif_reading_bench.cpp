@@ -11,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "camera_photo.h"
 #include "demo_photo.h"
 #include "exif/Exif.h"
 #include "support/temp_dir.h"
@@ -36,27 +37,6 @@ Bytes paddedPhoto(std::size_t size)
     Bytes jpeg(demo.size() + size, 0xFF);
     std::copy(demo.begin(), demo.begin() + 2, jpeg.begin());
     std::copy(demo.begin() + 2, demo.end(), jpeg.begin() + 2 + static_cast<std::ptrdiff_t>(size));
-    return jpeg;
-}
-
-// The demo photo with `size` more bytes of scan data before its end marker:
-// random bytes, every 0xFF stuffed with a 0x00 as in real scan data.
-Bytes bigCameraPhoto(std::size_t size)
-{
-    const Bytes demo = demo_photo::makeDemoJpeg("2008:05:01 10:30:05");
-    Bytes jpeg(demo.begin(), demo.end() - 2);
-    jpeg.reserve(demo.size() + size + 1);
-    uint32_t state = 12345;
-    for (std::size_t i = 0; i < size; ++i) {
-        state = state * 1103515245u + 12345u;
-        const unsigned char b = static_cast<unsigned char>(state >> 23);
-        jpeg.push_back(b);
-        if (b == 0xFF) {
-            jpeg.push_back(0x00);
-            ++i;
-        }
-    }
-    jpeg.insert(jpeg.end(), demo.end() - 2, demo.end());
     return jpeg;
 }
 
@@ -100,13 +80,13 @@ void OpenAndReadPaddedPhoto(benchmark::State& state)
 
 void OpenAndReadBigCameraPhoto(benchmark::State& state)
 {
-    readDate(state, bigCameraPhoto(std::size_t(state.range(0)) * kMB));
+    readDate(state, bench::cameraPhoto(std::size_t(state.range(0)) * kMB));
 }
 
 // Each round writes another date, so that every close writes the photo.
 void OpenSetAndWriteBigCameraPhoto(benchmark::State& state)
 {
-    const Bytes bytes = bigCameraPhoto(std::size_t(state.range(0)) * kMB);
+    const Bytes bytes = bench::cameraPhoto(std::size_t(state.range(0)) * kMB);
     const PhotoFile file(bytes);
     ExifStatus opened = EXIF_OK;
     int round = 0;

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "camera_photo.h"
 #include "demo_photo.h"
 #include "photo/photo_reading.h"
 #include "photo/photo_writing.h"
@@ -31,27 +32,6 @@ using Bytes = std::vector<unsigned char>;
 namespace fs = std::filesystem;
 
 constexpr std::size_t kKB = 1024;
-
-// The demo photo with `size` more bytes of scan data before its end marker:
-// random bytes, every 0xFF stuffed with a 0x00 as in real scan data.
-Bytes cameraPhoto(std::size_t size)
-{
-    const Bytes demo = demo_photo::makeDemoJpeg("2008:05:01 10:30:05");
-    Bytes jpeg(demo.begin(), demo.end() - 2);
-    jpeg.reserve(demo.size() + size + 1);
-    std::uint32_t state = 12345;
-    for (std::size_t i = 0; i < size; ++i) {
-        state = state * 1103515245u + 12345u;
-        const auto b = static_cast<unsigned char>(state >> 23);
-        jpeg.push_back(b);
-        if (b == 0xFF) {
-            jpeg.push_back(0x00);
-            ++i;
-        }
-    }
-    jpeg.insert(jpeg.end(), demo.end() - 2, demo.end());
-    return jpeg;
-}
 
 struct PhotoSet {
     vantora::test::TempDir dir;
@@ -76,7 +56,7 @@ const PhotoSet& smallPhotos()
 
 const PhotoSet& cameraPhotos()
 {
-    static const PhotoSet set(40, cameraPhoto(7 * kKB * kKB));
+    static const PhotoSet set(40, bench::cameraPhoto(7 * kKB * kKB));
     return set;
 }
 
