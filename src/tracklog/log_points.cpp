@@ -33,10 +33,4 @@ void LogPoints::clear()
     whole_.clear();
 }
 
-std::size_t LogPoints::bytesUsed() const
-{
-    return fixes_.capacity() * sizeof(StoredFix) + times_.capacity() * sizeof(TimeValue) +
-           whole_.capacity() * sizeof(whole_[0]);
-}
-
 }  // namespace vantora

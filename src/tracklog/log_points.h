@@ -27,8 +27,6 @@ public:
     // Returns the stored form, or none when the point is kept whole.
     std::optional<StoredFix> append(const TrackPoint& point, TimeValue instant);
     void clear();
-    // What the fixes take in memory, for the benchmark.
-    std::size_t bytesUsed() const;
     // How many fixes are kept whole rather than stored compactly.
     std::size_t keptWhole() const { return whole_.size(); }
 
