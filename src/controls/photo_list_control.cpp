@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -38,43 +39,63 @@ std::wstring fileNamePart(const fs::path& path)
     return slash == std::wstring::npos ? std::wstring{} : whole.substr(slash + 1);
 }
 
-std::vector<std::wstring> rowTexts(const PhotoRecord& record)
+enum PhotoColumn { kGpsTagsColumn, kValidityColumn, kNameColumn, kShotColumn, kLatitudeColumn, kLongitudeColumn,
+                   kRemarkColumn };
+
+// The text of one cell: the list view asks for the cells it is about to
+// draw, so a row costs nothing until it is seen.
+std::wstring cellText(const PhotoRecord& record, int column)
 {
     const bool good = record.match.has_value() && record.doubtful == 0;
+    switch (column) {
+    case kGpsTagsColumn: return record.exif.hasGpsTags ? L"有" : L"無";
+    case kValidityColumn: return good ? L"OK" : L"?";
+    case kNameColumn: return fileNamePart(record.exif.path);
+    case kShotColumn: return platform::wideFromAnsi(fieldText(record.exif.shootingTime.dateTimeText));
     // Position texts are code page 932 whatever the system's code page is.
-    std::wstring latitude;
-    std::wstring longitude;
-    if (record.match) {
-        latitude = platform::wideFromCp932(fieldText(record.match->point.latitudeText));
-        longitude = platform::wideFromCp932(fieldText(record.match->point.longitudeText));
+    case kLatitudeColumn:
+        return record.match ? platform::wideFromCp932(fieldText(record.match->point.latitudeText)) : L"";
+    case kLongitudeColumn:
+        return record.match ? platform::wideFromCp932(fieldText(record.match->point.longitudeText)) : L"";
+    case kRemarkColumn: return good ? L"" : kDoubtfulRemark;
+    default: return L"";
     }
-    return {
-        record.exif.hasGpsTags ? L"有" : L"無",
-        good ? L"OK" : L"?",
-        fileNamePart(record.exif.path),
-        platform::wideFromAnsi(fieldText(record.exif.shootingTime.dateTimeText)),
-        std::move(latitude),
-        std::move(longitude),
-        good ? L"" : kDoubtfulRemark,
-    };
 }
 
-// One repaint for the whole list rather than one per row; drawing comes
-// back however the filling ends.
-class RedrawPause {
-public:
-    explicit RedrawPause(HWND window) : window_(window) { SendMessageW(window_, WM_SETREDRAW, FALSE, 0); }
-    ~RedrawPause()
-    {
-        SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(window_, nullptr, TRUE);
-    }
-    RedrawPause(const RedrawPause&) = delete;
-    RedrawPause& operator=(const RedrawPause&) = delete;
+// Copies a cell's text into the list view's buffer, cut to its size.
+void giveCellText(const PhotoList& photos, NMLVDISPINFOW& request)
+{
+    LVITEMW& item = request.item;
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0)
+        return;
+    item.pszText[0] = L'\0';
+    if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= photos.records.size())
+        return;  // a row the list still counts while its photo is being removed
+    const std::wstring text = cellText(photos.records[static_cast<std::size_t>(item.iItem)], item.iSubItem);
+    const std::size_t length = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
+    text.copy(item.pszText, length);
+    item.pszText[length] = L'\0';
+}
 
-private:
-    HWND window_;
-};
+// The list view's parent hears the list's requests for cell texts; this
+// answers them for the one list view it was installed for (its id).
+LRESULT CALLBACK cellTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR listView,
+                              DWORD_PTR photos)
+{
+    if (message == WM_NOTIFY && lParam) {
+        const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+        if (header.hwndFrom == reinterpret_cast<HWND>(listView) && header.code == LVN_GETDISPINFOW) {
+            ui::resultOrFallbackOnException(false, [&] {
+                giveCellText(*reinterpret_cast<const PhotoList*>(photos), *reinterpret_cast<NMLVDISPINFOW*>(lParam));
+                return true;
+            });
+            return 0;
+        }
+    }
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(window, cellTextProc, listView);
+    return DefSubclassProc(window, message, wParam, lParam);
+}
 
 // Releases the shell's drop handle however the handler is left.
 class DropHandle {
@@ -138,11 +159,18 @@ LRESULT CALLBACK listSubclassProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 void FillPhotoListView(HWND listView, const PhotoList& photos)
 {
-    const RedrawPause pause(listView);
+    // Installing the answer again only changes the list it answers from.
+    SetWindowSubclass(GetParent(listView), cellTextProc, reinterpret_cast<UINT_PTR>(listView),
+                      reinterpret_cast<DWORD_PTR>(&photos));
     ui::ListView view(listView);
     view.deleteAllRows();
-    for (const PhotoRecord& record : photos.records)
-        view.appendRow(rowTexts(record));
+    view.setRowCount(photos.records.size());
+}
+
+void StopShowingPhotoList(HWND listView)
+{
+    ui::ListView(listView).deleteAllRows();
+    RemoveWindowSubclass(GetParent(listView), cellTextProc, reinterpret_cast<UINT_PTR>(listView));
 }
 
 void addPhotoBatch(UserDialogs& dialogs, HWND /*owner: the dialog seam places its windows*/, HWND listView,

@@ -20,7 +20,13 @@
 namespace vantora {
 
 // The one routine that shows a PhotoList in a list view: every row anew.
+// The list view is a virtual one (LVS_OWNERDATA): row i is always photo i,
+// and its parent answers the list's requests for the texts of the cells it
+// draws from `photos`, which must outlive the list view or be taken back
+// with StopShowingPhotoList.
 void FillPhotoListView(HWND listView, const PhotoList& photos);
+// The list view empty, and its parent no longer reading the PhotoList.
+void StopShowingPhotoList(HWND listView);
 
 // A batch of photo paths entering the photo list shown in the list view
 // (the folder at start, the file dialog, a drop): the core's addPhotoBatch,

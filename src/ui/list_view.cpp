@@ -56,6 +56,11 @@ void ListView::deleteRow(std::size_t row)
     SendMessageW(control_, LVM_DELETEITEM, row, 0);
 }
 
+void ListView::setRowCount(std::size_t rows)
+{
+    SendMessageW(control_, LVM_SETITEMCOUNT, rows, 0);
+}
+
 std::size_t ListView::rowCount() const
 {
     const auto count = SendMessageW(control_, LVM_GETITEMCOUNT, 0, 0);

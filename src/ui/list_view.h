@@ -27,6 +27,8 @@ public:
     void deleteAllRows();
     void appendRow(const std::vector<std::wstring>& texts);
     void deleteRow(std::size_t row);
+    // A virtual list view's number of rows; it asks its parent for their texts.
+    void setRowCount(std::size_t rows);
 
     std::size_t rowCount() const;
     std::wstring text(std::size_t row, int column) const;

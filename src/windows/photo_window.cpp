@@ -258,6 +258,7 @@ void CStillListDlg::OnDestroy()
     m_zoneTaken = zoneTakenForWholeList(*m_photos);
     m_listCtrl.m_photoList = nullptr;
     m_listCtrl.Detach();
+    StopShowingPhotoList(item(IDC_PHOTO_LIST));
     m_photos.reset();
 }
 

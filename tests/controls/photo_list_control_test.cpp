@@ -71,7 +71,8 @@ protected:
         InitCommonControlsEx(&controls);
         window_ = CreateWindowExW(0, L"STATIC", L"photos", WS_OVERLAPPEDWINDOW, 0, 0, 900, 600,
                                   nullptr, nullptr, nullptr, nullptr);
-        list_ = CreateWindowExW(WS_EX_ACCEPTFILES, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 14, 70,
+        list_ = CreateWindowExW(WS_EX_ACCEPTFILES, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA,
+                                14, 70,
                                 859, 483, window_, reinterpret_cast<HMENU>(INT_PTR{1009}), nullptr, nullptr);
         ASSERT_NE(list_, nullptr);
         ui::ListView(list_).addColumns({{L"位置情報", 60}, {L"有効性", 60}, {L"ファイル名", 90}, {L"撮影日時", 120},
