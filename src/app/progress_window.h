@@ -22,14 +22,17 @@ public:
 
     // Shows position of total as a percentage (0 for a total of 0, at most
     // 100) and keeps the window responsive. Returns 0 to go on, 1 once the
-    // user asked to cancel.
+    // user asked to cancel (heard within kHearingIntervalMs of the press).
     int step(int position, int total) override;
 
 private:
     static constexpr ULONGLONG kUpdateIntervalMs = 100;
+    static constexpr ULONGLONG kHearingIntervalMs = 25;
 
     std::string caption932_;
     ULONGLONG lastUpdate_ = 0;
+    ULONGLONG lastHeard_ = 0;
+    bool cancelled_ = false;
 };
 
 // The percentage the bar shows for `position` of `total`.
