@@ -1,14 +1,20 @@
-// The photo window at its limit, under Wine: 2000 camera-like photos and a
-// day's track in 1000 logs. It loads the folder (with the progress window),
-// shifts every shooting time by a second and writes every position, as a
-// user would with the real window; then the Windows command-line tool
-// matches and writes copies of the same photos in the same run, so that
-// the ratio shows what the window itself costs.
+// The photo window at its limit, under Wine: 2000 photos and a day's
+// track, in one of two sets:
+//   camera  photos of the demo's layout with 256 KiB of image data, and the
+//           day in 1000 logs of GGA and RMC;
+//   nikon   44 KB photos laid out as an older Nikon SLR writes them (Motorola
+//           order, maker note, thumbnail), and the day in one 24-hour log
+//           with GSA and GSV sentences (made by the script with nmea-gen).
+// It loads the folder (with the progress window) and writes every position,
+// as a user would with the real window; the Windows command-line tool then
+// matches and writes copies of the same photos, so that the ratio shows
+// what the window itself costs.
 //
-// Usage: photo_window_bench.exe prepare WORK_FOLDER
-//        photo_window_bench.exe measure WORK_FOLDER VANTORA_GPS_EXE
-// (the script syncs the disk in between, so that writing the test data
-// does not slow down what is measured).
+// Usage: photo_window_bench.exe prepare WORK_FOLDER SET
+//        photo_window_bench.exe window WORK_FOLDER
+//        photo_window_bench.exe tool WORK_FOLDER VANTORA_GPS_EXE
+// (the script syncs the disk in between, so that what one step wrote does
+// not slow down the next).
 
 #include <windows.h>
 #include <commctrl.h>
@@ -25,6 +31,7 @@
 #include "app/user_dialogs_windows.h"
 #include "controls/skin_images.h"
 #include "demo_photo.h"
+#include "nikon_photo.h"
 #include "res/resource.h"
 #include "support/nmea_text.h"
 #include "support/scripted_dialogs.h"
@@ -76,8 +83,13 @@ std::vector<unsigned char> cameraPhoto(const std::string& shootingTime)
     return jpeg;
 }
 
-// The day's photos, one every 43 s from 09:00 Japan time, in both folders.
-void makePhotos(const std::vector<fs::path>& folders)
+std::vector<unsigned char> photoOfSet(const std::string& set, const std::string& shootingTime)
+{
+    return set == "nikon" ? bench::nikonPhoto(shootingTime) : cameraPhoto(shootingTime);
+}
+
+// The day's photos, one every 43 s from 09:00:30 Japan time, in both folders.
+void makePhotos(const std::string& set, const std::vector<fs::path>& folders)
 {
     for (const fs::path& folder : folders)
         fs::create_directories(folder);
@@ -86,7 +98,7 @@ void makePhotos(const std::vector<fs::path>& folders)
         char time[24];
         std::snprintf(time, sizeof time, "2008:10:%02d %02d:%02d:%02d", 15 + (9 + t / 3600) / 24, (9 + t / 3600) % 24,
                       t / 60 % 60, t % 60);
-        const auto bytes = cameraPhoto(time);
+        const auto bytes = photoOfSet(set, time);
         char name[24];
         std::snprintf(name, sizeof name, "DSC%05d.JPG", i);
         for (const fs::path& folder : folders)
@@ -141,23 +153,8 @@ private:
     WindowsUserDialogs real_;
 };
 
-// Shifts every shooting time one second forward through the real dialog.
-void shiftAllShootingTimes(HWND photoWindow)
-{
-    SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR timer, DWORD) {
-        const HWND dialog = FindWindowW(L"#32770", L"撮影時間調整");
-        if (!dialog || !IsWindowVisible(dialog))
-            return;
-        KillTimer(nullptr, timer);
-        SendDlgItemMessageW(dialog, IDC_SHIFT_SECONDS, CB_SETCURSEL, 1, 0);
-        CheckRadioButton(dialog, IDC_SHIFT_FORWARD, IDC_SHIFT_BACK, IDC_SHIFT_FORWARD);
-        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
-    });
-    SendMessageW(photoWindow, WM_COMMAND, MAKEWPARAM(IDC_ADJUST_SHOOTING_TIME, BN_CLICKED), 0);
-}
-
 struct WindowTimes {
-    double load = 0, shift = 0, write = 0;
+    double load = 0, write = 0;
     std::size_t rows = 0;
 };
 
@@ -180,10 +177,6 @@ WindowTimes timeThePhotoWindow(const std::vector<fs::path>& logFiles, const fs::
         paintEverything();
     });
     times.rows = ui::ListView(GetDlgItem(window.hwnd(), IDC_PHOTO_LIST)).rowCount();
-    times.shift = timed([&] {
-        shiftAllShootingTimes(window.hwnd());
-        paintEverything();
-    });
     times.write = timed([&] {
         SendMessageW(window.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_WRITE_POSITIONS, BN_CLICKED), 0);
         paintEverything();
@@ -216,51 +209,61 @@ double timeTheTool(const fs::path& tool, const std::wstring& arguments, const fs
     return seconds;
 }
 
-void prepare(const fs::path& work)
+void prepare(const fs::path& work, const std::string& set)
 {
-    fs::remove_all(work);
-    makeLogs(work / L"logs");
-    makePhotos({work / L"window", work / L"tool"});
+    fs::remove_all(work / L"window");
+    fs::remove_all(work / L"tool");
+    if (set == "camera") {
+        fs::remove_all(work / L"logs");
+        makeLogs(work / L"logs");
+    }
+    makePhotos(set, {work / L"window", work / L"tool"});
 }
 
-void measure(const fs::path& work, const fs::path& tool)
+void measureTheWindow(const fs::path& work)
 {
     std::vector<fs::path> logs;
     for (const auto& entry : fs::directory_iterator(work / L"logs"))
         logs.push_back(entry.path());
     std::sort(logs.begin(), logs.end());
     const WindowTimes window = timeThePhotoWindow(logs, work / L"window");
+    std::printf("window rows %d load %.2f write %.2f\n", static_cast<int>(window.rows), window.load, window.write);
+}
+
+void measureTheTool(const fs::path& work, const fs::path& tool)
+{
     const std::wstring given = L"--utc-offset +09 --log \"" + (work / L"logs").native() + L"\" \"" +
                                (work / L"tool").native() + L"\"";
-    const double toolLoad = timeTheTool(tool, L"match " + given, work / L"match.txt");
-    const double toolWrite = timeTheTool(tool, L"write " + given, work / L"write.txt");
-    std::printf("photo window at %d photos: load %.1f s, write %.1f s; the command-line tool on the same "
-                "photos: load %.1f s, write %.1f s\n",
-                static_cast<int>(window.rows), window.load, window.write, toolLoad, toolWrite);
-    std::printf("photo window shift of every shooting time: %.1f s\n", window.shift);
+    const double load = timeTheTool(tool, L"match " + given, work / L"match.txt");
+    const double write = timeTheTool(tool, L"write " + given, work / L"write.txt");
+    std::printf("tool load %.2f write %.2f\n", load, write);
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
-    const bool preparing = argc == 3 && std::wstring(argv[1]) == L"prepare";
-    const bool measuring = argc == 4 && std::wstring(argv[1]) == L"measure";
-    if (!preparing && !measuring) {
-        std::fprintf(stderr, "usage: photo_window_bench.exe prepare WORK_FOLDER\n"
-                             "       photo_window_bench.exe measure WORK_FOLDER VANTORA_GPS_EXE\n");
+    const std::wstring step = argc > 1 ? argv[1] : L"";
+    const bool known = (step == L"prepare" && argc == 4) || (step == L"window" && argc == 3) ||
+                       (step == L"tool" && argc == 4);
+    if (!known) {
+        std::fprintf(stderr, "usage: photo_window_bench.exe prepare WORK_FOLDER camera|nikon\n"
+                             "       photo_window_bench.exe window WORK_FOLDER\n"
+                             "       photo_window_bench.exe tool WORK_FOLDER VANTORA_GPS_EXE\n");
         return 2;
     }
     try {
-        if (preparing) {
-            prepare(argv[2]);
-            return 0;
+        if (step == L"prepare") {
+            prepare(argv[2], std::wstring(argv[3]) == L"nikon" ? "nikon" : "camera");
+        } else if (step == L"tool") {
+            measureTheTool(argv[2], argv[3]);
+        } else {
+            INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+            InitCommonControlsEx(&controls);
+            const test::ScopedTimeZone zone("JST-9");
+            const SkinImagesInstallation skins;
+            measureTheWindow(argv[2]);
         }
-        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
-        InitCommonControlsEx(&controls);
-        const test::ScopedTimeZone zone("JST-9");
-        const SkinImagesInstallation skins;
-        measure(argv[2], argv[3]);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "photo_window_bench: %s\n", error.what());
         return 1;
