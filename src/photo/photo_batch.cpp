@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <unordered_set>
 
 #include "photo/matching.h"
 #include "photo/photo_list.h"
@@ -17,13 +18,6 @@ constexpr char kReadingCaption[] = "画像データ取得中...";
 constexpr char kExifVersionMessage[] = "Exif 2.1以降のJPEGファイルにのみ対応しています。";
 constexpr char kLimitMessage[] = "リストに登録できる写真は2000個までです。";
 constexpr char kDuplicateMessage[] = "登録済みのファイルを追加しようとしました。";
-
-bool isListedOrBatched(const PhotoList& photos, const std::vector<fs::path>& batched, const fs::path& path)
-{
-    return containsPath(photos, path) ||
-           std::any_of(batched.begin(), batched.end(),
-                       [&path](const fs::path& taken) { return samePhotoPath(taken, path); });
-}
 
 // Large batches get the cancellable progress window; it closes when the
 // reading ends, before any message is shown.
@@ -44,13 +38,17 @@ PhotoBatchResult readBatch(UserDialogs& dialogs, const std::vector<fs::path>& pa
 
 PhotoBatch newPhotoBatch(const std::vector<fs::path>& candidates, const PhotoList& photos)
 {
+    // The listed photos and those already batched, by samePhotoPath's rule.
+    std::unordered_set<fs::path::string_type> taken;
+    for (const PhotoRecord& record : photos.records)
+        taken.insert(photoPathKey(record.exif.path));
     PhotoBatch batch;
     for (const fs::path& path : candidates) {
         if (fileKindOf(path) != FileKind::jpeg) {
             batch.otherKinds.push_back(path);
             continue;
         }
-        if (isListedOrBatched(photos, batch.paths, path)) {
+        if (!taken.insert(photoPathKey(path)).second) {
             batch.duplicates.push_back(path);
             continue;
         }

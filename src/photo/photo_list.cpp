@@ -79,6 +79,14 @@ bool samePhotoPath(const std::filesystem::path& a, const std::filesystem::path& 
     return equalIgnoringAsciiCase<Char>(a.native(), b.native());
 }
 
+std::filesystem::path::string_type photoPathKey(const std::filesystem::path& path)
+{
+    auto key = path.native();
+    for (auto& c : key)
+        c = foldAsciiLetter(c);
+    return key;
+}
+
 bool containsPath(const PhotoList& list, const std::filesystem::path& path)
 {
     return std::any_of(list.records.begin(), list.records.end(),

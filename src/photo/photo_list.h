@@ -32,6 +32,11 @@ FileKind fileKindOf(const std::filesystem::path& path);
 // whole, with only the ASCII letters A-Z and a-z folded.
 bool samePhotoPath(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// The path with its ASCII letters folded: two paths are the same photo by
+// samePhotoPath exactly when their keys are equal, so a set of keys finds a
+// photo among thousands at once.
+std::filesystem::path::string_type photoPathKey(const std::filesystem::path& path);
+
 // True when some photo's path is the path by samePhotoPath.
 bool containsPath(const PhotoList& list, const std::filesystem::path& path);
 

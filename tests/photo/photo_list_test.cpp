@@ -76,6 +76,8 @@ TEST_F(PhotoListOperations, findAPathWhateverTheCaseOfItsAsciiLetters)
     EXPECT_FALSE(containsPath(list_, R"(c:\a\x.jpg )"));
     EXPECT_FALSE(containsPath(list_, R"(c:\a\y.jpg)"));
     EXPECT_FALSE(containsPath(list_, R"(c:\a\x.jp)"));
+    EXPECT_EQ(photoPathKey(R"(C:\A\X.JPG)"), photoPathKey(R"(c:\a\x.jpg)"));
+    EXPECT_NE(photoPathKey(R"(C:\A\X.JPG)"), photoPathKey(R"(c:\a\x.jpg )"));
 }
 
 TEST_F(PhotoListOperations, foldNoLettersBeyondAscii)
