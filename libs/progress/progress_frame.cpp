@@ -276,7 +276,9 @@ void moveControl(HWND control, Box box)
 // places scaled to it, and the window on the rectangle Windows suggests.
 void changeDpi(int dpi, const RECT* suggested)
 {
-    if (dpi <= 0)
+    // Laid out for the owner's screen already when it was moved there, so
+    // the size Windows suggests would scale it twice.
+    if (dpi <= 0 || dpi == state.dpi)
         return;
     state.dpi = dpi;
     const HFONT previous = state.fontOwned ? state.font : nullptr;

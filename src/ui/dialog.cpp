@@ -216,7 +216,7 @@ INT_PTR Dialog::withMessageResult(bool handled, LRESULT result)
 void Dialog::changeDpi(int dpi, const RECT* suggested)
 {
     const int before = dpi_;
-    if (dpi <= 0 || before <= 0)
+    if (dpi <= 0 || dpi == before)
         return;
     dpi_ = dpi;
     giveControlsFontFor(dpi);
