@@ -37,7 +37,8 @@ fuzz: deps
 	@cmake --build build/fuzz
 	@cd build/fuzz && ctest --output-on-failure --timeout 0
 
-# PNGs of every window under build/win64/screenshots, to look at.
+# PNGs of every window under build/win64/screenshots (and at 144 dpi in its
+# folder 144), to look at.
 screenshots: win64
 	@tools/screenshots.sh
 

@@ -77,6 +77,7 @@ endif()
 # Built only for Windows, on top of the core.
 if(WIN32)
     set(VANTORA_PROGRAM_SOURCES
+        src/ui/dpi.cpp
         src/ui/dialog.cpp
         src/ui/list_view.cpp
         src/ui/layout.cpp

@@ -30,7 +30,7 @@ rm -rf "$dist"
 mkdir -p "$stage"
 
 echo "==> dist: screenshots of every window for the manual"
-tools/screenshots.sh >/dev/null
+tools/screenshots.sh 96 >/dev/null  # the manual shows the windows at 96 dpi
 
 echo "==> dist: the user manual"
 tools/make-manual.sh build/win64/screenshots "$dist/manual/$manual"

@@ -31,7 +31,8 @@ start_display() {
     local number
     for number in $(seq 90 140); do
         [ -e "/tmp/.X$number-lock" ] && continue
-        Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        # Room for the main windows at 150% (the suites at 144 dpi).
+        Xvfb ":$number" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
         xvfb=$!
         sleep 1
         if kill -0 "$xvfb" 2>/dev/null; then

@@ -5,8 +5,12 @@
 # display when there is none. Console programs run without one, which is
 # faster and keeps X messages out of their output.
 #
-# Usage: wine-run.sh [--prefix DIR] [--gui] PROGRAM.exe [ARGS...]
-#        wine-run.sh [--prefix DIR] --start-server | --stop-server
+# Usage: wine-run.sh [--prefix DIR] [--dpi N] [--gui] PROGRAM.exe [ARGS...]
+#        wine-run.sh [--prefix DIR] [--dpi N] --start-server | --stop-server
+#
+# --dpi gives the prefix's screen N dots per inch (96 without it; 120 is
+# Windows' 125%, 144 its 150%). Each DPI wants a prefix of its own, such as
+# build/win64/wineprefix-144: changing a prefix's DPI stops its server.
 #
 # A test run starts the Wine server once and stops it at the end: many short
 # runs that each start and stop their own server can race with it going
@@ -20,6 +24,15 @@ if [ "${1:-}" == "--prefix" ]; then
 fi
 if [ -z "$prefix" ]; then
     echo "wine-run.sh: no Wine prefix given (--prefix DIR or WINEPREFIX)" >&2
+    exit 2
+fi
+dpi=96
+if [ "${1:-}" == "--dpi" ]; then
+    dpi=$2
+    shift 2
+fi
+if ! [[ "$dpi" =~ ^[0-9]+$ ]] || [ "$dpi" -lt 48 ] || [ "$dpi" -gt 480 ]; then
+    echo "wine-run.sh: --dpi wants dots per inch from 48 to 480, not '$dpi'" >&2
     exit 2
 fi
 server=""
@@ -95,6 +108,22 @@ provide_dialog_font() {
     wineserver -w
 }
 
+# The screen's resolution, as Windows keeps it for the user (and for the
+# hardware profile, which older Wine reads). Programs read it when they
+# start, so the server goes down once it is set.
+dpi_stamp="$prefix/.vantora-dpi"
+
+set_screen_dpi() {
+    local key
+    for key in 'HKCU\Control Panel\Desktop' \
+        'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+        env -u DISPLAY wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f \
+            </dev/null >/dev/null 2>&1
+    done
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w
+}
+
 # Make the prefix and its drives once; the lock keeps parallel first runs
 # from racing.
 mkdir -p "$(dirname "$prefix")"
@@ -112,6 +141,11 @@ mkdir -p "$(dirname "$prefix")"
         provide_dialog_font
         touch "$fonts_stamp"
     fi
+    # A prefix never given a DPI has Wine's 96.
+    if [ "$(cat "$dpi_stamp" 2>/dev/null || echo 96)" != "$dpi" ]; then
+        set_screen_dpi
+        echo "$dpi" >"$dpi_stamp"
+    fi
 ) 9>"$prefix.lock"
 
 if [ "$server" == "--stop-server" ]; then
@@ -126,8 +160,9 @@ if [ "$server" == "--start-server" ]; then
     exit 0
 fi
 
+# Room for the main windows at 150% (1340 x 950 with their frames).
 if $gui && [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@"
+    exec xvfb-run -a -s "-screen 0 1600x1200x24" wine "$@"
 fi
 if ! $gui; then
     unset DISPLAY

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "ui/dpi.h"
+
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace vantora::progress {
@@ -15,7 +17,7 @@ constexpr int kBarId = 101;
 // otherwise never return; the rest waits for the next call.
 constexpr int kMaxMessagesPerPump = 512;
 
-// The layout at 96 dots per inch; scaled to the screen's resolution.
+// The layout at 96 dots per inch; scaled to the DPI of the window.
 constexpr int kClientWidth = 360;
 constexpr int kMargin = 12;
 constexpr int kCaptionTop = 12;
@@ -55,27 +57,16 @@ HINSTANCE module()
 
 int scaled(int value)
 {
-    return MulDiv(value, state.dpi, 96);
-}
-
-int screenDpi()
-{
-    HDC screen = GetDC(nullptr);
-    if (screen == nullptr)
-        return 96;
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
+    return ui::scaledForDpi(value, state.dpi);
 }
 
 // The message font is the one the user reads dialogs in, and on a Japanese
 // system (or through font linking elsewhere) it has the Japanese glyphs.
+// It is made for the window's DPI.
 void createFont()
 {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-        state.font = CreateFontIndirectW(&metrics.lfMessageFont);
+    const LOGFONTW message = ui::messageFontForDpi(state.dpi);
+    state.font = message.lfFaceName[0] != L'\0' ? CreateFontIndirectW(&message) : nullptr;
     state.fontOwned = state.font != nullptr;
     if (state.font == nullptr)
         state.font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -117,6 +108,8 @@ void forgetWindow()
     state.window = state.caption = state.bar = state.cancelButton = nullptr;
 }
 
+void changeDpi(int dpi, const RECT* suggested);
+
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // Only Win32 calls happen below, so nothing can throw out of here.
@@ -135,6 +128,10 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (window == state.window)
             forgetWindow();
         break;
+    case WM_DPICHANGED:
+        if (window == state.window)
+            changeDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
     default:
         break;
     }
@@ -157,7 +154,7 @@ SIZE windowSize()
 {
     const int bottom = state.cancellable ? kButtonTop + kButtonHeight : kBarTop + kBarHeight;
     RECT rect{0, 0, scaled(kClientWidth), scaled(bottom + kMargin)};
-    AdjustWindowRectEx(&rect, kStyle, FALSE, kExStyle);
+    ui::adjustWindowRectForDpi(rect, kStyle, kExStyle, state.dpi);
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
@@ -194,6 +191,11 @@ struct Box {
     int x, y, width, height;
 };
 
+constexpr int kInnerWidth = kClientWidth - 2 * kMargin;
+constexpr Box kCaptionBox{kMargin, kCaptionTop, kInnerWidth, kCaptionHeight};
+constexpr Box kBarBox{kMargin, kBarTop, kInnerWidth, kBarHeight};
+constexpr Box kButtonBox{(kClientWidth - kButtonWidth) / 2, kButtonTop, kButtonWidth, kButtonHeight};
+
 HWND createControl(const wchar_t* className, const wchar_t* text, DWORD style, int id, Box box)
 {
     HWND control = CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style,
@@ -208,15 +210,12 @@ HWND createControl(const wchar_t* className, const wchar_t* text, DWORD style, i
 
 bool createControls()
 {
-    const int inner = kClientWidth - 2 * kMargin;
     state.caption = createControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS,
-                                  kCaptionId, Box{kMargin, kCaptionTop, inner, kCaptionHeight});
-    state.bar = createControl(PROGRESS_CLASSW, L"", 0, kBarId,
-                              Box{kMargin, kBarTop, inner, kBarHeight});
+                                  kCaptionId, kCaptionBox);
+    state.bar = createControl(PROGRESS_CLASSW, L"", 0, kBarId, kBarBox);
     // Hidden until ordinal 6 asks for it.
-    state.cancelButton = createControl(
-        WC_BUTTONW, kCancelText, BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL,
-        Box{(kClientWidth - kButtonWidth) / 2, kButtonTop, kButtonWidth, kButtonHeight});
+    state.cancelButton = createControl(WC_BUTTONW, kCancelText, BS_PUSHBUTTON | WS_TABSTOP,
+                                       IDCANCEL, kButtonBox);
     if (state.cancelButton != nullptr)
         ShowWindow(state.cancelButton, SW_HIDE);
     if (state.bar != nullptr)
@@ -250,10 +249,11 @@ bool createWindow(HWND owner)
     state.owner = owner != nullptr && IsWindow(owner) ? GetAncestor(owner, GA_ROOT) : nullptr;
     state.cancellable = false;
     state.cancelRequested = false;
-    state.dpi = screenDpi();
-    createFont();
     state.window = CreateWindowExW(kExStyle, kClassName, L"", kStyle, 0, 0, 0, 0, state.owner,
                                    nullptr, module(), nullptr);
+    // It opens over its owner, on the owner's screen.
+    state.dpi = ui::dpiOf(state.owner != nullptr ? state.owner : state.window);
+    createFont();
     if (state.window == nullptr || !createControls()) {
         if (state.window != nullptr)
             DestroyWindow(state.window);
@@ -265,6 +265,35 @@ bool createWindow(HWND owner)
     updateCloseBox();
     placeWindow();
     return true;
+}
+
+void moveControl(HWND control, Box box)
+{
+    MoveWindow(control, scaled(box.x), scaled(box.y), scaled(box.width), scaled(box.height), TRUE);
+}
+
+// On a screen of another DPI: a font of that DPI, the controls at their
+// places scaled to it, and the window on the rectangle Windows suggests.
+void changeDpi(int dpi, const RECT* suggested)
+{
+    // Laid out for the owner's screen already when it was moved there, so
+    // the size Windows suggests would scale it twice.
+    if (dpi <= 0 || dpi == state.dpi)
+        return;
+    state.dpi = dpi;
+    const HFONT previous = state.fontOwned ? state.font : nullptr;
+    createFont();
+    for (HWND control : {state.caption, state.bar, state.cancelButton})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(state.font), TRUE);
+    if (previous != nullptr)
+        DeleteObject(previous);  // no control holds it any more
+    moveControl(state.caption, kCaptionBox);
+    moveControl(state.bar, kBarBox);
+    moveControl(state.cancelButton, kButtonBox);
+    if (suggested != nullptr)
+        SetWindowPos(state.window, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void showOverOwner()

@@ -4,27 +4,13 @@
 #include "controls/skinned_drawing.h"
 #include "res/resource.h"
 #include "ui/gdi_scopes.h"
+#include "ui/layout.h"
 
 namespace vantora {
 
 namespace {
 
-constexpr wchar_t kVersionText[] = L"ver 1.0";
-constexpr CaptionFont kVersionFont{-16, FW_BOLD};
 constexpr COLORREF kVersionColour = RGB(140, 140, 140);
-constexpr RECT kVersionRect{255, 140, 355, 170};
-
-// Outer size that gives `window` a client area of width x height, whatever
-// its frame and the system font.
-SIZE OuterSizeForClient(HWND window, int width, int height)
-{
-    RECT outer{};
-    RECT client{};
-    GetWindowRect(window, &outer);
-    GetClientRect(window, &client);
-    return SIZE{outer.right - outer.left - client.right + width,
-                outer.bottom - outer.top - client.bottom + height};
-}
 
 // Centres `window` over its owner, or over the work area without one.
 void CentreOverOwner(HWND window)
@@ -49,10 +35,14 @@ CAboutDlg::CAboutDlg(HWND parent) : ui::Dialog(IDD_ABOUTBOX, parent ? parent : u
 BOOL CAboutDlg::OnInitDialog()
 {
     ui::Dialog::OnInitDialog();
-    const SIZE outer = OuterSizeForClient(hwnd(), kClientWidth, kClientHeight);
-    SetWindowPos(hwnd(), nullptr, 0, 0, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    ui::setClientSize(hwnd(), kClientWidth, kClientHeight, dpi());
     CentreOverOwner(hwnd());
     return TRUE;
+}
+
+void CAboutDlg::OnDpiChanged(int)
+{
+    ui::setClientSize(hwnd(), kClientWidth, kClientHeight, dpi());
 }
 
 bool CAboutDlg::OnPaint()
@@ -60,9 +50,8 @@ bool CAboutDlg::OnPaint()
     ui::PaintDc paint(hwnd());
     if (!paint.get())
         return true;
-    DrawSkinImage(IDB_ABOUT, paint.get());
-    RECT rect = kVersionRect;
-    DrawCaptionText(paint.get(), kVersionText, kVersionFont, kVersionColour, rect, DT_VCENTER);
+    DrawSkinImage(IDB_ABOUT, paint.get(), dpi());
+    DrawPaintedText(paint.get(), PaintedTextAt(kVersion, dpi()), kVersionColour);
     return true;
 }
 

@@ -79,9 +79,12 @@ std::filesystem::path withTrailingBackslash(const std::filesystem::path& folder)
     return text;
 }
 
-void drawOpenFrame(HDC dc, int left, int right)
+// The open frame above a list, from (left, 89) up, across and down to
+// (right, 89), at the window's DPI.
+void drawOpenFrame(HDC dc, int left, int right, int dpi)
 {
-    POINT points[] = {{left, 89}, {left, 60}, {right, 60}, {right, 89}};
+    const auto at = [dpi](int x, int y) { return POINT{ui::scaledForDpi(x, dpi), ui::scaledForDpi(y, dpi)}; };
+    POINT points[] = {at(left, 89), at(left, 60), at(right, 60), at(right, 89)};
     Polyline(dc, points, 4);
 }
 
@@ -118,6 +121,7 @@ BOOL CVantoraGPSAppDlg::OnInitDialog()
     scanForUnitAtStart(window, m_drives);
 
     placeControls();
+    ui::centreOver(hwnd(), nullptr);  // the import window opens in the middle of the screen
     makePictures();
     m_themeLibrary = LoadLibraryW(L"uxtheme.dll");
     m_autoPlayMessage = RegisterWindowMessageW(L"QueryCancelAutoPlay");
@@ -126,16 +130,23 @@ BOOL CVantoraGPSAppDlg::OnInitDialog()
 
 void CVantoraGPSAppDlg::placeControls()
 {
-    // The import window opens in the middle of the screen.
-    ui::setClientSizeCentred(hwnd(), kClientWidth, kClientHeight, nullptr);
-    ui::placeControls(hwnd(), kPlacements);
+    ui::setClientSize(hwnd(), kClientWidth, kClientHeight, dpi());
+    ui::placeControls(hwnd(), kPlacements, dpi());
 }
 
 void CVantoraGPSAppDlg::makePictures()
 {
-    m_unitIcon = MakeTitlePicture(hwnd(), IDB_UNIT);
-    m_pcIcon = MakeTitlePicture(hwnd(), IDB_PC);
-    m_arrowImages = std::make_unique<ArrowImages>(ArrowImages::Load(ui::resourceModule()));
+    m_unitIcon = MakeTitlePicture(hwnd(), IDB_UNIT, dpi());
+    m_pcIcon = MakeTitlePicture(hwnd(), IDB_PC, dpi());
+    m_arrowImages = std::make_unique<ArrowImages>(ArrowImages::Load(ui::resourceModule(), dpi()));
+}
+
+void CVantoraGPSAppDlg::OnDpiChanged(int previousDpi)
+{
+    placeControls();  // where Windows put the window, not centred again
+    m_unitListView.rescaleColumns(kLogColumns, previousDpi, dpi());
+    m_pcListView.rescaleColumns(kLogColumns, previousDpi, dpi());
+    makePictures();
 }
 
 bool CVantoraGPSAppDlg::OnCommand(int id, int code, HWND)
@@ -327,7 +338,8 @@ bool CVantoraGPSAppDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
         if (!m_arrowImages)
             return false;
         result = TRUE;
-        return DrawArrowButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), *m_arrowImages, m_themeLibrary);
+        return DrawArrowButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), *m_arrowImages, m_themeLibrary,
+                               dpi());
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<LRESULT>(m_hIcon);
         return true;
@@ -351,22 +363,27 @@ bool CVantoraGPSAppDlg::OnPaint()
 
 void CVantoraGPSAppDlg::paintWindow(HDC dc)
 {
-    DrawSkinImage(IDB_HEADER, dc);
-    RECT heading{0, 5, 190, 55};
-    DrawCaptionText(dc, L"位置情報の取り込み", CaptionFont{-18, FW_BOLD}, RGB(0, 0, 0), heading,
-                    DT_CENTER | DT_VCENTER);
-    const UniquePen pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW)));
+    DrawSkinImage(IDB_HEADER, dc, dpi());
+    DrawPaintedText(dc, PaintedTextAt(kHeading, dpi()), RGB(0, 0, 0));
+    const UniquePen pen(CreatePen(PS_SOLID, scaled(1), GetSysColor(COLOR_BTNSHADOW)));
     {
         const ui::SelectedObject selected(dc, pen.get());
-        drawOpenFrame(dc, 14, 385);
-        drawOpenFrame(dc, 503, 874);
+        drawOpenFrame(dc, 14, 385, dpi());
+        drawOpenFrame(dc, 503, 874, dpi());
     }
+    paintTitlePictures(dc);
+}
+
+// The 16 x 16 pictures beside the list titles, made at the window's DPI.
+void CVantoraGPSAppDlg::paintTitlePictures(HDC dc)
+{
     const UniqueMemoryDc memory(CreateCompatibleDC(dc));
     for (const auto& [picture, x] : {std::pair{m_unitIcon.get(), 14}, std::pair{m_pcIcon.get(), 503}}) {
         if (!picture)
             continue;
+        const SIZE size = BitmapSize(picture);
         const ui::SelectedObject selected(memory.get(), picture);
-        BitBlt(dc, x, 40, 16, 16, memory.get(), 0, 0, SRCCOPY);
+        BitBlt(dc, scaled(x), scaled(40), size.cx, size.cy, memory.get(), 0, 0, SRCCOPY);
     }
 }
 

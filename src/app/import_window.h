@@ -30,6 +30,10 @@ public:
     CVantoraGPSAppDlg(UserDialogs& dialogs, UnitDrives& drives, PhotoWindowRunner runPhotoWindow);
     ~CVantoraGPSAppDlg() override;
 
+    // The heading painted over the header strip.
+    static constexpr PaintedText kHeading{L"位置情報の取り込み", CaptionFont{-18, FW_BOLD}, RECT{0, 5, 190, 55},
+                                          DT_CENTER | DT_VCENTER};
+
     // For the end-to-end tests, which drive the window through messages.
     const ImportWindowState& state() const { return m_state; }
     const ui::ListView& unitListView() const { return m_unitListView; }
@@ -45,6 +49,7 @@ protected:
     void OnDestroy() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool PreTranslateMessage(MSG& message) override;
+    void OnDpiChanged(int previousDpi) override;
 
 private:
     // What the logic changes on the window.
@@ -57,6 +62,7 @@ private:
     ui::ListView& listView(LogSide side) { return side == LogSide::Unit ? m_unitListView : m_pcListView; }
     void placeControls();
     void makePictures();
+    void paintTitlePictures(HDC dc);
 
     // The commands.
     void OnImportArrow();

@@ -1,6 +1,7 @@
 #include "controls/arrow_button.h"
 
 #include "res/resource.h"
+#include "ui/dpi.h"
 
 #include <commctrl.h>
 
@@ -80,12 +81,12 @@ void DrawClassicFrame(const DRAWITEMSTRUCT& item)
     DrawFrameControl(item.hDC, &frame, DFC_BUTTON, state);
 }
 
-void DrawArrowPicture(HDC dc, HICON icon, POINT at)
+void DrawArrowPicture(HDC dc, HICON icon, POINT at, SIZE size)
 {
     if (!icon)
         return;
     const int previousMode = SetMapMode(dc, MM_TEXT);
-    DrawIconEx(dc, at.x, at.y, icon, kArrowWidth, kArrowHeight, 0, nullptr, DI_NORMAL);
+    DrawIconEx(dc, at.x, at.y, icon, size.cx, size.cy, 0, nullptr, DI_NORMAL);
     SetMapMode(dc, previousMode);
 }
 
@@ -93,10 +94,23 @@ void DrawArrowCaption(HDC dc, const ArrowLayout& layout)
 {
     const COLORREF colour =
         layout.state == ArrowState::disabled ? kDisabledCaptionColour : kCaptionColour;
-    CaptionTextScope scope(dc, kArrowCaption.font, colour);
-    RECT rect = layout.caption;
-    DrawTextW(dc, kArrowCaption.text, -1, &rect, DT_CALCRECT | kArrowCaption.flags);
-    DrawTextW(dc, kArrowCaption.text, -1, &rect, kArrowCaption.flags);
+    const PaintedText& caption = layout.caption;
+    CaptionTextScope scope(dc, caption.font, colour);
+    RECT rect = caption.area;
+    DrawTextW(dc, caption.text, -1, &rect, DT_CALCRECT | caption.flags);
+    DrawTextW(dc, caption.text, -1, &rect, caption.flags);
+}
+
+// The arrow bitmap at the size of `dpi`: as it is at 96 dpi, else stretched
+// without blending, so that its black (the mask colour) stays pure black.
+UniqueBitmap ArrowBitmap(HINSTANCE module, int resourceId, int dpi)
+{
+    UniqueBitmap bitmap(static_cast<HBITMAP>(
+        LoadImageW(module, MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!bitmap || dpi == ui::kBaseDpi)
+        return bitmap;
+    return ScaledBitmap(bitmap.get(), SIZE{ui::scaledForDpi(kArrowWidth, dpi), ui::scaledForDpi(kArrowHeight, dpi)},
+                        COLORONCOLOR);
 }
 
 // Icons of the image-list entries in `indexes`; a missing entry (-1) gives
@@ -116,18 +130,18 @@ using UniqueImageList = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, Image
 
 }  // namespace
 
-ArrowImages ArrowImages::Load(HINSTANCE module)
+ArrowImages ArrowImages::Load(HINSTANCE module, int dpi)
 {
     ArrowImages images;
-    UniqueImageList list(ImageList_Create(kArrowWidth, kArrowHeight, ILC_COLOR24 | ILC_MASK, 0, 3));
+    images.size_ = SIZE{ui::scaledForDpi(kArrowWidth, dpi), ui::scaledForDpi(kArrowHeight, dpi)};
+    UniqueImageList list(ImageList_Create(images.size_.cx, images.size_.cy, ILC_COLOR24 | ILC_MASK, 0, 3));
     if (!list)
         return images;
     // In the order of ArrowState: normal, pressed, disabled.
     const int resources[3] = {IDB_ARROW_NORMAL, IDB_ARROW_PRESSED, IDB_ARROW_DISABLED};
     int indexes[3] = {-1, -1, -1};
     for (int i = 0; i < 3; ++i) {
-        UniqueBitmap bitmap(static_cast<HBITMAP>(
-            LoadImageW(module, MAKEINTRESOURCEW(resources[i]), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        const UniqueBitmap bitmap = ArrowBitmap(module, resources[i], dpi);
         if (bitmap)
             indexes[i] = ImageList_AddMasked(list.get(), bitmap.get(), RGB(0, 0, 0));
     }
@@ -135,7 +149,7 @@ ArrowImages ArrowImages::Load(HINSTANCE module)
     return images;
 }
 
-ArrowLayout ArrowLayoutFor(UINT itemState)
+ArrowLayout ArrowLayoutFor(UINT itemState, int dpi)
 {
     ArrowLayout layout;
     if (itemState & ODS_DISABLED) {
@@ -143,22 +157,24 @@ ArrowLayout ArrowLayoutFor(UINT itemState)
     } else if (itemState & ODS_SELECTED) {
         layout.state = ArrowState::pressed;
         layout.picture = POINT{12, 12};
-        OffsetRect(&layout.caption, 2, 2);
+        OffsetRect(&layout.caption.area, 2, 2);
     }
+    layout.picture = POINT{ui::scaledForDpi(layout.picture.x, dpi), ui::scaledForDpi(layout.picture.y, dpi)};
+    layout.caption = PaintedTextAt(layout.caption, dpi);
     return layout;
 }
 
-bool DrawArrowButton(const DRAWITEMSTRUCT& item, const ArrowImages& images, HMODULE themeLibrary)
+bool DrawArrowButton(const DRAWITEMSTRUCT& item, const ArrowImages& images, HMODULE themeLibrary, int dpi)
 {
     if (item.CtlID != IDC_IMPORT_ARROW)
         return false;
-    const ArrowLayout layout = ArrowLayoutFor(item.itemState);
+    const ArrowLayout layout = ArrowLayoutFor(item.itemState, dpi);
     const ThemeApi theme = LookUpThemeApi(themeLibrary);
     if (theme.complete() && IsCommonControls6())
         DrawThemedFrame(theme, item);
     else
         DrawClassicFrame(item);
-    DrawArrowPicture(item.hDC, images.icon(layout.state), layout.picture);
+    DrawArrowPicture(item.hDC, images.icon(layout.state), layout.picture, images.size());
     DrawArrowCaption(item.hDC, layout);
     return true;
 }

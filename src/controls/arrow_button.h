@@ -11,23 +11,28 @@ namespace vantora {
 
 enum class ArrowState { normal, pressed, disabled };
 
-// The arrow button's three 76 x 32 icons, made from bitmaps 145 (normal),
-// 148 (pressed) and 146 (disabled) with black as the transparent colour.
-// A picture whose bitmap does not load stays null and is not drawn.
+// The arrow button's three icons, made from the 76 x 32 bitmaps 145
+// (normal), 148 (pressed) and 146 (disabled) with black as the transparent
+// colour, at the size of a DPI. A picture whose bitmap does not load stays
+// null and is not drawn.
 class ArrowImages {
 public:
     ArrowImages() = default;
-    static ArrowImages Load(HINSTANCE module);
+    // At another DPI than 96 the bitmaps are stretched first, keeping their
+    // black exact, so that the mask stays clean.
+    static ArrowImages Load(HINSTANCE module, int dpi);
 
     HICON icon(ArrowState state) const { return icons_[static_cast<int>(state)].get(); }
+    SIZE size() const { return size_; }
 
 private:
     UniqueIcon icons_[3];
+    SIZE size_{0, 0};
 };
 
 // The caption under the arrow, in the unpressed button's client
-// coordinates. It is measured first, which fits the rectangle to its wrapped
-// lines, and then drawn into that.
+// coordinates at 96 dpi. It is measured first, which fits the rectangle to
+// its wrapped lines, and then drawn into that.
 inline constexpr PaintedText kArrowCaption{L"位置情報をパソコンへ取り込む", CaptionFont{-14, FW_BOLD},
                                            RECT{10, 46, 90, 103}, DT_CENTER | DT_VCENTER | DT_WORDBREAK};
 
@@ -35,17 +40,19 @@ inline constexpr PaintedText kArrowCaption{L"位置情報をパソコンへ取�
 struct ArrowLayout {
     ArrowState state = ArrowState::normal;
     POINT picture{10, 10};
-    RECT caption = kArrowCaption.area;
+    PaintedText caption = kArrowCaption;
 };
 
-// The layout for a button in `itemState` (ODS_ flags): disabled keeps the
-// normal places, pressed moves picture and caption by (2, 2).
-ArrowLayout ArrowLayoutFor(UINT itemState);
+// The layout for a button in `itemState` (ODS_ flags) at `dpi`: disabled
+// keeps the normal places, pressed moves picture and caption by (2, 2), all
+// scaled from their places at 96 dpi.
+ArrowLayout ArrowLayoutFor(UINT itemState, int dpi);
 
-// WM_DRAWITEM handler of the import window. Draws control 1025 (frame,
-// picture and caption) and returns true; returns false for any other
-// control, which then takes the default handling. `themeLibrary` is the
-// loaded "uxtheme.dll" or null for the classic frame.
-bool DrawArrowButton(const DRAWITEMSTRUCT& item, const ArrowImages& images, HMODULE themeLibrary);
+// WM_DRAWITEM handler of the import window, which is at `dpi`. Draws
+// control 1025 (frame, picture and caption) and returns true; returns false
+// for any other control, which then takes the default handling.
+// `themeLibrary` is the loaded "uxtheme.dll" or null for the classic frame;
+// `images` are those of the same DPI.
+bool DrawArrowButton(const DRAWITEMSTRUCT& item, const ArrowImages& images, HMODULE themeLibrary, int dpi);
 
 }  // namespace vantora

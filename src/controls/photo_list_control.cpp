@@ -14,6 +14,7 @@
 #include "photo/reason_wording.h"
 #include "platform/code_page.h"
 #include "tracklog/text_writer.h"
+#include "ui/dpi.h"
 #include "ui/exception_boundary.h"
 #include "ui/list_view.h"
 #include "windows/photo_detail_dialog.h"
@@ -215,7 +216,8 @@ void CCustomListCtrl::createTip()
     tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     SendMessageW(m_tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    SendMessageW(m_tip, TTM_SETMAXTIPWIDTH, 0, 480);  // long reasons wrap
+    // Long reasons wrap.
+    SendMessageW(m_tip, TTM_SETMAXTIPWIDTH, 0, ui::scaledForDpi(480, ui::dpiOf(m_hWnd)));
 }
 
 void CCustomListCtrl::OnMouseMove(LPARAM position)

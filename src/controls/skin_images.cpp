@@ -61,7 +61,7 @@ SkinImagesInstallation::~SkinImagesInstallation()
         setSkinImages(nullptr);
 }
 
-bool DrawSkinImage(int id, HDC dc)
+bool DrawSkinImage(int id, HDC dc, int dpi)
 {
     const SkinImages* images = skinImages();
     const SkinImage* image = images ? imageFor(id, *images) : nullptr;
@@ -73,7 +73,7 @@ bool DrawSkinImage(int id, HDC dc)
     ui::SelectedObject selected(source.get(), image->bitmap.get());
     if (!selected.ok())
         return false;
-    return BitBlt(dc, 0, 0, image->width, image->height, source.get(), 0, 0, SRCCOPY) != FALSE;
+    return DrawScaledPicture(dc, 0, 0, source.get(), SIZE{image->width, image->height}, dpi);
 }
 
 }  // namespace vantora

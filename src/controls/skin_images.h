@@ -51,8 +51,9 @@ private:
 };
 
 // Copies picture `id` (147 header strip, 135 about artwork) of the current
-// SkinImages opaque, in its own size, to (0, 0) of `dc`. Any other id, no
-// SkinImages or an empty picture draws nothing; returns whether it drew.
-bool DrawSkinImage(int id, HDC dc);
+// SkinImages opaque to (0, 0) of `dc`, in its own size scaled to `dpi`
+// (smoothly stretched; a plain copy at 96 dpi). Any other id, no SkinImages
+// or an empty picture draws nothing; returns whether it drew.
+bool DrawSkinImage(int id, HDC dc, int dpi);
 
 }  // namespace vantora

@@ -1,6 +1,7 @@
 #include "controls/skinned_drawing.h"
 
 #include "ui/dialog.h"
+#include "ui/dpi.h"
 #include "ui/gdi_scopes.h"
 
 #include <shlwapi.h>
@@ -63,6 +64,20 @@ int DrawCaptionText(HDC dc, const wchar_t* text, CaptionFont font, COLORREF colo
 {
     CaptionTextScope scope(dc, font, colour);
     return DrawTextW(dc, text, -1, &rect, flags);
+}
+
+PaintedText PaintedTextAt(const PaintedText& text, int dpi)
+{
+    PaintedText scaled = text;
+    scaled.font.height = ui::fontHeightForDpi(text.font.height, dpi);
+    scaled.area = ui::scaledForDpi(text.area, dpi);
+    return scaled;
+}
+
+void DrawPaintedText(HDC dc, const PaintedText& text, COLORREF colour)
+{
+    RECT area = text.area;
+    DrawCaptionText(dc, text.text, text.font, colour, area, text.flags);
 }
 
 // --- Bitmaps -------------------------------------------------------------
@@ -155,7 +170,41 @@ bool DrawTransparentBitmap(HDC target, HBITMAP bitmap)
     return true;
 }
 
-UniqueBitmap MakeTitlePicture(HWND window, int resourceId)
+UniqueBitmap ScaledBitmap(HBITMAP bitmap, SIZE size, int mode)
+{
+    const SIZE from = BitmapSize(bitmap);
+    ui::ClientDc screen(nullptr);
+    UniqueMemoryDc source = CompatibleDc(screen.get());
+    UniqueMemoryDc target = CompatibleDc(screen.get());
+    UniqueBitmap scaled(CreateCompatibleBitmap(screen.get(), size.cx, size.cy));
+    if (!source || !target || !scaled)
+        return nullptr;
+    ui::SelectedObject selectedSource(source.get(), bitmap);
+    ui::SelectedObject selectedTarget(target.get(), scaled.get());
+    if (!selectedSource.ok() || !selectedTarget.ok())
+        return nullptr;
+    SetStretchBltMode(target.get(), mode);
+    SetBrushOrgEx(target.get(), 0, 0, nullptr);  // as HALFTONE asks
+    if (!StretchBlt(target.get(), 0, 0, size.cx, size.cy, source.get(), 0, 0, from.cx, from.cy, SRCCOPY))
+        return nullptr;
+    return scaled;
+}
+
+bool DrawScaledPicture(HDC target, int x, int y, HDC source, SIZE size, int dpi)
+{
+    if (dpi == ui::kBaseDpi)
+        return BitBlt(target, x, y, size.cx, size.cy, source, 0, 0, SRCCOPY) != FALSE;
+    const int previousMode = SetStretchBltMode(target, HALFTONE);
+    POINT previousOrigin{};
+    SetBrushOrgEx(target, 0, 0, &previousOrigin);
+    const BOOL drawn = StretchBlt(target, x, y, ui::scaledForDpi(size.cx, dpi), ui::scaledForDpi(size.cy, dpi),
+                                  source, 0, 0, size.cx, size.cy, SRCCOPY);
+    SetBrushOrgEx(target, previousOrigin.x, previousOrigin.y, nullptr);
+    SetStretchBltMode(target, previousMode);
+    return drawn != FALSE;
+}
+
+UniqueBitmap MakeTitlePicture(HWND window, int resourceId, int dpi)
 {
     UniqueBitmap loaded(static_cast<HBITMAP>(LoadImageW(ui::resourceModule(), MAKEINTRESOURCEW(resourceId),
                                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
@@ -178,7 +227,11 @@ UniqueBitmap MakeTitlePicture(HWND window, int resourceId)
         if (!DrawTransparentBitmap(dc.get(), loaded.get()))
             return nullptr;
     }
-    return picture;
+    if (dpi == ui::kBaseDpi)
+        return picture;
+    // Made once for the DPI, so that painting stays a plain copy.
+    return ScaledBitmap(picture.get(), SIZE{ui::scaledForDpi(size.cx, dpi), ui::scaledForDpi(size.cy, dpi)},
+                        HALFTONE);
 }
 
 bool IsCommonControls6()

@@ -8,13 +8,15 @@
 #include <memory>
 #include <type_traits>
 
+#include "ui/gdi_scopes.h"
+
 namespace vantora {
 
 // --- Owners of GDI objects and device contexts ---------------------------
 
-struct GdiObjectDeleter {
-    void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
+using ui::GdiObjectDeleter;
+using ui::UniqueFont;
+
 struct MemoryDcDeleter {
     void operator()(HDC dc) const { DeleteDC(dc); }
 };
@@ -26,7 +28,6 @@ struct LibraryDeleter {
 };
 
 using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
 using UniquePen = std::unique_ptr<std::remove_pointer_t<HPEN>, GdiObjectDeleter>;
 using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
 using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
@@ -43,12 +44,21 @@ struct CaptionFont {
 // A text a window paints itself: the words, the font, the rectangle it is
 // drawn into (client coordinates) and the DrawTextW flags. The windows paint
 // from it, and the window tests measure from it whether it fits its place.
+// Font height and rectangle are given for 96 dpi (see PaintedTextAt).
 struct PaintedText {
     const wchar_t* text;
     CaptionFont font;
     RECT area;
     UINT flags;
 };
+
+// The painted text as a window at `dpi` draws it: its rectangle and its
+// font's height scaled from their values at 96 dpi (see ui::fontHeightForDpi).
+PaintedText PaintedTextAt(const PaintedText& text, int dpi);
+
+// Draws a painted text (already at its window's DPI) by the caption font
+// rule in `colour`.
+void DrawPaintedText(HDC dc, const PaintedText& text, COLORREF colour);
 
 // The font record of a painted text for a context whose selected text
 // character set is `contextCharset`: only height, weight, character set
@@ -86,10 +96,20 @@ int DrawCaptionText(HDC dc, const wchar_t* text, CaptionFont font, COLORREF colo
 // work bitmap cannot be made (the target is then untouched).
 bool DrawTransparentBitmap(HDC target, HBITMAP bitmap);
 
-// Loads bitmap `resourceId` of the program and returns a picture of its size,
-// compatible with `window`'s client area, that shows it on the button-face
-// colour (its white parts become button face). Null when it does not load.
-UniqueBitmap MakeTitlePicture(HWND window, int resourceId);
+// Loads bitmap `resourceId` of the program and returns a picture of its size
+// scaled to `dpi`, compatible with `window`'s client area, that shows it on
+// the button-face colour (its white parts become button face). Null when it
+// does not load.
+UniqueBitmap MakeTitlePicture(HWND window, int resourceId, int dpi);
+
+// A copy of `bitmap` stretched to `size` with the stretch mode `mode`
+// (HALFTONE smooths, COLORONCOLOR keeps every colour exact, as a mask
+// colour must stay), compatible with the screen; null on failure.
+UniqueBitmap ScaledBitmap(HBITMAP bitmap, SIZE size, int mode);
+
+// Copies `source` (of `size`) to (x, y) of `target`, stretched smoothly to
+// that size scaled to `dpi`: a plain copy at 96 dpi.
+bool DrawScaledPicture(HDC target, int x, int y, HDC source, SIZE size, int dpi);
 
 // True when the common controls library in use is version 6 or later.
 bool IsCommonControls6();

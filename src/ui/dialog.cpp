@@ -2,6 +2,8 @@
 
 #include "ui/exception_boundary.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -16,6 +18,30 @@ namespace {
 
 // The modal dialogs of this thread, outermost first.
 thread_local std::vector<HWND> modalDialogs;
+
+bool isOfClass(HWND window, const wchar_t* className)
+{
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    return _wcsicmp(name, className) == 0;
+}
+
+// A control where it stood, scaled from one DPI to another, as the dialog
+// manager of Windows would move it.
+void moveInProportion(HWND dialog, HWND control, int from, int to)
+{
+    RECT place{};
+    GetWindowRect(control, &place);
+    // A drop-down list's height reaches down to the bottom of its open list.
+    RECT open{};
+    if (isOfClass(control, WC_COMBOBOXW) && SendMessageW(control, CB_GETDROPPEDCONTROLRECT, 0,
+                                                         reinterpret_cast<LPARAM>(&open)))
+        place.bottom = std::max(place.bottom, open.bottom);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+    const auto scale = [&](LONG value) { return MulDiv(value, to, from); };
+    MoveWindow(control, scale(place.left), scale(place.top), scale(place.right - place.left),
+               scale(place.bottom - place.top), FALSE);
+}
 
 }  // namespace
 
@@ -146,6 +172,11 @@ BOOL Dialog::initialise()
 {
     if (modal_)
         modalDialogs.push_back(hwnd_);
+    dpi_ = dpiOf(hwnd_);
+    keepDialogManagerFromScaling(hwnd_);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+    if (font && GetObjectW(font, sizeof templateFont_, &templateFont_) == sizeof templateFont_)
+        templateFontDpi_ = dpi_;
     RECT before{};
     GetWindowRect(hwnd_, &before);
     const BOOL result = OnInitDialog();
@@ -182,6 +213,43 @@ INT_PTR Dialog::withMessageResult(bool handled, LRESULT result)
     return TRUE;
 }
 
+void Dialog::changeDpi(int dpi, const RECT* suggested)
+{
+    const int before = dpi_;
+    if (dpi <= 0 || dpi == before)
+        return;
+    dpi_ = dpi;
+    giveControlsFontFor(dpi);
+    for (HWND control = GetWindow(hwnd_, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT))
+        moveInProportion(hwnd_, control, before, dpi);
+    if (suggested)
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    OnDpiChanged(before);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// The template's font at `dpi`: the dialog's own at the DPI it opened at,
+// one made from it otherwise.
+void Dialog::giveControlsFontFor(int dpi)
+{
+    if (templateFontDpi_ == 0)
+        return;
+    UniqueFont made;
+    auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+    if (dpi != templateFontDpi_) {
+        LOGFONTW record = templateFont_;
+        record.lfHeight = MulDiv(record.lfHeight, dpi, templateFontDpi_);
+        made.reset(CreateFontIndirectW(&record));
+        if (!made)
+            return;
+        font = made.get();
+    }
+    for (HWND control = GetWindow(hwnd_, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT))
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    controlFont_ = std::move(made);  // the one before is no control's font any more
+}
+
 // The window is gone: the object lets go of it, and a modal loop ends.
 void Dialog::forget()
 {
@@ -189,6 +257,7 @@ void Dialog::forget()
     SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
     hwnd_ = nullptr;
     ending_ = true;
+    controlFont_.reset();  // its controls are gone before the dialog
 }
 
 INT_PTR Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam)
@@ -217,6 +286,9 @@ INT_PTR Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NCDESTROY:
         forget();
         return FALSE;
+    case WM_DPICHANGED:
+        changeDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return withMessageResult(true, 0);
     default: {
         // The handler fills `result`: it is read only after the call.
         const bool handled = OnMessage(message, wParam, lParam, result);

@@ -9,6 +9,9 @@
 
 #include <string>
 
+#include "ui/dpi.h"
+#include "ui/gdi_scopes.h"
+
 namespace vantora::ui {
 
 // The innermost dialog of this thread that runs modally - the window the
@@ -36,6 +39,13 @@ public:
     HWND hwnd() const { return hwnd_; }
     HWND item(int id) const { return GetDlgItem(hwnd_, id); }
     HWND parent() const { return parent_; }
+
+    // The DPI the window is laid out for: the one it opened at, then the
+    // one of each WM_DPICHANGED. Every fixed pixel value of a window (given
+    // for 96 dpi) is scaled by it.
+    int dpi() const { return dpi_; }
+    int scaled(int pixels) const { return scaledForDpi(pixels, dpi_); }
+    RECT scaled(const RECT& rect) const { return scaledForDpi(rect, dpi_); }
 
     // What every window does to itself and its controls.
     void setTitle(const std::wstring& text) { SetWindowTextW(hwnd_, text.c_str()); }
@@ -68,6 +78,13 @@ protected:
     // Sees each message of the modal loop before the dialog does; true
     // swallows it.
     virtual bool PreTranslateMessage(MSG& /*message*/) { return false; }
+    // After the window moved from a screen of `previousDpi` to one of
+    // another DPI (WM_DPICHANGED, dpi() is the new one): it stands on the
+    // rectangle Windows suggested, and its controls have a font of the new
+    // DPI and stand where they stood, scaled in proportion. A window that
+    // places controls, sets list columns or keeps pictures of its own does
+    // that again here; it is repainted afterwards.
+    virtual void OnDpiChanged(int /*previousDpi*/) {}
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -79,6 +96,8 @@ private:
     void runModalLoop();
     void centreOverOwner();
     bool createWindow();
+    void changeDpi(int dpi, const RECT* suggested);
+    void giveControlsFontFor(int dpi);
 
     int templateId_;
     HWND parent_;
@@ -86,6 +105,12 @@ private:
     bool modal_ = false;
     bool ending_ = false;
     INT_PTR result_ = -1;
+    int dpi_ = kBaseDpi;
+    // The font the dialog made from its template, at the DPI it opened at,
+    // and the one made from it for the controls after a DPI change.
+    LOGFONTW templateFont_{};
+    int templateFontDpi_ = 0;
+    UniqueFont controlFont_;
 };
 
 // The module whose resources hold the templates, bitmaps and icon.

@@ -1,10 +1,20 @@
 #pragma once
 // Scopes for the device contexts a window paints with: each gives back what
-// it took when the scope ends, however the painting code is left.
+// it took when the scope ends, however the painting code is left; and the
+// owner of the GDI objects made for them.
 
 #include <windows.h>
 
+#include <memory>
+#include <type_traits>
+
 namespace vantora::ui {
+
+// Owns a pen, brush, font or bitmap and deletes it with the owner.
+struct GdiObjectDeleter {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
 
 // Selects an object into a context for one scope and puts the previous one
 // back, so that the object can be deleted afterwards.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/dialog.h"
+#include "ui/dpi.h"
 
 namespace vantora::ui {
 
@@ -14,26 +15,37 @@ HICON showProgramIcon(HWND dialog, int iconId)
     return icon;
 }
 
-void setClientSizeCentred(HWND dialog, int width, int height, HWND over)
+void setClientSize(HWND dialog, int width, int height, int dpi)
 {
-    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE));
-    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE));
-    RECT frame{0, 0, width, height};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    const long outerWidth = frame.right - frame.left;
-    const long outerHeight = frame.bottom - frame.top;
+    // The frame as it is: after a DPI change Windows has already given the
+    // window the frame and title bar of the new DPI.
+    RECT outer{};
+    RECT client{};
+    GetWindowRect(dialog, &outer);
+    GetClientRect(dialog, &client);
+    const int frameWidth = (outer.right - outer.left) - client.right;
+    const int frameHeight = (outer.bottom - outer.top) - client.bottom;
+    SetWindowPos(dialog, nullptr, 0, 0, frameWidth + scaledForDpi(width, dpi), frameHeight + scaledForDpi(height, dpi),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void centreOver(HWND dialog, HWND over)
+{
     RECT area{};
     if (!over || !GetWindowRect(over, &area))
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    const long x = std::max(0L, area.left + (area.right - area.left - outerWidth) / 2);
-    const long y = std::max(0L, area.top + (area.bottom - area.top - outerHeight) / 2);
-    SetWindowPos(dialog, nullptr, x, y, outerWidth, outerHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT own{};
+    GetWindowRect(dialog, &own);
+    const long x = std::max(0L, area.left + (area.right - area.left - (own.right - own.left)) / 2);
+    const long y = std::max(0L, area.top + (area.bottom - area.top - (own.bottom - own.top)) / 2);
+    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void placeControls(HWND dialog, std::span<const ControlPlacement> placements)
+void placeControls(HWND dialog, std::span<const ControlPlacement> placements, int dpi)
 {
     for (const ControlPlacement& place : placements)
-        MoveWindow(GetDlgItem(dialog, place.id), place.x, place.y, place.width, place.height, FALSE);
+        MoveWindow(GetDlgItem(dialog, place.id), scaledForDpi(place.x, dpi), scaledForDpi(place.y, dpi),
+                   scaledForDpi(place.width, dpi), scaledForDpi(place.height, dpi), FALSE);
 }
 
 bool drawMinimisedIcon(HWND dialog, HDC dc, HICON icon)

@@ -2,19 +2,33 @@
 
 #include <commctrl.h>
 
+#include "ui/dpi.h"
+
 namespace vantora::ui {
 
 void ListView::addColumns(const std::vector<ListColumn>& columns)
 {
+    const int dpi = dpiOf(control_);
     for (std::size_t i = 0; i < columns.size(); ++i) {
         std::wstring title = columns[i].title;
         LVCOLUMNW column{};
         column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
-        column.cx = columns[i].width;
+        column.cx = scaledForDpi(columns[i].width, dpi);
         column.pszText = title.data();
         column.iSubItem = static_cast<int>(i);
         SendMessageW(control_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void ListView::rescaleColumns(const std::vector<ListColumn>& columns, int fromDpi, int toDpi)
+{
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const auto width = static_cast<int>(SendMessageW(control_, LVM_GETCOLUMNWIDTH, i, 0));
+        const int given = columns[i].width;
+        const int scaled =
+            width == scaledForDpi(given, fromDpi) ? scaledForDpi(given, toDpi) : MulDiv(width, toDpi, fromDpi);
+        SendMessageW(control_, LVM_SETCOLUMNWIDTH, i, scaled);
     }
 }
 

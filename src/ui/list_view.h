@@ -12,7 +12,7 @@ namespace vantora::ui {
 
 struct ListColumn {
     std::wstring title;
-    int width;
+    int width;  // pixels at 96 dpi, scaled to the list's DPI
 };
 
 class ListView {
@@ -22,6 +22,10 @@ public:
 
     HWND hwnd() const { return control_; }
     void addColumns(const std::vector<ListColumn>& columns);
+    // The columns added with `columns` after the list moved from one DPI to
+    // another: a column still as wide as given takes its given width at the
+    // new DPI, one the user made wider or narrower keeps its share.
+    void rescaleColumns(const std::vector<ListColumn>& columns, int fromDpi, int toDpi);
     void setFullRowSelect();
 
     void deleteAllRows();

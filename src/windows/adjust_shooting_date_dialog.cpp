@@ -82,8 +82,7 @@ void CAdjustShootingDateDlg::OnOK()
 bool CAdjustShootingDateDlg::OnPaint()
 {
     ui::PaintDc paint(hwnd());
-    RECT area = kChangeNote.area;
-    DrawCaptionText(paint.get(), kChangeNote.text, kChangeNote.font, RGB(255, 0, 0), area, kChangeNote.flags);
+    DrawPaintedText(paint.get(), PaintedTextAt(kChangeNote, dpi()), RGB(255, 0, 0));
     return true;
 }
 

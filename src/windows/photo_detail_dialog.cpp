@@ -15,6 +15,9 @@ namespace {
 
 constexpr COLORREF kWarningRed = RGB(255, 0, 0);
 
+const std::vector<ui::ListColumn> kTagColumns = {
+    {L"項目", 100}, {L"既存の位置情報", 150}, {L"位置情報(マッチング結果)", 150}};
+
 }  // namespace
 
 CStillDetailDlg::CStillDetailDlg(HWND parent, PhotoRecord photo)
@@ -28,8 +31,9 @@ BOOL CStillDetailDlg::OnInitDialog()
 {
     setTitle(L"画像データ詳細");
     m_list = ui::ListView(item(IDC_DETAIL_TAGS));
-    m_list.addColumns({{L"項目", 100}, {L"既存の位置情報", 150}, {L"位置情報(マッチング結果)", 150}});
+    m_list.addColumns(kTagColumns);
     fillLabels();
+    m_previewFrame = scaled(kPreviewFrame);
     m_preview = decodePreview(m_photo.exif.path, m_previewFrame);  // stays empty when it fails
     fillTable();
     m_list.setFullRowSelect();
@@ -55,6 +59,14 @@ void CStillDetailDlg::fillTable()
                           platform::wideFromCp932(row.matched)});
         m_differs[i] = row.differs ? 1 : 0;
     }
+}
+
+void CStillDetailDlg::OnDpiChanged(int previousDpi)
+{
+    m_list.rescaleColumns(kTagColumns, previousDpi, dpi());
+    // Decoded again for the frame's new size, as sharp as at the start.
+    m_previewFrame = scaled(kPreviewFrame);
+    m_preview = decodePreview(m_photo.exif.path, m_previewFrame);
 }
 
 bool CStillDetailDlg::OnNotify(int id, NMHDR& header, LRESULT& result)
@@ -90,11 +102,8 @@ bool CStillDetailDlg::OnPaint()
 {
     ui::PaintDc paint(hwnd());
     paintPreview(paint.get());
-    if (m_photo.doubtful) {
-        RECT area = kDoubtfulWarning.area;
-        DrawCaptionText(paint.get(), kDoubtfulWarning.text, kDoubtfulWarning.font, kWarningRed, area,
-                        kDoubtfulWarning.flags);
-    }
+    if (m_photo.doubtful)
+        DrawPaintedText(paint.get(), PaintedTextAt(kDoubtfulWarning, dpi()), kWarningRed);
     return true;
 }
 

@@ -30,11 +30,14 @@ public:
     // a full em.
     static constexpr PaintedText kDoubtfulWarning{L"マッチングが正しくない可能性があります。", CaptionFont{-12, 0},
                                                   RECT{215, 91, 455, 111}, DT_CENTER | DT_VCENTER};
+    // The frame the preview is fitted into, at 96 dpi.
+    static constexpr RECT kPreviewFrame{350, 20, 450, 90};
 
 protected:
     BOOL OnInitDialog() override;
     bool OnNotify(int id, NMHDR& header, LRESULT& result) override;
     bool OnPaint() override;
+    void OnDpiChanged(int previousDpi) override;
 
 private:
     void fillLabels();
@@ -45,7 +48,7 @@ private:
     ui::ListView m_list;
     PhotoRecord m_photo;
     PreviewPicture m_preview;
-    RECT m_previewFrame{350, 20, 450, 90};
+    RECT m_previewFrame = kPreviewFrame;  // at the window's DPI
     std::array<int, kDetailRowCount> m_differs{};
 };
 

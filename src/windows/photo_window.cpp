@@ -115,6 +115,7 @@ BOOL CStillListDlg::OnInitDialog()
     m_listCtrl.m_offsetPlus = m_offset.east;
     ui::ListView(item(IDC_PHOTO_LIST)).setFullRowSelect();
     placeControls();
+    ui::centreOver(hwnd(), parent());  // over the import window it was opened from
     return TRUE;
 }
 
@@ -128,10 +129,15 @@ void CStillListDlg::loadFolder()
 
 void CStillListDlg::placeControls()
 {
-    // Centred over the import window it was opened from.
-    ui::setClientSizeCentred(hwnd(), kClientWidth, kClientHeight, parent());
+    ui::setClientSize(hwnd(), kClientWidth, kClientHeight, dpi());
     for (const Placement& placement : kPlacements)
-        ui::placeControls(hwnd(), {&placement.place, 1});
+        ui::placeControls(hwnd(), {&placement.place, 1}, dpi());
+}
+
+void CStillListDlg::OnDpiChanged(int previousDpi)
+{
+    placeControls();  // where Windows put the window, not centred again
+    ui::ListView(item(IDC_PHOTO_LIST)).rescaleColumns(kPhotoColumns, previousDpi, dpi());
 }
 
 void CStillListDlg::showButtons(bool afterWriting)
@@ -330,13 +336,13 @@ bool CStillListDlg::OnPaint()
 
 void CStillListDlg::paintWindow(HDC dc)
 {
-    DrawSkinImage(IDB_HEADER, dc);
-    RECT heading{12, 5, 262, 55};
-    DrawCaptionText(dc, m_positionsWritten ? L"位置情報が追加された写真" : L"位置情報を画像データに追加",
-                    CaptionFont{-18, FW_BOLD}, RGB(0, 0, 0), heading, DT_VCENTER);
-    const UniquePen pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW)));
+    DrawSkinImage(IDB_HEADER, dc, dpi());
+    DrawPaintedText(dc, PaintedTextAt(m_positionsWritten ? kHeadingAfterWriting : kHeadingBeforeWriting, dpi()),
+                    RGB(0, 0, 0));
+    const UniquePen pen(CreatePen(PS_SOLID, scaled(1), GetSysColor(COLOR_BTNSHADOW)));
     const ui::SelectedObject selected(dc, pen.get());
-    POINT frame[] = {{14, 71}, {14, 40}, {872, 40}, {872, 71}};
+    const auto at = [this](int x, int y) { return POINT{scaled(x), scaled(y)}; };
+    POINT frame[] = {at(14, 71), at(14, 40), at(872, 40), at(872, 71)};
     Polyline(dc, frame, 4);
 }
 

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "controls/photo_list_control.h"
+#include "controls/skinned_drawing.h"
 #include "photo/photo_record.h"
 #include "tracklog/log_list.h"
 #include "ui/dialog.h"
@@ -33,6 +34,12 @@ public:
     // import window (see zoneTakenForWholeList); set when the window closes.
     std::optional<UtcOffset> m_zoneTaken;
 
+    // The heading over the header strip, before and after writing.
+    static constexpr PaintedText kHeadingBeforeWriting{L"位置情報を画像データに追加", CaptionFont{-18, FW_BOLD},
+                                                       RECT{12, 5, 262, 55}, DT_VCENTER};
+    static constexpr PaintedText kHeadingAfterWriting{L"位置情報が追加された写真", CaptionFont{-18, FW_BOLD},
+                                                      RECT{12, 5, 262, 55}, DT_VCENTER};
+
     // For the end-to-end tests.
     const PhotoList* photos() const { return m_photos.get(); }
     bool positionsWritten() const { return m_positionsWritten != 0; }
@@ -48,6 +55,7 @@ protected:
     void OnDestroy() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool PreTranslateMessage(MSG& message) override;
+    void OnDpiChanged(int previousDpi) override;
 
 private:
     void placeControls();

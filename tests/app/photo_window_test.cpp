@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iomanip>
 #include <iterator>
+#include <span>
 #include <tuple>
 #include <utility>
 
@@ -547,7 +548,8 @@ TEST_F(PhotoWindowCommands, WhileADropIsBeingAddedTheWindowTakesNoClick)
 }
 
 // Every window as the user opens it, under the fonts of the test prefix
-// (see tools/wine-run.sh), which stand in for those of Windows: every
+// (see tools/wine-run.sh), which stand in for those of Windows, at the DPI
+// of the prefix (96, and 120 and 144 in prefixes of their own): every
 // caption of a static text or push button fits its control, and every text
 // a window paints itself fits its place, clear of the controls.
 TEST_F(PhotoWindowCommands, EveryWindowShowsItsCaptionsWholeInTheirControls)
@@ -563,6 +565,7 @@ TEST_F(PhotoWindowCommands, EveryWindowShowsItsCaptionsWholeInTheirControls)
     CAdjustTimeDiffDlg timeZone(importWindow.hwnd());
     CAboutDlg about(importWindow.hwnd());
     ASSERT_TRUE(detail.Create() && shift.Create() && timeZone.Create() && about.Create());
+    ASSERT_EQ(importWindow.dpi(), configuredDpi());
 
     std::vector<std::string> found;
     for (const auto& [name, window] : std::vector<std::pair<const char*, HWND>>{
@@ -573,18 +576,162 @@ TEST_F(PhotoWindowCommands, EveryWindowShowsItsCaptionsWholeInTheirControls)
         found.insert(found.end(), more.begin(), more.end());
     }
     const HWND arrow = GetDlgItem(importWindow.hwnd(), IDC_IMPORT_ARROW);
-    const PaintedText pressedArrowCaption{kArrowCaption.text, kArrowCaption.font, ArrowLayoutFor(ODS_SELECTED).caption,
-                                          kArrowCaption.flags};
+    const int dpi = importWindow.dpi();
     for (const auto& [name, window, painted] : std::vector<std::tuple<const char*, HWND, PaintedText>>{
+             {"import window", importWindow.hwnd(), CVantoraGPSAppDlg::kHeading},
+             {"photo window", photoWindow, CStillListDlg::kHeadingBeforeWriting},
+             {"photo window", photoWindow, CStillListDlg::kHeadingAfterWriting},
              {"detail window", detail.hwnd(), CStillDetailDlg::kDoubtfulWarning},
              {"shooting-time dialog", shift.hwnd(), CAdjustShootingDateDlg::kChangeNote},
-             {"arrow button", arrow, kArrowCaption}, {"arrow button pressed", arrow, pressedArrowCaption}}) {
-        const auto more = paintedTextMisfits(name, window, painted);
+             {"about box", about.hwnd(), CAboutDlg::kVersion}}) {
+        const auto more = paintedTextMisfits(name, window, PaintedTextAt(painted, dpi));
+        found.insert(found.end(), more.begin(), more.end());
+    }
+    for (const auto& [name, state] : {std::pair{"arrow button", 0u}, std::pair{"arrow button pressed", 1u}}) {
+        const auto more = paintedTextMisfits(name, arrow, ArrowLayoutFor(state ? ODS_SELECTED : 0, dpi).caption);
         found.insert(found.end(), more.begin(), more.end());
     }
     for (const std::string& line : found)
-        std::printf("caption does not fit: %s\n", line.c_str());
+        std::printf("caption does not fit at %d dpi: %s\n", dpi, line.c_str());
     EXPECT_EQ(found, std::vector<std::string>{});
+}
+
+// Where the main windows put their controls, in pixels at 96 dpi (x, y,
+// width, height); at any other DPI each value is scaled, halves rounded up.
+const ControlAt kImportWindowControls[] = {
+    {IDC_UNIT_LIST, 14, 88, 372, 461},      {IDC_PC_LIST, 503, 88, 372, 461},
+    {IDC_UNIT_TITLE, 33, 42, 84, 18},       {IDC_PC_TITLE, 523, 42, 50, 18},
+    {IDC_CAPACITY_TEXT, 20, 68, 242, 20},   {IDC_DELETE_UNIT_LOGS, 266, 65, 44, 18},
+    {IDC_DELETE_ALL_UNIT_LOGS, 316, 65, 64, 18}, {IDC_IMPORT_ARROW, 397, 257, 95, 95},
+    {IDC_TIME_ZONE, 509, 65, 112, 18},      {IDC_ADD_LOGS, 706, 65, 41, 18},
+    {IDC_CLEAR_PC_ROWS, 753, 65, 44, 18},   {IDC_CLEAR_PC_LIST, 803, 65, 64, 18},
+    {IDC_ABOUT, 719, 6, 80, 18},            {IDC_OPEN_MANUAL, 809, 6, 65, 18},
+    {IDC_GO_TO_PHOTOS, 554, 560, 183, 30},  {IDC_SHOW_IN_GOOGLE_EARTH, 748, 560, 125, 30},
+    {IDC_WALKING_HISTORY, 270, 560, 118, 30},
+};
+const ControlAt kPhotoWindowControls[] = {
+    {IDC_PHOTO_LIST, 14, 70, 859, 483},           {IDC_PHOTO_DETAIL, 20, 45, 72, 20},
+    {IDC_ADJUST_SHOOTING_TIME, 103, 45, 93, 20},  {IDC_ADD_PHOTOS, 537, 45, 141, 20},
+    {IDC_CLEAR_PHOTO_ROWS, 684, 45, 183, 20},     {IDC_WRITE_POSITIONS, 587, 564, 203, 26},
+    {IDC_START_AGAIN_CANCEL, 801, 564, 72, 26},   {IDC_PHOTOS_IN_GOOGLE_EARTH, 620, 564, 124, 26},
+    {IDC_START_AGAIN, 755, 564, 118, 26},         {IDC_ABOUT, 719, 6, 80, 18},
+    {IDC_PHOTO_OPEN_MANUAL, 809, 6, 65, 18},      {IDC_PHOTO_WALKING_HISTORY, 492, 564, 118, 26},
+};
+// The list columns' widths at 96 dpi.
+const std::vector<int> kLogColumnWidths = {128, 118, 118};
+const std::vector<int> kPhotoColumnWidths = {60, 60, 90, 120, 130, 130, 250};
+
+std::vector<std::string> misplacedInMainWindow(const char* name, HWND window, std::span<const ControlAt> controls,
+                                               int listId, const std::vector<int>& columnWidths, int dpi)
+{
+    auto found = misplacedControls(name, window, controls, dpi);
+    RECT client{};
+    GetClientRect(window, &client);
+    if (client.right != atDpi(885, dpi) || client.bottom != atDpi(600, dpi))
+        found.push_back(std::string(name) + ": client area " + std::to_string(client.right) + " x " +
+                        std::to_string(client.bottom));
+    const HWND list = GetDlgItem(window, listId);
+    for (std::size_t column = 0; column < columnWidths.size(); ++column) {
+        const auto width = SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0);
+        if (width != atDpi(columnWidths[column], dpi))
+            found.push_back(std::string(name) + ": column " + std::to_string(column) + " " + std::to_string(width) +
+                            " px wide");
+    }
+    return found;
+}
+
+LONG controlFontHeight(HWND window, int id)
+{
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendDlgItemMessageW(window, id, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font.lfHeight;
+}
+
+// The main windows at the DPI of the test prefix, and after Windows said
+// they are on a screen of another DPI (Wine sends no WM_DPICHANGED: the
+// test sends it) and back: every control where it belongs at that DPI, the
+// window on the rectangle Windows suggested, the controls' font of that
+// DPI, and the one of the start back again.
+TEST_F(PhotoWindowCommands, EveryControlStandsAtItsPlaceScaledToTheWindowsDpi)
+{
+    open(folder_);
+    CVantoraGPSAppDlg import(dialogs_, *drives_, [](HWND, LogList&, const fs::path&, UtcOffset) { return INT_PTR{1}; });
+    ASSERT_TRUE(import.Create());
+    const int dpi = configuredDpi();
+    ASSERT_EQ(import.dpi(), dpi);
+    ASSERT_EQ(window_->dpi(), dpi);
+    const struct {
+        const char* name;
+        HWND window;
+        std::span<const ControlAt> controls;
+        int list;
+        const std::vector<int>& columns;
+        int button;  // one whose font is checked
+    } windows[] = {{"import window", import.hwnd(), kImportWindowControls, IDC_PC_LIST, kLogColumnWidths, IDC_ADD_LOGS},
+                   {"photo window", window_->hwnd(), kPhotoWindowControls, IDC_PHOTO_LIST, kPhotoColumnWidths,
+                    IDC_PHOTO_DETAIL}};
+    const int other = dpi == 144 ? 120 : 144;
+    for (const auto& w : windows) {
+        EXPECT_EQ(misplacedInMainWindow(w.name, w.window, w.controls, w.list, w.columns, dpi), std::vector<std::string>{});
+        const LONG fontHeight = controlFontHeight(w.window, w.button);
+        RECT suggested{};
+        GetWindowRect(w.window, &suggested);
+        OffsetRect(&suggested, 7, 5);
+        suggested.right = suggested.left + MulDiv(suggested.right - suggested.left, other, dpi);
+        suggested.bottom = suggested.top + MulDiv(suggested.bottom - suggested.top, other, dpi);
+        SendMessageW(w.window, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&suggested));
+        EXPECT_EQ(misplacedInMainWindow(w.name, w.window, w.controls, w.list, w.columns, other),
+                  std::vector<std::string>{});
+        RECT now{};
+        GetWindowRect(w.window, &now);
+        EXPECT_EQ(now.left, suggested.left) << w.name;
+        EXPECT_EQ(now.top, suggested.top) << w.name;
+        EXPECT_EQ(controlFontHeight(w.window, w.button), MulDiv(fontHeight, other, dpi)) << w.name;
+
+        GetWindowRect(w.window, &suggested);
+        SendMessageW(w.window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        EXPECT_EQ(misplacedInMainWindow(w.name, w.window, w.controls, w.list, w.columns, dpi), std::vector<std::string>{});
+        EXPECT_EQ(controlFontHeight(w.window, w.button), fontHeight) << w.name;
+    }
+
+    CAboutDlg about(import.hwnd());
+    ASSERT_TRUE(about.Create());
+    RECT client{};
+    GetClientRect(about.hwnd(), &client);
+    EXPECT_EQ(client.right, atDpi(600, dpi));
+    EXPECT_EQ(client.bottom, atDpi(300, dpi));
+
+    // A dialog laid out by its template keeps its controls where they were,
+    // in proportion (the closed drop-down lists as high as their new font).
+    CAdjustShootingDateDlg shift(window_->hwnd());
+    ASSERT_TRUE(shift.Create());
+    const auto placesOf = [&shift] {
+        std::vector<RECT> places;
+        for (HWND control = GetWindow(shift.hwnd(), GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+            RECT place{};
+            GetWindowRect(control, &place);
+            MapWindowPoints(nullptr, shift.hwnd(), reinterpret_cast<POINT*>(&place), 2);
+            wchar_t kind[16] = {};
+            GetClassNameW(control, kind, 16);
+            if (_wcsicmp(kind, L"ComboBox") == 0)
+                place.bottom = place.top;
+            places.push_back(place);
+        }
+        return places;
+    };
+    const std::vector<RECT> before = placesOf();
+    RECT suggested{};
+    GetWindowRect(shift.hwnd(), &suggested);
+    SendMessageW(shift.hwnd(), WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&suggested));
+    const std::vector<RECT> after = placesOf();
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        const auto scaled = [&](LONG value) { return std::lround(value * double(other) / dpi); };
+        EXPECT_EQ(after[i].left, scaled(before[i].left)) << i;
+        EXPECT_EQ(after[i].top, scaled(before[i].top)) << i;
+        EXPECT_EQ(after[i].right - after[i].left, scaled(before[i].right - before[i].left)) << i;
+        EXPECT_EQ(after[i].bottom - after[i].top, scaled(before[i].bottom - before[i].top)) << i;
+    }
 }
 
 // The tip of the row under the mouse: the mouse moves onto the row, and the

@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -170,6 +172,53 @@ inline std::vector<std::string> paintedTextMisfits(const char* window, HWND hwnd
             found.push_back(std::string(window) + ": " + utf8Of(painted.text) + " under control " +
                             std::to_string(GetDlgCtrlID(control)) + " by " +
                             std::to_string(overlap.bottom - overlap.top) + " px");
+    }
+    return found;
+}
+
+// The DPI the test prefix gives its screen (tools/wine-run.sh --dpi): its
+// LogPixels, 96 where none is set.
+inline int configuredDpi()
+{
+    DWORD dpi = 0;
+    DWORD size = sizeof dpi;
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", RRF_RT_REG_DWORD, nullptr, &dpi,
+                     &size) != ERROR_SUCCESS ||
+        dpi == 0)
+        return 96;
+    return static_cast<int>(dpi);
+}
+
+// A pixel value given for 96 dpi as it is at `dpi`: times dpi / 96, rounded
+// to the nearest pixel (halves up: 5 px are 8 px at 144 dpi).
+inline LONG atDpi(int pixels, int dpi)
+{
+    return std::lround(pixels * dpi / 96.0);
+}
+
+// A control's place in its window's client area at 96 dpi.
+struct ControlAt {
+    int id;
+    int x, y, width, height;
+};
+
+// The controls not at their place scaled to `dpi`, as "window: control ID
+// at x, y, width x height".
+inline std::vector<std::string> misplacedControls(const char* window, HWND dialog, std::span<const ControlAt> controls,
+                                                  int dpi)
+{
+    std::vector<std::string> found;
+    for (const ControlAt& control : controls) {
+        RECT place{};
+        GetWindowRect(GetDlgItem(dialog, control.id), &place);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+        if (place.left != atDpi(control.x, dpi) || place.top != atDpi(control.y, dpi) ||
+            place.right - place.left != atDpi(control.width, dpi) ||
+            place.bottom - place.top != atDpi(control.height, dpi))
+            found.push_back(std::string(window) + ": control " + std::to_string(control.id) + " at " +
+                            std::to_string(place.left) + ", " + std::to_string(place.top) + ", " +
+                            std::to_string(place.right - place.left) + " x " +
+                            std::to_string(place.bottom - place.top));
     }
     return found;
 }

@@ -38,6 +38,14 @@ for binary in VantoraGPS.exe Exif.dll ProgressProc.dll checkDeviceDll.dll; do
         fail "$binary needs the MinGW runtime DLLs"
     fi
 done
+# The per-monitor DPI functions exist from Windows 10 on: imported, they
+# would keep the program from starting on Windows 7 and 8.1.
+for binary in VantoraGPS.exe ProgressProc.dll; do
+    if x86_64-w64-mingw32-objdump -p "$folder/$binary" |
+        grep -Eq '^\s+[0-9a-f]+\s+[0-9]+\s+(GetDpiForWindow|GetDpiForSystem|AdjustWindowRectExForDpi|SystemParametersInfoForDpi|SetDialogDpiChangeBehavior|SetThreadDpiAwarenessContext|SetProcessDpiAwarenessContext)$'; then
+        fail "$binary imports a DPI function of Windows 10 instead of looking it up"
+    fi
+done
 
 listing=$(python3 - "$zip_file" "$product" <<'PYTHON'
 import sys, zipfile

@@ -24,14 +24,14 @@ protected:
         button_ = CreateWindowExW(0, L"BUTTON", L"⇒", WS_CHILD | BS_OWNERDRAW, 0, 0, kSide, kSide, parent_,
                                   reinterpret_cast<HMENU>(INT_PTR{IDC_IMPORT_ARROW}), nullptr, nullptr);
         ASSERT_NE(button_, nullptr);
-        images_ = ArrowImages::Load(ui::resourceModule());
+        images_ = ArrowImages::Load(ui::resourceModule(), 96);
     }
     void TearDown() override { DestroyWindow(parent_); }
 
     bool Draw(const Surface& surface, UINT state, UINT id = IDC_IMPORT_ARROW, HMODULE theme = nullptr) const
     {
         DRAWITEMSTRUCT item{ODT_BUTTON, id, 0, ODA_DRAWENTIRE, state, button_, surface.dc(), {0, 0, kSide, kSide}, 0};
-        return DrawArrowButton(item, images_, theme);
+        return DrawArrowButton(item, images_, theme, 96);
     }
 
     // Every coloured pixel of bitmap `id` shows at `origin`; its black
@@ -120,12 +120,19 @@ TEST_F(ArrowButton, LeavesNoGdiObjectsBehind)
 {
     UniqueLibrary theme(LoadLibraryW(L"uxtheme.dll"));
     Surface surface(kSide, kSide, kGreen);
+    const ArrowImages larger = ArrowImages::Load(ui::resourceModule(), 144);
+    EXPECT_EQ(larger.size().cx, 114);
+    EXPECT_EQ(larger.size().cy, 48);
     EXPECT_TRUE(LeavesNoGdiObjects([&] {
         for (UINT state : {0u, UINT{ODS_SELECTED}, UINT{ODS_DISABLED}}) {
             Draw(surface, state);
             Draw(surface, state, IDC_IMPORT_ARROW, theme.get());
+            DRAWITEMSTRUCT item{ODT_BUTTON, IDC_IMPORT_ARROW, 0, ODA_DRAWENTIRE, state, button_, surface.dc(),
+                                {0, 0, kSide, kSide}, 0};
+            DrawArrowButton(item, larger, theme.get(), 144);
         }
-        ArrowImages::Load(ui::resourceModule());
+        ArrowImages::Load(ui::resourceModule(), 96);
+        ArrowImages::Load(ui::resourceModule(), 144);
     }));
 }
 

@@ -48,8 +48,25 @@ TEST(ProgramResources, IconHolds16And32And48PixelImages)
     EXPECT_EQ(widths, (std::set<int>{16, 32, 48}));
 }
 
-TEST(ProgramResources, ManifestBringsCommonControls6)
+// A windows setting of the program's manifest as Windows reads it
+// (QueryActCtxSettingsW), empty when the manifest has none there.
+std::wstring ManifestSetting(const wchar_t* schema, const wchar_t* name)
 {
+    wchar_t value[64] = {};
+    SIZE_T written = 0;
+    if (!QueryActCtxSettingsW(0, nullptr, schema, name, value, 64, &written))
+        return {};
+    return value;
+}
+
+TEST(ProgramResources, ManifestBringsCommonControls6AndPerMonitorDpiAwareness)
+{
+    // Under the schemas Windows reads them from: per-monitor v2 (Windows 10
+    // 1703 on), per-monitor (8.1 and early 10).
+    EXPECT_EQ(ManifestSetting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
+              L"PerMonitorV2, PerMonitor");
+    EXPECT_EQ(ManifestSetting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"), L"true/pm");
+
     HMODULE module = ui::resourceModule();
     HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
     ASSERT_NE(found, nullptr);

@@ -97,9 +97,10 @@ TEST(MakeTitlePicture, ShowsTheButtonFaceWhereThePictureIsWhite)
 {
     HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
     for (int id : {IDB_PC, IDB_UNIT}) {
-        UniqueBitmap picture = MakeTitlePicture(window, id);
+        UniqueBitmap picture = MakeTitlePicture(window, id, 96);
         ASSERT_TRUE(picture) << id;
         EXPECT_EQ(BitmapSize(picture.get()).cx, 16);
+        EXPECT_EQ(BitmapSize(MakeTitlePicture(window, id, 144).get()).cy, 24) << "made for the DPI at once";
         UniqueBitmap source = LoadProgramBitmap(id);
         int white = 0;
         for (int y = 0; y < 16; ++y) {
@@ -113,27 +114,35 @@ TEST(MakeTitlePicture, ShowsTheButtonFaceWhereThePictureIsWhite)
         }
         EXPECT_GT(white, 0);
     }
-    EXPECT_FALSE(MakeTitlePicture(window, 9999));
+    EXPECT_FALSE(MakeTitlePicture(window, 9999, 96));
     DestroyWindow(window);
 }
 
 TEST(DrawSkinImage, CopiesTheInstalledHeaderStripToTheOriginOnly)
 {
     Surface surface(900, 40, RGB(0, 128, 0));
-    EXPECT_FALSE(DrawSkinImage(IDB_HEADER, surface.dc()));  // none installed yet
+    EXPECT_FALSE(DrawSkinImage(IDB_HEADER, surface.dc(), 96));  // none installed yet
     {
         SkinImagesInstallation installation;
         const SkinImage& strip = installation.images().headerStrip;
         EXPECT_EQ(strip.width, 884);
         EXPECT_EQ(strip.height, 28);
         EXPECT_EQ(installation.images().aboutArtwork.width, 600);
-        EXPECT_FALSE(DrawSkinImage(IDB_PC, surface.dc()));
+        EXPECT_FALSE(DrawSkinImage(IDB_PC, surface.dc(), 96));
         EXPECT_EQ(surface.Pixel(0, 0), RGB(0, 128, 0));
-        ASSERT_TRUE(DrawSkinImage(IDB_HEADER, surface.dc()));
+        ASSERT_TRUE(DrawSkinImage(IDB_HEADER, surface.dc(), 96));
         for (POINT p : {POINT{0, 0}, POINT{883, 0}, POINT{400, 14}, POINT{883, 27}})
             EXPECT_EQ(surface.Pixel(p.x, p.y), BitmapPixel(strip.bitmap.get(), p.x, p.y));
         EXPECT_EQ(surface.Pixel(884, 0), RGB(0, 128, 0));
         EXPECT_EQ(surface.Pixel(0, 28), RGB(0, 128, 0));
+
+        // At 144 dpi the strip covers 1326 x 42 pixels and no more.
+        Surface wide(1400, 50, RGB(0, 128, 0));
+        ASSERT_TRUE(DrawSkinImage(IDB_HEADER, wide.dc(), 144));
+        for (POINT p : {POINT{0, 0}, POINT{1325, 0}, POINT{0, 41}, POINT{1325, 41}})
+            EXPECT_NE(wide.Pixel(p.x, p.y), RGB(0, 128, 0)) << p.x << "," << p.y;
+        EXPECT_EQ(wide.Pixel(1326, 0), RGB(0, 128, 0));
+        EXPECT_EQ(wide.Pixel(0, 42), RGB(0, 128, 0));
     }
     EXPECT_EQ(skinImages(), nullptr);
 }
@@ -148,8 +157,10 @@ TEST(SkinnedDrawing, LeavesNoGdiObjectsBehind)
         RECT rect{0, 0, 200, 40};
         DrawCaptionText(surface.dc(), L"位置情報の取り込み", CaptionFont{-18, FW_BOLD}, 0, rect, DT_CENTER);
         DrawTransparentBitmap(surface.dc(), bitmap.get());
-        DrawSkinImage(IDB_HEADER, surface.dc());
-        MakeTitlePicture(window, IDB_PC);
+        for (const int dpi : {96, 144}) {
+            DrawSkinImage(IDB_HEADER, surface.dc(), dpi);
+            MakeTitlePicture(window, IDB_PC, dpi);
+        }
     }));
     DestroyWindow(window);
 }

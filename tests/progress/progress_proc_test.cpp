@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <utility>
+
 namespace vantora {
 namespace {
 
@@ -181,6 +184,65 @@ TEST_F(ProgressProcTest, topLevelOwnerStaysDisabledUntilTheLastClose)
     close();
     EXPECT_FALSE(IsWindow(progress));
     EXPECT_TRUE(IsWindowEnabled(owner.get()));
+}
+
+// A control's place in its window's client area, and its font's height.
+struct ControlLook {
+    RECT place;
+    LONG fontHeight;
+};
+
+ControlLook lookOf(HWND control)
+{
+    ControlLook look{};
+    GetWindowRect(control, &look.place);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&look.place), 2);
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+    look.fontHeight = font.lfHeight;
+    return look;
+}
+
+LONG timesRatio(LONG value, int to, int from)
+{
+    return static_cast<LONG>(std::lround(value * static_cast<double>(to) / from));
+}
+
+// Moved to a screen of half as many dots per inch again (Wine sends no
+// WM_DPICHANGED: the test sends it), the window takes the rectangle Windows
+// suggests, and its caption and button a font of that DPI at their places
+// scaled to it; moved back, it is as it was.
+TEST_F(ProgressProcTest, followsItsWindowToAScreenOfAnotherDpi)
+{
+    const HWND progress = openOver(owner.get(), 1);
+    ASSERT_NE(progress, nullptr);
+    const HWND caption = visibleControl(progress, WC_STATICW);
+    const HWND cancel = visibleControl(progress, WC_BUTTONW);
+    const HDC screen = GetDC(nullptr);
+    const int from = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    const int to = from * 3 / 2;
+    const ControlLook captionBefore = lookOf(caption);
+    const ControlLook cancelBefore = lookOf(cancel);
+
+    RECT suggested{50, 40, 50 + 600, 40 + 220};
+    SendMessageW(progress, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+    RECT now{};
+    GetWindowRect(progress, &now);
+    EXPECT_TRUE(EqualRect(&now, &suggested));
+    for (const auto& [control, before] : {std::pair{caption, captionBefore}, std::pair{cancel, cancelBefore}}) {
+        const ControlLook after = lookOf(control);
+        EXPECT_EQ(after.place.left, timesRatio(before.place.left, to, from));
+        EXPECT_EQ(after.place.top, timesRatio(before.place.top, to, from));
+        EXPECT_EQ(after.place.right - after.place.left, timesRatio(before.place.right - before.place.left, to, from));
+        EXPECT_EQ(after.place.bottom - after.place.top, timesRatio(before.place.bottom - before.place.top, to, from));
+        EXPECT_EQ(after.fontHeight, timesRatio(before.fontHeight, to, from));
+    }
+
+    SendMessageW(progress, WM_DPICHANGED, MAKEWPARAM(from, from), reinterpret_cast<LPARAM>(&suggested));
+    const RECT captionBack = lookOf(caption).place;
+    EXPECT_TRUE(EqualRect(&captionBack, &captionBefore.place));
+    EXPECT_EQ(lookOf(cancel).fontHeight, cancelBefore.fontHeight);
 }
 
 TEST_F(ProgressProcTest, anOwnerDestroyedDuringTheWorkStopsItWithoutHarm)
