@@ -24,8 +24,8 @@ namespace {
 
 class Parser {
 public:
-    Parser(const std::vector<uint8_t>& block, TiffModel& model)
-        : block_(block), model_(model), reader_(block.data(), block.size(), ByteOrder::little) {}
+    Parser(const std::vector<uint8_t>& block, TiffModel& model, uint16_t magic)
+        : block_(block), model_(model), reader_(block.data(), block.size(), ByteOrder::little), magic_(magic) {}
 
     bool run()
     {
@@ -36,7 +36,7 @@ public:
         reader_ = ByteReader(block_.data(), block_.size(), model_.order);
         uint16_t magic = 0;
         reader_.u16(2, magic);
-        if (magic != 42) return false;
+        if (magic != magic_) return false;
         reader_.u32(4, model_.ifd0Offset);
         model_.used.push_back({0, 8, UsedRange::What::header, IfdKind::ifd0, 0});
 
@@ -180,15 +180,16 @@ private:
     const std::vector<uint8_t>& block_;
     TiffModel& model_;
     ByteReader reader_;
+    uint16_t magic_;
     std::set<uint32_t> visited_;
 };
 
 }  // namespace
 
-bool parseTiff(const std::vector<uint8_t>& block, TiffModel& out)
+bool parseTiff(const std::vector<uint8_t>& block, TiffModel& out, uint16_t magic)
 {
     out = TiffModel{};
-    Parser parser(block, out);
+    Parser parser(block, out, magic);
     if (parser.run()) return true;
     out = TiffModel{};
     return false;
