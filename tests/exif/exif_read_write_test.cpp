@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -681,6 +682,24 @@ TEST(ARawOrHeifFixture, givesTheShootingTimeCameraAndPositionExiftoolReads)
         expectPreview(h, f);
         EXPECT_EQ(ExifFileClose(h), EXIF_OK);
     }
+}
+
+// A CR3's Exif and GPS directories are CMT2 and CMT4: a pointer to them in
+// CMT1, whose offset means nothing in CMT1's own block, is no damage.
+TEST(ACr3File, readsCmt1WhateverItsExifPointerSays)
+{
+    Bytes cr3 = readBytes(rawFixture("canon.cr3"));
+    const std::size_t cmt1 = std::size_t(std::search(cr3.begin(), cr3.end(), "CMT1", "CMT1" + 4) - cr3.begin()) + 4;
+    const std::size_t ifd0 = cmt1 + 8, orientation = ifd0 + 2 + 2 * 12;  // Make, Model, Orientation
+    ASSERT_EQ(cr3[orientation], 0x12);
+    Patcher{cr3, true}.entry(orientation, 0x8769, 4, 1, 0x7FFF0000u);
+    TempDir dir;
+    writeBytes(dir.path() / "p.cr3", cr3);
+    uint32_t h = 0;
+    ASSERT_EQ(ExifPhotoOpen(narrow(dir.path() / "p.cr3").c_str(), &h), EXIF_OK);
+    EXPECT_EQ(textOrNothing(ExifGetModel, h), "Canon EOS R5");
+    EXPECT_EQ(dateOf(h), "2021:07:04 15:16:17");
+    EXPECT_EQ(ExifFileClose(h), EXIF_OK);
 }
 
 // The reading open of a JPEG reads what ExifFileOpen reads, and its picture

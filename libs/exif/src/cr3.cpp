@@ -22,10 +22,14 @@ constexpr uint8_t kCanonPreviewUuid[16] = {0xea, 0xf4, 0x2b, 0x5e, 0x1c, 0x98, 0
 constexpr uint64_t kThumbnailLengthAt = 16, kThumbnailAt = 24;
 constexpr uint64_t kPreviewLengthAt = 20, kPreviewAt = 24, kPreviewBoxSkip = 8;
 
+// A CMT box's TIFF block: its IFD0 (and IFD1, if any). Pointers to Exif or
+// GPS directories are not followed: those are CMT2 and CMT4, and an offset
+// to them means nothing inside another box's block.
 Refusal readTiffBox(FileSource& file, const Box& box, TiffBlock& block)
 {
     if (const Refusal r = bmff::readPayload(file, box, block.bytes); r != kRead) return r;
-    if (!parseTiff(block.bytes, block.model)) return "a CMT box of the CR3 file holds no readable TIFF block";
+    if (!parseTiff(block.bytes, block.model, kTiffMagic, false))
+        return "a CMT box of the CR3 file holds no readable TIFF block";
     return kRead;
 }
 
@@ -40,8 +44,8 @@ FileRange jpegInBox(FileSource& file, const Box& box, uint64_t lengthAt, uint64_
     return {box.start + dataAt, length};
 }
 
-// The Exif blocks: CMT2 and CMT4 first, so that their directories stand
-// before anything CMT1 might point at.
+// The Exif blocks: CMT1's IFD0 (and IFD1, if any), CMT2's IFD0 as the
+// Exif directory, CMT4's as the GPS directory.
 Refusal readMetadataBlocks(FileSource& file, const std::vector<Box>& boxes, ContainerContents& out)
 {
     const std::pair<const char*, IfdKind> dedicated[] = {{"CMT2", IfdKind::exif}, {"CMT4", IfdKind::gps}};

@@ -127,8 +127,12 @@ constexpr uint16_t kTiffMagic = 42;
 // Checks and describes a TIFF block. Returns false for anything damaged or
 // hostile: bad header (another magic number than `magic`), an offset, count
 // or size out of the block, a loop, too many entries, a directory pointer of
-// another type than LONG, SLONG or IFD, or of a count other than 1.
-bool parseTiff(const std::vector<uint8_t>& block, TiffModel& out, uint16_t magic = kTiffMagic);
+// another type than LONG, SLONG or IFD, or of a count other than 1. Without
+// `followPointers` the Exif, GPS and Interop pointers are left alone: IFD0
+// and IFD1 only (a CR3's CMT1, whose Exif and GPS directories are blocks of
+// their own).
+bool parseTiff(const std::vector<uint8_t>& block, TiffModel& out, uint16_t magic = kTiffMagic,
+               bool followPointers = true);
 
 // A value the caller wants a tag to have, already in the block's byte order.
 struct TagValue {
