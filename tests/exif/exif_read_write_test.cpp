@@ -702,6 +702,55 @@ TEST(ACr3File, readsCmt1WhateverItsExifPointerSays)
     EXPECT_EQ(ExifFileClose(h), EXIF_OK);
 }
 
+// Where the directories or boxes lie far past the first bytes read, the
+// readers read on from the file where they point: a DNG whose IFD0 comes
+// after 600 KiB (as TIFF writers that put it after the image do), a CR3 and
+// a HEIC with a large box before their metadata.
+TEST(AFileWhoseMetadataLiesFarIntoIt, isReadWhereItPoints)
+{
+    const auto bigEndian = [](Bytes& b, std::size_t at, uint32_t v) { Patcher{b, false}.u32(at, v); };
+    const auto bigEndianAt = [](const Bytes& b, std::size_t at) {
+        return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
+    };
+    const auto boxAt = [](const Bytes& b, const char* type) {
+        return std::size_t(std::search(b.begin(), b.end(), type, type + 4) - b.begin()) - 4;
+    };
+    const std::size_t pad = 600 * 1024;
+    Bytes dng = readBytes(rawFixture("adobe_mm.dng"));
+    const std::size_t ifd0 = (std::size_t(dng[6]) << 8) | dng[7];
+    const std::size_t table = 2 + 12 * ((std::size_t(dng[ifd0]) << 8) | dng[ifd0 + 1]) + 4;
+    const Bytes copy(dng.begin() + long(ifd0), dng.begin() + long(ifd0 + table));
+    dng.resize(dng.size() + pad);
+    bigEndian(dng, 4, uint32_t(dng.size()));
+    dng.insert(dng.end(), copy.begin(), copy.end());
+
+    Bytes free = {0, 0, 0, 0, 'f', 'r', 'e', 'e'};
+    free.resize(pad);
+    bigEndian(free, 0, uint32_t(pad));
+    Bytes cr3 = readBytes(rawFixture("canon.cr3"));
+    cr3.insert(cr3.begin() + long(boxAt(cr3, "moov")), free.begin(), free.end());
+    Bytes heic = readBytes(rawFixture("apple.heic"));
+    const std::size_t iloc = boxAt(heic, "iloc");
+    for (std::size_t offset : {iloc + 24, iloc + 40})  // the items' extents, from the file's start
+        bigEndian(heic, offset, bigEndianAt(heic, offset) + uint32_t(pad));
+    heic.insert(heic.begin() + long(boxAt(heic, "mdat")), free.begin(), free.end());
+
+    const std::pair<const char*, const Bytes*> files[] = {{"far.dng", &dng}, {"far.cr3", &cr3}, {"far.heic", &heic}};
+    const char* models[] = {"Fixture DNG MM", "Canon EOS R5", "iPhone 13"};
+    for (std::size_t i = 0; i < std::size(files); ++i) {
+        SCOPED_TRACE(files[i].first);
+        TempDir dir;
+        const auto path = dir.path() / files[i].first;
+        writeBytes(path, *files[i].second);
+        uint32_t h = 0;
+        ASSERT_EQ(ExifPhotoOpen(narrow(path).c_str(), &h), EXIF_OK);
+        EXPECT_EQ(textOrNothing(ExifGetModel, h), models[i]);
+        uint64_t offset = 0, length = 0;
+        if (ExifGetPreview(h, &offset, &length) == EXIF_OK) EXPECT_EQ((*files[i].second)[offset + 1], 0xD8);
+        EXPECT_EQ(ExifFileClose(h), EXIF_OK);
+    }
+}
+
 // The reading open of a JPEG reads what ExifFileOpen reads, and its picture
 // is the whole file.
 TEST(AJpegOpenedForReading, readsAsItsWritingOpenDoesAndIsItsOwnPreview)

@@ -23,6 +23,7 @@ bool FileSource::extendHead(uint64_t length)
         failed_ = true;
         return false;
     }
+    head_.reserve(static_cast<std::size_t>(length));  // one allocation of the size wanted, not a doubling
     head_.insert(head_.end(), more.begin(), more.end());
     return true;
 }
