@@ -199,9 +199,11 @@ EXIF_API ExifStatus ExifPhotoOpen(const char* path, uint32_t* handle);
 EXIF_API ExifStatus ExifPhotoOpenW(const wchar_t* path, uint32_t* handle);
 #endif
 /* Why the last ExifPhotoOpen(W) of the calling thread refused its file with
-   EXIF_ERR_FORMAT, in English ("a box runs past the end of what holds it");
-   EXIF_ERR_NOT_FOUND when that open refused nothing. size = the buffer
-   size; the text is truncated to size - 1 characters, NUL-terminated. */
+   EXIF_ERR_FORMAT (or EXIF_ERR_OPEN, when a read failed part way), in
+   English ("a box runs past the end of what holds it"); EXIF_ERR_NOT_FOUND
+   when that open refused nothing, or could not open the file at all.
+   size = the buffer size; the text is truncated to size - 1 characters,
+   NUL-terminated. */
 EXIF_API ExifStatus ExifGetOpenRefusal(int size, char* out);
 
 /* The kind of photo a handle is open on, told by its content. */
