@@ -7,18 +7,19 @@
 
 namespace vantora {
 
-ExifFile::ExifFile(const std::filesystem::path& path)
+ExifFile::ExifFile(const std::filesystem::path& path, Access access)
 {
     if (utf16Length(path) > kMaxPathLength)
         return;
+    const bool reading = access == Access::anyKindReadOnly;
     const auto ansi = platform::toAnsiPath(path);
     if (ansi && !ansi->empty()) {
-        openStatus_ = ExifFileOpen(ansi->c_str(), &handle_);
+        openStatus_ = reading ? ExifPhotoOpen(ansi->c_str(), &handle_) : ExifFileOpen(ansi->c_str(), &handle_);
     } else {
 #ifdef _WIN32
         // A folder named "José" or "한국" on a Japanese PC: the library's
         // wide open takes what the ANSI code page cannot hold.
-        openStatus_ = ExifFileOpenW(path.c_str(), &handle_);
+        openStatus_ = reading ? ExifPhotoOpenW(path.c_str(), &handle_) : ExifFileOpenW(path.c_str(), &handle_);
 #else
         return;  // every path converts here
 #endif
@@ -41,6 +42,20 @@ bool ExifFile::hasSupportedVersion() const
 {
     char version[4] = {};
     return open_ && ExifGetExifVersion(handle_, version) == 0 && isSupportedExifVersion(version);
+}
+
+std::int32_t ExifFile::photoKind() const
+{
+    std::int32_t kind = 0;
+    return open_ && ExifGetPhotoKind(handle_, &kind) == EXIF_OK ? kind : 0;
+}
+
+std::optional<ExifFile::ByteRange> ExifFile::preview() const
+{
+    ByteRange range;
+    if (!open_ || ExifGetPreview(handle_, &range.offset, &range.length) != EXIF_OK)
+        return std::nullopt;
+    return range;
 }
 
 std::int16_t ExifFile::close()

@@ -13,7 +13,12 @@ namespace vantora {
 
 class ExifFile {
 public:
-    explicit ExifFile(const std::filesystem::path& path);
+    // A JPEG for reading and writing (the library's ExifFileOpen), or any
+    // kind of photo the library reads - raw and HEIF photos too - for
+    // reading only (ExifPhotoOpen: every set is refused, nothing written).
+    enum class Access { jpegReadWrite, anyKindReadOnly };
+
+    explicit ExifFile(const std::filesystem::path& path, Access access = Access::jpegReadWrite);
     ~ExifFile();
     ExifFile(ExifFile&& other) noexcept;
     ExifFile& operator=(ExifFile&&) = delete;
@@ -27,6 +32,17 @@ public:
 
     // Exif 2.1 and later; false when the version cannot be read.
     bool hasSupportedVersion() const;
+
+    // The library's EXIF_KIND_ code of the photo (JPEG, TIFF-based raw,
+    // CR3, RAF, HEIF, AVIF); 0 when it is not open.
+    std::int32_t photoKind() const;
+    // Where the photo's JPEG picture lies in its file: a JPEG's whole file,
+    // a raw file's largest embedded preview; none without one.
+    struct ByteRange {
+        std::uint64_t offset = 0;
+        std::uint64_t length = 0;
+    };
+    std::optional<ByteRange> preview() const;
 
     // Commits the changes; the library's status: 0 when they are in the
     // file (or there were none). The file is closed either way.

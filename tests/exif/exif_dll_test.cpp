@@ -47,6 +47,12 @@ struct ExifDll {
     decltype(&ExifGetMake) getMake = nullptr;
     decltype(&ExifGetModel) getModel = nullptr;
     decltype(&ExifGetBodySerialNumber) getBodySerialNumber = nullptr;
+    decltype(&ExifPhotoOpen) photoOpen = nullptr;
+    decltype(&ExifPhotoOpenW) photoOpenWide = nullptr;
+    decltype(&ExifGetOpenRefusal) getOpenRefusal = nullptr;
+    decltype(&ExifGetPhotoKind) getPhotoKind = nullptr;
+    decltype(&ExifGetSubSecTimeOriginal) getSubSecTimeOriginal = nullptr;
+    decltype(&ExifGetPreview) getPreview = nullptr;
     int missing = 0;
 
     template <typename F>
@@ -90,6 +96,12 @@ struct ExifDll {
         find(getMake, "ExifGetMake");
         find(getModel, "ExifGetModel");
         find(getBodySerialNumber, "ExifGetBodySerialNumber");
+        find(photoOpen, "ExifPhotoOpen");
+        find(photoOpenWide, "ExifPhotoOpenW");
+        find(getOpenRefusal, "ExifGetOpenRefusal");
+        find(getPhotoKind, "ExifGetPhotoKind");
+        find(getSubSecTimeOriginal, "ExifGetSubSecTimeOriginal");
+        find(getPreview, "ExifGetPreview");
     }
     ~ExifDll()
     {
@@ -157,7 +169,8 @@ TEST(ExifDllExports, keepEveryOrdinal)
         "ExifSetGPSTimeStamp", "ExifSetGPSVersion", "ExifUpdateGPSDateStamp",
         "ExifGetOffsetTimeOriginal", "ExifGetMake", "ExifGetModel", "ExifGetBodySerialNumber",
         "ExifBatchBegin", "ExifBatchAdd", "ExifBatchGetStaged", "ExifBatchCommit", "ExifBatchGetResult",
-        "ExifBatchEnd",
+        "ExifBatchEnd", "ExifPhotoOpen", "ExifPhotoOpenW", "ExifGetOpenRefusal", "ExifGetPhotoKind",
+        "ExifGetSubSecTimeOriginal", "ExifGetPreview",
     };
     for (std::size_t i = 0; i < std::size(byOrdinal); ++i) {
         const auto ordinal = static_cast<WORD>(i + 1);
@@ -185,6 +198,42 @@ TEST(ExifDllExports, nameTheCameraOfAPhoto)
     char zone[8];
     EXPECT_EQ(dll.getOffsetTimeOriginal(h, zone), EXIF_ERR_NOT_FOUND);
     EXPECT_EQ(dll.close(h), EXIF_OK);
+}
+
+// A raw photo under a Japanese name, through the wide reading open: read,
+// never written.
+TEST_F(AJapanesePath, ofARawPhotoIsReadThroughTheDllAndNeverWritten)
+{
+    ExifDll dll;
+    ASSERT_NE(dll.module, nullptr);
+    ASSERT_EQ(dll.missing, 0);
+    const fs::path raw = folder / L"富士山の朝.CR3";
+    fs::copy_file(fs::path(EXIF_RAW_FIXTURE_DIR) / "canon.cr3", raw);
+    const auto before = readAll(raw);
+    uint32_t h = 0;
+    EXPECT_EQ(dll.open(toAnsi(raw.wstring()).c_str(), &h), EXIF_ERR_FORMAT);  // the writing open: JPEG only
+    ASSERT_EQ(dll.photoOpenWide(raw.c_str(), &h), EXIF_OK);
+    int32_t kind = 0;
+    EXPECT_EQ(dll.getPhotoKind(h, &kind), EXIF_OK);
+    EXPECT_EQ(kind, EXIF_KIND_CR3);
+    char date[20], subSec[8];
+    EXPECT_EQ(dll.getDateTimeOriginal(h, date), EXIF_OK);
+    EXPECT_STREQ(date, "2021:07:04 15:16:17");
+    EXPECT_EQ(dll.getSubSecTimeOriginal(h, sizeof subSec, subSec), EXIF_OK);
+    EXPECT_STREQ(subSec, "42");
+    uint64_t offset = 0, length = 0;
+    EXPECT_EQ(dll.getPreview(h, &offset, &length), EXIF_OK);
+    ASSERT_LE(offset + length, before.size());
+    EXPECT_EQ(uint8_t(before[offset]), 0xFF);
+    EXPECT_EQ(dll.setMapDatum(h, "WGS-84"), EXIF_ERR_READ_ONLY_KIND);
+    EXPECT_EQ(dll.close(h), EXIF_OK);
+    EXPECT_EQ(readAll(raw), before);
+    // A refusal says why, in the ANSI open as well.
+    std::ofstream(raw, std::ios::binary | std::ios::trunc).write(before.data(), 100);
+    EXPECT_EQ(dll.photoOpen(toAnsi(raw.wstring()).c_str(), &h), EXIF_ERR_FORMAT);
+    char why[96];
+    EXPECT_EQ(dll.getOpenRefusal(sizeof why, why), EXIF_OK);
+    EXPECT_STRNE(why, "");
 }
 
 TEST_F(AJapanesePath, takesAPositionAndAShootingTimeThroughTheDll)

@@ -693,6 +693,38 @@ TEST(AFileThatIsNotAWholeJpeg, isRefusedAndStaysByteIdentical)
     }
 }
 
+// Raw and HEIF photos are only read: the writing open refuses them as it
+// refuses anything that is not a JPEG, and every set through the reading
+// open is refused, whatever its argument; the file and its folder stay as
+// they were. So does a JPEG opened for reading.
+TEST(ARawOrHeifPhoto, isNeverWrittenThroughEitherOpen)
+{
+    std::vector<fs::path> photos = {fixture("ii_jfif_thumbnail.jpg")};
+    for (const auto& e : fs::directory_iterator(rawFixture(""))) photos.push_back(e.path());
+    ASSERT_GE(photos.size(), 13u);
+    for (const fs::path& original : photos) {
+        const std::string name = original.filename().string();
+        SCOPED_TRACE(name);
+        TempDir dir;
+        const auto path = dir.path() / name;
+        fs::copy_file(original, path);
+        const Bytes before = readBytes(original);
+        uint32_t h = 7;
+        if (original.extension() != ".jpg") {
+            EXPECT_EQ(ExifFileOpen(narrow(path).c_str(), &h), EXIF_ERR_FORMAT);
+            EXPECT_EQ(h, 0u);
+        }
+        ASSERT_EQ(ExifPhotoOpen(narrow(path).c_str(), &h), EXIF_OK);
+        EXPECT_EQ(setGps(h), EXIF_ERR_READ_ONLY_KIND);
+        EXPECT_EQ(ExifSetGPSLatitudeRef(h, "X"), EXIF_ERR_READ_ONLY_KIND);
+        EXPECT_EQ(ExifSetDateTimeOriginal(h, "2001:02:03 04:05:06"), EXIF_ERR_READ_ONLY_KIND);
+        EXPECT_EQ(ExifUpdateGPSDateStamp(h, "2001:02:03"), EXIF_ERR_READ_ONLY_KIND);
+        EXPECT_EQ(ExifFileClose(h), EXIF_OK);
+        EXPECT_EQ(readBytes(path), before);
+        EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{name});
+    }
+}
+
 // A write that moves nothing leaves such offsets as it found them.
 TEST(AnOffsetThatCannotBeMoved, doesNotStopAShootingTimeWrittenInPlace)
 {

@@ -1,9 +1,12 @@
 // Damaged and hostile Exif blocks, built in memory: each is refused quickly
 // with an error status, and the file stays byte-identical.
 #include "exif_test_support.h"
+#include "fuzz/container_properties.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace vantora::test::exif {
 namespace {
@@ -248,6 +251,134 @@ TEST(ABlockThatReadsButCannotBeWrittenSafely, refusesTheWriteAndStaysByteIdentic
         EXPECT_EQ(ExifFileClose(h), c.status);
         EXPECT_EQ(readBytes(path), before);
     }
+}
+
+// Raw and HEIF fixtures damaged where their structure points: each is
+// refused by the reading open with a reason, stays byte-identical, and no
+// reader reads past its end (checked in memory, under AddressSanitizer in
+// the sanitizer build).
+namespace raw {
+
+uint32_t u32(const Bytes& b, std::size_t at, bool little)
+{
+    return little ? uint32_t(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24)
+                  : uint32_t(uint32_t(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]);
+}
+
+// Where the first box of the type has its size field.
+std::size_t box(const Bytes& b, const char* type)
+{
+    const auto at = std::search(b.begin(), b.end(), type, type + 4);
+    EXPECT_NE(at, b.end()) << type;
+    return static_cast<std::size_t>(at - b.begin()) - 4;
+}
+
+void putBigEndian(Bytes& b, std::size_t at, uint32_t v)
+{
+    Patcher{b, false}.u32(at, v);
+}
+
+// A TIFF-based raw file's IFD0, and the entry of a tag in a directory.
+struct Tiff {
+    Bytes& b;
+    bool little() const { return b[0] == 'I'; }
+    std::size_t ifd0() const { return u32(b, 4, little()); }
+    uint16_t count(std::size_t ifd) const { return uint16_t(little() ? b[ifd] | b[ifd + 1] << 8 : b[ifd] << 8 | b[ifd + 1]); }
+    std::size_t nextLink(std::size_t ifd) const { return ifd + 2 + 12 * std::size_t(count(ifd)); }
+    std::size_t entry(std::size_t ifd, uint16_t tag) const
+    {
+        for (std::size_t e = ifd + 2; e < nextLink(ifd); e += 12)
+            if ((little() ? b[e] | b[e + 1] << 8 : b[e] << 8 | b[e + 1]) == tag) return e;
+        ADD_FAILURE() << "no tag " << tag;
+        return 0;
+    }
+    void set(std::size_t at, uint32_t v) { Patcher{b, little()}.u32(at, v); }
+    void setShort(std::size_t at, uint16_t v) { Patcher{b, little()}.u16(at, v); }
+    std::size_t exifIfd() const { return u32(b, entry(ifd0(), 0x8769) + 8, little()); }
+};
+
+struct HostileFile {
+    const char* name;
+    const char* fixture;
+    void (*damage)(Bytes& b);
+    const char* reason;  // a part of the refusal's text
+};
+
+const HostileFile hostileFiles[] = {
+    // TIFF-based raw files.
+    {"Cr2CutAfterItsIfd0Table", "canon_ii.cr2", [](Bytes& b) { b.resize(Tiff{b}.nextLink(Tiff{b}.ifd0()) + 4); }, "TIFF directories are damaged"},
+    {"NefIfd0LinkingToItself", "nikon_mm.nef", [](Bytes& b) { Tiff t{b}; t.set(t.nextLink(t.ifd0()), uint32_t(t.ifd0())); }, "TIFF directories are damaged"},
+    {"RawExifPointerBackToIfd0", "panasonic_iiu.rw2",
+     [](Bytes& b) { Tiff t{b}; t.set(t.entry(t.ifd0(), 0x8769) + 8, uint32_t(t.ifd0())); }, "TIFF directories are damaged"},
+    {"OrfExifPointerPastTheEnd", "olympus_iiro.orf",
+     [](Bytes& b) { Tiff t{b}; t.set(t.entry(t.ifd0(), 0x8769) + 8, 0x7FFFFFF0u); }, "TIFF directories are damaged"},
+    {"OrfMotorolaGpsPointerAtTheLastByte", "olympus_mmor.orf",
+     [](Bytes& b) { Tiff t{b}; t.setShort(t.entry(t.ifd0(), 0x8769), 0x8825); t.set(t.entry(t.ifd0(), 0x8825) + 8, uint32_t(b.size() - 1)); }, "TIFF directories are damaged"},
+    {"ArwIfd0EntryCount0xFFFF", "sony_ii.arw", [](Bytes& b) { Tiff t{b}; t.setShort(t.ifd0(), 0xFFFF); }, "TIFF directories are damaged"},
+    {"DngMakeValuePastTheEnd", "adobe_mm.dng", [](Bytes& b) { Tiff t{b}; t.set(t.entry(t.ifd0(), 0x010F) + 8, uint32_t(b.size() - 3)); }, "TIFF directories are damaged"},
+    {"PefCountTimesSizeOverflowing32Bits", "pentax_mm.pef",
+     [](Bytes& b) { Tiff t{b}; const std::size_t e = t.entry(t.ifd0(), 0x0110); t.setShort(e + 2, 5); t.set(e + 4, 0x20000001u); }, "TIFF directories are damaged"},
+    {"DngSubSecondValuePastTheEnd", "adobe_ii.dng",
+     [](Bytes& b) { Tiff t{b}; const std::size_t e = t.entry(t.exifIfd(), 0x9003); t.set(e + 4, 0x7FFFFFFFu); }, "TIFF directories are damaged"},
+    {"TiffHeaderOnly", "canon_ii.cr2", [](Bytes& b) { b.resize(4); }, "TIFF header is cut off"},
+    {"AMagicNoRawFormatUses", "olympus_iiro.orf", [](Bytes& b) { b[3] = 'X'; }, "not a kind of photo"},
+    // CR3.
+    {"Cr3CutInsideItsMediaData", "canon.cr3", [](Bytes& b) { b.resize(b.size() - 100); }, "runs past the end"},
+    {"Cr3MovieBoxPastTheEnd", "canon.cr3", [](Bytes& b) { putBigEndian(b, box(b, "moov"), 0x7FFFFFFF); }, "runs past the end"},
+    {"Cr3BoxSmallerThanItsHeader", "canon.cr3", [](Bytes& b) { putBigEndian(b, box(b, "CMT2"), 4); }, "smaller than its own header"},
+    {"Cr3MetadataBoxPastItsMovieBox", "canon.cr3",
+     [](Bytes& b) { putBigEndian(b, box(b, "CMT4"), u32(b, box(b, "CMT4"), false) + 2000); }, "runs past the end"},
+    {"Cr3MediaDataOf64BitSizePastTheEnd", "canon.cr3",
+     [](Bytes& b) { const std::size_t m = box(b, "mdat"); putBigEndian(b, m, 1); putBigEndian(b, m + 8, 1); }, "runs past the end"},
+    {"Cr3ExifBoxWithoutATiffHeader", "canon.cr3", [](Bytes& b) { b[box(b, "CMT2") + 8] = 'X'; }, "no readable TIFF block"},
+    {"Cr3Ifd0EntryCount0xFFFF", "canon.cr3", [](Bytes& b) { const std::size_t c = box(b, "CMT1") + 8; b[c + 8] = 0xFF; b[c + 9] = 0xFF; }, "no readable TIFF block"},
+    {"Cr3HeaderCutOff", "canon.cr3", [](Bytes& b) { b.resize(box(b, "moov") + 6); }, "header is cut off"},
+    // HEIF and AVIF.
+    {"HeicCutInsideTheExifItem", "apple.heic", [](Bytes& b) { b.resize(b.size() - 20); }, "runs past the end"},
+    {"HeicMetaBoxPastTheEnd", "apple.heic", [](Bytes& b) { putBigEndian(b, box(b, "meta"), uint32_t(b.size())); }, "runs past the end"},
+    {"HeicExifExtentPastTheEnd", "apple.heic", [](Bytes& b) { putBigEndian(b, box(b, "iloc") + 40, 0x7FFFFFF0u); }, "extent runs past the end"},
+    {"HeicExifExtentLengthPastTheEnd", "apple.heic", [](Bytes& b) { putBigEndian(b, box(b, "iloc") + 44, 0xFFFFFFFFu); }, "extent runs past the end"},
+    {"HeicItemLocationCount0xFFFFWithoutTheExifItem", "apple.heic",
+     [](Bytes& b) { const std::size_t l = box(b, "iloc"); b[l + 14] = 0xFF; b[l + 15] = 0xFF; b[l + 33] = 9; }, "item location box is cut off"},
+    {"HeicItemLocationFieldOfThreeBytes", "apple.heic", [](Bytes& b) { b[box(b, "iloc") + 12] = 0x34; }, "other than 0, 4 or 8"},
+    {"HeicExifHeaderOffsetPastTheItem", "apple.heic",
+     [](Bytes& b) { const char item[] = "\0\0\0\x06" "Exif\0\0"; putBigEndian(b, std::size_t(std::search(b.begin(), b.end(), item, item + 10) - b.begin()), 0x10000); }, "header offset runs past"},
+    {"HeicExifItemInAnItemDataBoxItLacks", "camera_idat.heic", [](Bytes& b) { std::copy_n("free", 4, b.begin() + long(box(b, "idat") + 4)); }, "item data box the file lacks"},
+    {"AvifSecondExtentPastTheEnd", "phone.avif", [](Bytes& b) { const std::size_t l = box(b, "iloc"); putBigEndian(b, l + 44, 0x7FFFFFF0u); }, "extent runs past the end"},
+    // RAF.
+    {"RafJpegOffsetPastTheEnd", "fujifilm.raf", [](Bytes& b) { putBigEndian(b, 84, 0xFFFFFF00u); }, "runs past the end of the file"},
+    {"RafJpegLengthPastTheEnd", "fujifilm.raf", [](Bytes& b) { putBigEndian(b, 88, uint32_t(b.size())); }, "runs past the end of the file"},
+    {"RafHeaderPointingAtNoJpeg", "fujifilm.raf", [](Bytes& b) { putBigEndian(b, 84, 100); }, "does not point at a JPEG"},
+    {"RafCutInsideItsJpeg", "fujifilm.raf", [](Bytes& b) { b.resize(300); }, "runs past the end of the file"},
+    {"RafHeaderCutOff", "fujifilm.raf", [](Bytes& b) { b.resize(80); }, "header is cut off"},
+};
+
+}  // namespace raw
+
+TEST(AHostileRawOrHeifFile, isRefusedWithAReasonAndNeverReadPastItsEnd)
+{
+    for (const raw::HostileFile& h : raw::hostileFiles) {
+        SCOPED_TRACE(h.name);
+        Bytes bytes = readBytes(rawFixture(h.fixture));
+        h.damage(bytes);
+        EXPECT_EQ(::exif::properties::checkEveryReader(bytes.data(), bytes.size()), "");
+        TempDir dir;
+        const auto path = dir.path() / h.fixture;
+        writeBytes(path, bytes);
+        uint32_t handle = 5;
+        EXPECT_EQ(ExifPhotoOpen(narrow(path).c_str(), &handle), EXIF_ERR_FORMAT);
+        EXPECT_EQ(handle, 0u);
+        char why[96] = {};
+        EXPECT_EQ(ExifGetOpenRefusal(sizeof why, why), EXIF_OK);
+        EXPECT_NE(std::string(why).find(h.reason), std::string::npos) << why;
+        EXPECT_EQ(readBytes(path), bytes);
+    }
+    // An open that refuses nothing leaves no reason behind.
+    uint32_t handle = 0;
+    ASSERT_EQ(ExifPhotoOpen(narrow(rawFixture("canon.cr3")).c_str(), &handle), EXIF_OK);
+    char why[8];
+    EXPECT_EQ(ExifGetOpenRefusal(sizeof why, why), EXIF_ERR_NOT_FOUND);
+    EXPECT_EQ(ExifFileClose(handle), EXIF_OK);
 }
 
 }  // namespace

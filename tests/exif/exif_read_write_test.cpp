@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -80,8 +81,9 @@ TEST(AFixturePhoto, namesItsCameraAndNoSerialWhenItHasNone)
 }
 
 // The tiny block's DateTimeOriginal entry made into another tag of the
-// Exif directory: OffsetTimeOriginal in its shapes, and a body serial.
-TEST(AnExifDirectoryTag, readsTheCamerasZoneAndSerialAsStored)
+// Exif directory: OffsetTimeOriginal and SubSecTimeOriginal in their
+// shapes, and a body serial.
+TEST(AnExifDirectoryTag, readsTheCamerasZoneSubSecondAndSerialAsStored)
 {
     struct Case {
         uint16_t tag;
@@ -89,6 +91,8 @@ TEST(AnExifDirectoryTag, readsTheCamerasZoneAndSerialAsStored)
         int zoneStatus;
         const char* zone;
         const char* serial;
+        int subSecStatus = EXIF_ERR_NOT_FOUND;
+        const char* subSec = "";
     };
     const Case cases[] = {
         {0x9011, "+10:00", EXIF_OK, "+10:00", ""},
@@ -97,6 +101,10 @@ TEST(AnExifDirectoryTag, readsTheCamerasZoneAndSerialAsStored)
         {0x9011, "+1000", EXIF_ERR_FORMAT, "", ""},
         {0x9011, "10:00Z", EXIF_ERR_FORMAT, "", ""},
         {0xA431, "2008123", EXIF_ERR_NOT_FOUND, "", "2008123"},
+        {0x9291, "25", EXIF_ERR_NOT_FOUND, "", "", EXIF_OK, "25"},
+        {0x9291, "480  ", EXIF_ERR_NOT_FOUND, "", "", EXIF_OK, "480"},  // blank-padded, as some cameras write it
+        {0x9291, "   ", EXIF_ERR_NOT_FOUND, "", "", EXIF_ERR_NOT_FOUND, ""},
+        {0x9291, "2.5", EXIF_ERR_NOT_FOUND, "", "", EXIF_ERR_FORMAT, ""},
     };
     for (bool little : {true, false}) {
         for (const Case& c : cases) {
@@ -106,7 +114,8 @@ TEST(AnExifDirectoryTag, readsTheCamerasZoneAndSerialAsStored)
             Patcher p{tiff, little};
             const auto count = static_cast<uint32_t>(std::strlen(c.value) + 1);
             p.entry(TinyTiff::dateEntry, c.tag, 2, count, TinyTiff::dateValue);
-            p.text(TinyTiff::dateValue, c.value, count);
+            // Four bytes or fewer stand in the entry itself.
+            p.text(count <= 4 ? TinyTiff::dateEntry + 8 : TinyTiff::dateValue, c.value, count);
             OpenedPhoto photo(photoFile(dir.path(), tinyJpeg(tiff)));
             ASSERT_EQ(photo.status, EXIF_OK);
             char zone[8];
@@ -115,6 +124,9 @@ TEST(AnExifDirectoryTag, readsTheCamerasZoneAndSerialAsStored)
             char serial[16];
             ExifGetBodySerialNumber(photo.handle, sizeof serial, serial);
             EXPECT_STREQ(serial, c.serial);
+            char subSec[8];
+            EXPECT_EQ(ExifGetSubSecTimeOriginal(photo.handle, sizeof subSec, subSec), c.subSecStatus);
+            EXPECT_STREQ(subSec, c.subSec);
         }
     }
 }
@@ -543,6 +555,227 @@ TEST(TheGpsReferences, takeOnlyTheirTwoLetters)
     EXPECT_EQ(ExifSetGPSMapDatum(photo.handle, std::string(256, 'x').c_str()), EXIF_ERR_ARGUMENT);
     EXPECT_EQ(photo.close(), EXIF_OK);
     EXPECT_EQ(readBytes(path), before);
+}
+
+// The raw and HEIF fixtures, read through the reading open, give what
+// exiftool reads in them (exiftool_oracle_test.sh holds the same files up
+// to exiftool); a text left empty is not found.
+struct RawFixture {
+    const char* file;
+    int kind;
+    const char* date;
+    const char* subSec;
+    const char* zone;
+    const char* make;
+    const char* model;
+    const char* serial;
+    const char* latitudeRef;  // "": no GPS directory
+    std::array<uint32_t, 6> latitude;
+    const char* longitudeRef;
+    std::array<uint32_t, 6> longitude;
+    uint64_t previewLength;  // 0: none
+};
+
+const RawFixture rawFixtures[] = {
+    {"canon_ii.cr2", EXIF_KIND_TIFF_RAW, "2019:05:01 09:30:00", "25", "+09:00", "Canon", "Canon EOS 5D Mark IV",
+     "012345678901", "N", {35, 1, 40, 1, 5245, 100}, "E", {139, 1, 46, 1, 165, 100}, 328},
+    {"nikon_mm.nef", EXIF_KIND_TIFF_RAW, "2018:10:20 06:45:12", "07", "", "NIKON CORPORATION", "NIKON D850",
+     "6012345", "", {}, "", {}, 328},
+    {"sony_ii.arw", EXIF_KIND_TIFF_RAW, "2020:02:29 23:59:59", "", "-05:00", "SONY", "ILCE-7M3", "3456789", "N",
+     {40, 1, 44, 1, 5438, 100}, "W", {73, 1, 59, 1, 839, 100}, 328},
+    // The serial only as DNG keeps it, in IFD0; a preview in a SubIFD beside
+    // a lossless-JPEG raw SubIFD, which is no picture to show.
+    {"adobe_ii.dng", EXIF_KIND_TIFF_RAW, "2017:12:31 23:00:00", "5", "", "Vantora", "Fixture DNG II", "DNG-0042",
+     "S", {33, 1, 51, 1, 2442, 100}, "E", {151, 1, 12, 1, 5507, 100}, 328},
+    {"adobe_mm.dng", EXIF_KIND_TIFF_RAW, "2016:01:02 03:04:05", "", "+05:30", "Vantora", "Fixture DNG MM", "MM-77",
+     "", {}, "", {}, 0},
+    {"olympus_iiro.orf", EXIF_KIND_TIFF_RAW, "2015:03:14 15:09:26", "535", "", "OLYMPUS IMAGING CORP.", "E-M1",
+     "BHP212345", "N", {43, 1, 3, 1, 4355, 100}, "E", {141, 1, 21, 1, 1575, 100}, 308},
+    {"olympus_mmor.orf", EXIF_KIND_TIFF_RAW, "2014:08:09 10:11:12", "", "+01:00", "OLYMPUS CORPORATION",
+     "E-M5MarkII", "BHQ998877", "", {}, "", {}, 0},
+    {"panasonic_iiu.rw2", EXIF_KIND_TIFF_RAW, "2013:06:07 08:09:10", "88", "+08:00", "Panasonic", "DC-GH5",
+     "WE1234567", "N", {22, 1, 23, 1, 4714, 100}, "E", {114, 1, 6, 1, 3419, 100}, 328},
+    {"pentax_mm.pef", EXIF_KIND_TIFF_RAW, "2012:11:30 17:45:00", "", "", "RICOH IMAGING COMPANY, LTD.",
+     "PENTAX K-1", "4470001", "S", {22, 1, 57, 1, 690, 100}, "W", {43, 1, 12, 1, 3775, 100}, 328},
+    // PRVW, the larger of the two pictures.
+    {"canon.cr3", EXIF_KIND_CR3, "2021:07:04 15:16:17", "42", "+02:00", "Canon", "Canon EOS R5", "082021001234",
+     "N", {48, 1, 51, 1, 2960, 100}, "E", {2, 1, 17, 1, 4020, 100}, 328},
+    // The whole JPEG the header points at.
+    {"fujifilm.raf", EXIF_KIND_RAF, "2022:09:10 11:12:13", "30", "+09:00", "FUJIFILM", "X-T3", "FF1234567", "N",
+     {35, 1, 21, 1, 23751, 625}, "E", {138, 1, 43, 1, 50001, 1250}, 806},
+    {"apple.heic", EXIF_KIND_HEIF, "2023:04:05 06:07:08", "123", "+09:00", "Apple", "iPhone 13", "", "N",
+     {34, 1, 59, 1, 906, 100}, "E", {135, 1, 45, 1, 3156, 100}, 0},
+    {"camera_idat.heic", EXIF_KIND_HEIF, "2011:02:03 04:05:06", "", "", "Vantora", "Fixture HEIF", "HEIF-9", "", {},
+     "", {}, 0},
+    // The Exif item in two extents.
+    {"phone.avif", EXIF_KIND_AVIF, "2024:01:02 03:04:05", "", "-08:00", "Google", "Pixel 8", "PX8-0001", "N",
+     {37, 1, 25, 1, 1920, 100}, "W", {122, 1, 5, 1, 240, 100}, 0},
+};
+
+// A sized text get: its value, or "" when not found (any other status fails).
+template <typename Get>
+std::string textOrNothing(Get get, uint32_t h)
+{
+    char text[64];
+    const int s = get(h, int(sizeof text), text);
+    EXPECT_TRUE(s == EXIF_OK || s == EXIF_ERR_NOT_FOUND) << s;
+    return s == EXIF_OK ? text : "";
+}
+
+void expectPosition(uint32_t h, const RawFixture& f)
+{
+    char ref[4];
+    uint32_t r[6];
+    if (f.latitudeRef[0] == 0) {
+        EXPECT_EQ(ExifGetGPSLatitude(h, r), EXIF_ERR_NOT_FOUND);
+        return;
+    }
+    EXPECT_EQ(ExifGetGPSLatitudeRef(h, ref), EXIF_OK);
+    EXPECT_STREQ(ref, f.latitudeRef);
+    EXPECT_EQ(ExifGetGPSLatitude(h, r), EXIF_OK);
+    EXPECT_EQ((std::array<uint32_t, 6>{r[0], r[1], r[2], r[3], r[4], r[5]}), f.latitude);
+    EXPECT_EQ(ExifGetGPSLongitudeRef(h, ref), EXIF_OK);
+    EXPECT_STREQ(ref, f.longitudeRef);
+    EXPECT_EQ(ExifGetGPSLongitude(h, r), EXIF_OK);
+    EXPECT_EQ((std::array<uint32_t, 6>{r[0], r[1], r[2], r[3], r[4], r[5]}), f.longitude);
+}
+
+void expectPreview(uint32_t h, const RawFixture& f)
+{
+    uint64_t offset = 1, length = 1;
+    if (f.previewLength == 0) {
+        EXPECT_EQ(ExifGetPreview(h, &offset, &length), EXIF_ERR_NOT_FOUND);
+        EXPECT_EQ(length, 0u);
+        return;
+    }
+    ASSERT_EQ(ExifGetPreview(h, &offset, &length), EXIF_OK);
+    EXPECT_EQ(length, f.previewLength);
+    const Bytes file = readBytes(rawFixture(f.file));
+    ASSERT_LE(offset + length, file.size());
+    EXPECT_EQ(file[offset], 0xFF);
+    EXPECT_EQ(file[offset + 1], 0xD8);
+    EXPECT_EQ(file[offset + length - 2], 0xFF);  // and ends as one
+    EXPECT_EQ(file[offset + length - 1], 0xD9);
+}
+
+TEST(ARawOrHeifFixture, givesTheShootingTimeCameraAndPositionExiftoolReads)
+{
+    for (const RawFixture& f : rawFixtures) {
+        SCOPED_TRACE(f.file);
+        uint32_t h = 0;
+        ASSERT_EQ(ExifPhotoOpen(narrow(rawFixture(f.file)).c_str(), &h), EXIF_OK);
+        int32_t kind = 0;
+        EXPECT_EQ(ExifGetPhotoKind(h, &kind), EXIF_OK);
+        EXPECT_EQ(kind, f.kind);
+        char version[4];
+        EXPECT_EQ(ExifGetExifVersion(h, version), EXIF_OK);
+        EXPECT_EQ(std::string(version, 4), "0231");
+        EXPECT_EQ(dateOf(h), f.date);
+        char zone[8];
+        const int zoneStatus = ExifGetOffsetTimeOriginal(h, zone);
+        EXPECT_EQ(zoneStatus == EXIF_OK ? std::string(zone) : "", f.zone);
+        EXPECT_EQ(textOrNothing(ExifGetSubSecTimeOriginal, h), f.subSec);
+        EXPECT_EQ(textOrNothing(ExifGetMake, h), f.make);
+        EXPECT_EQ(textOrNothing(ExifGetModel, h), f.model);
+        EXPECT_EQ(textOrNothing(ExifGetBodySerialNumber, h), f.serial);
+        expectPosition(h, f);
+        expectPreview(h, f);
+        EXPECT_EQ(ExifFileClose(h), EXIF_OK);
+    }
+}
+
+// A CR3's Exif and GPS directories are CMT2 and CMT4: a pointer to them in
+// CMT1, whose offset means nothing in CMT1's own block, is no damage.
+TEST(ACr3File, readsCmt1WhateverItsExifPointerSays)
+{
+    Bytes cr3 = readBytes(rawFixture("canon.cr3"));
+    const std::size_t cmt1 = std::size_t(std::search(cr3.begin(), cr3.end(), "CMT1", "CMT1" + 4) - cr3.begin()) + 4;
+    const std::size_t ifd0 = cmt1 + 8, orientation = ifd0 + 2 + 2 * 12;  // Make, Model, Orientation
+    ASSERT_EQ(cr3[orientation], 0x12);
+    Patcher{cr3, true}.entry(orientation, 0x8769, 4, 1, 0x7FFF0000u);
+    TempDir dir;
+    writeBytes(dir.path() / "p.cr3", cr3);
+    uint32_t h = 0;
+    ASSERT_EQ(ExifPhotoOpen(narrow(dir.path() / "p.cr3").c_str(), &h), EXIF_OK);
+    EXPECT_EQ(textOrNothing(ExifGetModel, h), "Canon EOS R5");
+    EXPECT_EQ(dateOf(h), "2021:07:04 15:16:17");
+    EXPECT_EQ(ExifFileClose(h), EXIF_OK);
+}
+
+// Where the directories or boxes lie far past the first bytes read, the
+// readers read on from the file where they point: a DNG whose IFD0 comes
+// after 600 KiB (as TIFF writers that put it after the image do), a CR3 and
+// a HEIC with a large box before their metadata.
+TEST(AFileWhoseMetadataLiesFarIntoIt, isReadWhereItPoints)
+{
+    const auto bigEndian = [](Bytes& b, std::size_t at, uint32_t v) { Patcher{b, false}.u32(at, v); };
+    const auto bigEndianAt = [](const Bytes& b, std::size_t at) {
+        return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
+    };
+    const auto boxAt = [](const Bytes& b, const char* type) {
+        return std::size_t(std::search(b.begin(), b.end(), type, type + 4) - b.begin()) - 4;
+    };
+    const std::size_t pad = 600 * 1024;
+    Bytes dng = readBytes(rawFixture("adobe_mm.dng"));
+    const std::size_t ifd0 = (std::size_t(dng[6]) << 8) | dng[7];
+    const std::size_t table = 2 + 12 * ((std::size_t(dng[ifd0]) << 8) | dng[ifd0 + 1]) + 4;
+    const Bytes copy(dng.begin() + long(ifd0), dng.begin() + long(ifd0 + table));
+    dng.resize(dng.size() + pad);
+    bigEndian(dng, 4, uint32_t(dng.size()));
+    dng.insert(dng.end(), copy.begin(), copy.end());
+
+    Bytes free = {0, 0, 0, 0, 'f', 'r', 'e', 'e'};
+    free.resize(pad);
+    bigEndian(free, 0, uint32_t(pad));
+    Bytes cr3 = readBytes(rawFixture("canon.cr3"));
+    cr3.insert(cr3.begin() + long(boxAt(cr3, "moov")), free.begin(), free.end());
+    Bytes heic = readBytes(rawFixture("apple.heic"));
+    const std::size_t iloc = boxAt(heic, "iloc");
+    for (std::size_t offset : {iloc + 24, iloc + 40})  // the items' extents, from the file's start
+        bigEndian(heic, offset, bigEndianAt(heic, offset) + uint32_t(pad));
+    heic.insert(heic.begin() + long(boxAt(heic, "mdat")), free.begin(), free.end());
+
+    const std::pair<const char*, const Bytes*> files[] = {{"far.dng", &dng}, {"far.cr3", &cr3}, {"far.heic", &heic}};
+    const char* models[] = {"Fixture DNG MM", "Canon EOS R5", "iPhone 13"};
+    for (std::size_t i = 0; i < std::size(files); ++i) {
+        SCOPED_TRACE(files[i].first);
+        TempDir dir;
+        const auto path = dir.path() / files[i].first;
+        writeBytes(path, *files[i].second);
+        uint32_t h = 0;
+        ASSERT_EQ(ExifPhotoOpen(narrow(path).c_str(), &h), EXIF_OK);
+        EXPECT_EQ(textOrNothing(ExifGetModel, h), models[i]);
+        uint64_t offset = 0, length = 0;
+        if (ExifGetPreview(h, &offset, &length) == EXIF_OK) EXPECT_EQ((*files[i].second)[offset + 1], 0xD8);
+        EXPECT_EQ(ExifFileClose(h), EXIF_OK);
+    }
+}
+
+// The reading open of a JPEG reads what ExifFileOpen reads, and its picture
+// is the whole file.
+TEST(AJpegOpenedForReading, readsAsItsWritingOpenDoesAndIsItsOwnPreview)
+{
+    for (const char* name : {"ii_jfif_thumbnail.jpg", "mm_gps_xmp.jpg", "no_exif.jpg"}) {
+        SCOPED_TRACE(name);
+        uint32_t reading = 0;
+        ASSERT_EQ(ExifPhotoOpen(narrow(fixture(name)).c_str(), &reading), EXIF_OK);
+        OpenedPhoto writing(fixture(name));
+        ASSERT_EQ(writing.status, EXIF_OK);
+        int32_t kind = 0;
+        EXPECT_EQ(ExifGetPhotoKind(reading, &kind), EXIF_OK);
+        EXPECT_EQ(kind, EXIF_KIND_JPEG);
+        int readStatus = 0, writeStatus = 0;
+        EXPECT_EQ(dateOf(reading, &readStatus), dateOf(writing.handle, &writeStatus));
+        EXPECT_EQ(readStatus, writeStatus);
+        uint32_t a[6], b[6];
+        EXPECT_EQ(ExifGetGPSLatitude(reading, a), ExifGetGPSLatitude(writing.handle, b));
+        EXPECT_EQ(std::memcmp(a, b, sizeof a), 0);
+        uint64_t offset = 1, length = 0;
+        EXPECT_EQ(ExifGetPreview(reading, &offset, &length), EXIF_OK);
+        EXPECT_EQ(offset, 0u);
+        EXPECT_EQ(length, std::filesystem::file_size(fixture(name)));
+        EXPECT_EQ(ExifFileClose(reading), EXIF_OK);
+    }
 }
 
 }  // namespace

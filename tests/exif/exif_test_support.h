@@ -23,6 +23,12 @@ inline std::filesystem::path fixture(const std::string& name)
     return std::filesystem::path(EXIF_FIXTURE_DIR) / name;
 }
 
+// A raw or HEIF fixture of tests/fixtures/raw.
+inline std::filesystem::path rawFixture(const std::string& name)
+{
+    return std::filesystem::path(EXIF_RAW_FIXTURE_DIR) / name;
+}
+
 inline Bytes readBytes(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -157,6 +157,21 @@ TEST_F(PhotoFiles, refuseWhatTheLibraryCannotOpen)
     EXPECT_TRUE(exif.path.empty());
 }
 
+// The reading open takes raw photos, which the writing open (JPEG only)
+// refuses as ever.
+TEST_F(PhotoFiles, openARawPhotoOnlyForReading)
+{
+    const auto raw = std::filesystem::path(EXIF_FIXTURE_DIR).parent_path() / "raw" / "canon_ii.cr2";
+    EXPECT_FALSE(ExifFile(raw).isOpen());
+    ExifFile file(raw, ExifFile::Access::anyKindReadOnly);
+    ASSERT_TRUE(file.isOpen());
+    EXPECT_TRUE(file.hasSupportedVersion());
+    EXPECT_EQ(file.photoKind(), EXIF_KIND_TIFF_RAW);
+    ASSERT_TRUE(file.preview());
+    EXPECT_EQ(file.preview()->length, 328u);
+    EXPECT_EQ(ExifSetGPSMapDatum(file.handle(), "WGS-84"), EXIF_ERR_READ_ONLY_KIND);
+}
+
 TEST_F(PhotoFiles, refusePathsOf260CharactersOrMore)
 {
     const std::size_t base = utf16Length(dir_.path()) + 1;

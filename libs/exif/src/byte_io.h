@@ -53,6 +53,16 @@ public:
             out = (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
         return true;
     }
+    bool u64(uint64_t pos, uint64_t& out) const
+    {
+        out = 0;
+        uint32_t first = 0, second = 0;
+        if (!contains(pos, 8)) return false;
+        u32(pos, first);
+        u32(pos + 4, second);
+        out = order_ == ByteOrder::little ? (uint64_t(second) << 32) | first : (uint64_t(first) << 32) | second;
+        return true;
+    }
 
 private:
     const uint8_t* data_;

@@ -91,6 +91,35 @@ ExifStatus withPhoto(uint32_t h, F&& f)
     return f(p->photo);
 }
 
+// The same for a set: a handle that only reads refuses it before its
+// arguments are looked at, so that every set on it gives the same status.
+template <typename F>
+ExifStatus withWritablePhoto(uint32_t h, F&& f)
+{
+    return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
+        if (p.readsOnly()) return EXIF_ERR_READ_ONLY_KIND;
+        return f(p);
+    });
+}
+
+// Why the last ExifPhotoOpen(W) of this thread refused its file (a fixed
+// text), or null.
+thread_local exif::Refusal lastRefusal = nullptr;
+
+int32_t kindCode(exif::PhotoKind kind)
+{
+    switch (kind) {
+    case exif::PhotoKind::jpeg: return EXIF_KIND_JPEG;
+    case exif::PhotoKind::tiffRaw: return EXIF_KIND_TIFF_RAW;
+    case exif::PhotoKind::cr3: return EXIF_KIND_CR3;
+    case exif::PhotoKind::raf: return EXIF_KIND_RAF;
+    case exif::PhotoKind::heif: return EXIF_KIND_HEIF;
+    case exif::PhotoKind::avif: return EXIF_KIND_AVIF;
+    case exif::PhotoKind::unknown: break;
+    }
+    return 0;
+}
+
 // Printable ASCII, from 1 to maxLength characters.
 bool isPlainText(const char* text, std::size_t maxLength)
 {
@@ -118,9 +147,9 @@ bool hasShape(const char* text, const char* shape)
 ExifStatus setRef(uint32_t h, const char* text, uint16_t t, char a, char b)
 {
     if (text == nullptr || (text[0] != a && text[0] != b) || text[1] != 0) {
-        return withPhoto(h, [](exif::Photo&) -> ExifStatus { return EXIF_ERR_ARGUMENT; });
+        return withWritablePhoto(h, [](exif::Photo&) -> ExifStatus { return EXIF_ERR_ARGUMENT; });
     }
-    return withPhoto(h, [&](exif::Photo& p) { return p.setText(IfdKind::gps, t, text); });
+    return withWritablePhoto(h, [&](exif::Photo& p) { return p.setText(IfdKind::gps, t, text); });
 }
 
 // What an export returns when its body throws (out of memory, in practice):
@@ -146,6 +175,15 @@ ExifStatus openPhoto(const exif::io::NativePath& path, uint32_t* handle)
 {
     auto p = std::make_shared<OpenPhoto>();
     const ExifStatus status = p->photo.open(path);
+    if (status != EXIF_OK) return status;
+    *handle = table().add(std::move(p));
+    return EXIF_OK;
+}
+
+ExifStatus openPhotoForReading(const exif::io::NativePath& path, uint32_t* handle)
+{
+    auto p = std::make_shared<OpenPhoto>();
+    const ExifStatus status = p->photo.openForReading(path, lastRefusal);
     if (status != EXIF_OK) return status;
     *handle = table().add(std::move(p));
     return EXIF_OK;
@@ -219,6 +257,62 @@ ExifStatus ExifFileOpenW(const wchar_t* path, uint32_t* handle)
     });
 }
 #endif
+
+ExifStatus ExifPhotoOpen(const char* path, uint32_t* handle)
+{
+    return guarded(kReadFailed, [&]() -> ExifStatus {
+        lastRefusal = nullptr;
+        if (handle != nullptr) *handle = 0;
+        if (path == nullptr || handle == nullptr || path[0] == 0) return EXIF_ERR_ARGUMENT;
+        exif::io::NativePath native;
+        if (!exif::io::toNativePath(path, native)) return EXIF_ERR_OPEN;
+        return openPhotoForReading(native, handle);
+    });
+}
+
+#ifdef _WIN32
+ExifStatus ExifPhotoOpenW(const wchar_t* path, uint32_t* handle)
+{
+    return guarded(kReadFailed, [&]() -> ExifStatus {
+        lastRefusal = nullptr;
+        if (handle != nullptr) *handle = 0;
+        if (path == nullptr || handle == nullptr || path[0] == 0) return EXIF_ERR_ARGUMENT;
+        return openPhotoForReading(path, handle);
+    });
+}
+#endif
+
+ExifStatus ExifGetOpenRefusal(int size, char* out)
+{
+    return guarded(kReadFailed, [&]() -> ExifStatus {
+        if (out == nullptr || size <= 0) return EXIF_ERR_ARGUMENT;
+        std::memset(out, 0, static_cast<std::size_t>(size));
+        if (lastRefusal == nullptr) return EXIF_ERR_NOT_FOUND;
+        std::strncpy(out, lastRefusal, static_cast<std::size_t>(size) - 1);
+        return EXIF_OK;
+    });
+}
+
+ExifStatus ExifGetPhotoKind(uint32_t h, int32_t* kind)
+{
+    return guarded(kReadFailed, [&]() -> ExifStatus {
+        if (kind == nullptr) return EXIF_ERR_ARGUMENT;
+        *kind = 0;
+        return withPhoto(h, [&](exif::Photo& p) {
+            *kind = kindCode(p.kind());
+            return EXIF_OK;
+        });
+    });
+}
+
+ExifStatus ExifGetPreview(uint32_t h, uint64_t* offset, uint64_t* length)
+{
+    return guarded(kReadFailed, [&]() -> ExifStatus {
+        if (offset == nullptr || length == nullptr) return EXIF_ERR_ARGUMENT;
+        *offset = *length = 0;
+        return withPhoto(h, [&](exif::Photo& p) { return p.getPreview(*offset, *length); });
+    });
+}
 
 ExifStatus ExifFileClose(uint32_t handle)
 {
@@ -349,8 +443,21 @@ ExifStatus ExifGetOffsetTimeOriginal(uint32_t h, char out[8])
     }
 EXIF_SIZED_TEXT_GETTER(ExifGetMake, IfdKind::ifd0, tag::make)
 EXIF_SIZED_TEXT_GETTER(ExifGetModel, IfdKind::ifd0, tag::model)
-EXIF_SIZED_TEXT_GETTER(ExifGetBodySerialNumber, IfdKind::exif, tag::bodySerialNumber)
 #undef EXIF_SIZED_TEXT_GETTER
+
+// A sized get of the photo's own making (not one tag as stored).
+#define EXIF_SIZED_PHOTO_GETTER(name, member)                                                          \
+    ExifStatus name(uint32_t h, int size, char* out)                                                  \
+    {                                                                                                 \
+        return guarded(kReadFailed, [&]() -> ExifStatus {                                             \
+            if (out == nullptr || size <= 0) return EXIF_ERR_ARGUMENT;                                \
+            std::memset(out, 0, static_cast<std::size_t>(size));                                      \
+            return withPhoto(h, [&](exif::Photo& p) { return p.member(out, static_cast<std::size_t>(size)); }); \
+        });                                                                                           \
+    }
+EXIF_SIZED_PHOTO_GETTER(ExifGetBodySerialNumber, getBodySerialNumber)
+EXIF_SIZED_PHOTO_GETTER(ExifGetSubSecTimeOriginal, getSubSecTimeOriginal)
+#undef EXIF_SIZED_PHOTO_GETTER
 
 ExifStatus ExifGetGPSVersion(uint32_t h, unsigned char out[4])
 {
@@ -405,7 +512,7 @@ ExifStatus ExifGetGPSMapDatum(uint32_t h, int size, char* out)
 ExifStatus ExifSetGPSVersion(uint32_t h, const unsigned char in[4])
 {
     return guarded(kWriteFailed, [&] {
-        return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
+        return withWritablePhoto(h, [&](exif::Photo& p) -> ExifStatus {
             if (in == nullptr) return EXIF_ERR_ARGUMENT;
             return p.setGpsVersion(in);
         });
@@ -426,7 +533,7 @@ ExifStatus ExifSetGPSLongitudeRef(uint32_t h, const char* text)
     ExifStatus name(uint32_t h, const uint32_t in[6])                           \
     {                                                                           \
         return guarded(kWriteFailed, [&] {                                      \
-            return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {             \
+            return withWritablePhoto(h, [&](exif::Photo& p) -> ExifStatus {             \
                 if (in == nullptr) return EXIF_ERR_ARGUMENT;                    \
                 return p.setRationals(IfdKind::gps, tagName, in);               \
             });                                                                 \
@@ -440,7 +547,7 @@ EXIF_RATIONAL_SETTER(ExifSetGPSTimeStamp, tag::gpsTimeStamp)
 ExifStatus ExifSetGPSStatus(uint32_t h, const char* text)
 {
     return guarded(kWriteFailed, [&] {
-        return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
+        return withWritablePhoto(h, [&](exif::Photo& p) -> ExifStatus {
             if (!isPlainText(text, 31)) return EXIF_ERR_ARGUMENT;
             return p.setText(IfdKind::gps, tag::gpsStatus, text);
         });
@@ -450,7 +557,7 @@ ExifStatus ExifSetGPSStatus(uint32_t h, const char* text)
 ExifStatus ExifSetGPSMapDatum(uint32_t h, const char* text)
 {
     return guarded(kWriteFailed, [&] {
-        return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
+        return withWritablePhoto(h, [&](exif::Photo& p) -> ExifStatus {
             if (!isPlainText(text, 255)) return EXIF_ERR_ARGUMENT;
             return p.setText(IfdKind::gps, tag::gpsMapDatum, text);
         });
@@ -460,7 +567,7 @@ ExifStatus ExifSetGPSMapDatum(uint32_t h, const char* text)
 ExifStatus ExifUpdateGPSDateStamp(uint32_t h, const char* text)
 {
     return guarded(kWriteFailed, [&] {
-        return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
+        return withWritablePhoto(h, [&](exif::Photo& p) -> ExifStatus {
             if (!hasShape(text, "dddd:dd:dd")) return EXIF_ERR_ARGUMENT;
             return p.updateGpsDateStamp(text);
         });
@@ -470,7 +577,7 @@ ExifStatus ExifUpdateGPSDateStamp(uint32_t h, const char* text)
 ExifStatus ExifSetDateTimeOriginal(uint32_t h, const char* text)
 {
     return guarded(kWriteFailed, [&] {
-        return withPhoto(h, [&](exif::Photo& p) -> ExifStatus {
+        return withWritablePhoto(h, [&](exif::Photo& p) -> ExifStatus {
             if (!hasShape(text, "dddd:dd:dd dd:dd:dd")) return EXIF_ERR_ARGUMENT;
             return p.setText(IfdKind::exif, tag::dateTimeOriginal, text);
         });

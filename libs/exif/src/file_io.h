@@ -144,6 +144,11 @@ std::size_t stagedFilesAtMost();
 // when it is still the file of `expected` (else `changed`).
 Result readEnd(const NativePath& path, const Identity& expected, std::size_t count, std::vector<uint8_t>& out);
 
+// Reads `count` bytes from `offset` of a file, when it is still the file of
+// `expected` (else `changed`) and they lie inside it (else `openFailed`).
+Result readAt(const NativePath& path, const Identity& expected, uint64_t offset, std::size_t count,
+              std::vector<uint8_t>& out);
+
 // Removes the temporary file a killed write of this photo left, if any (as
 // stageFile does before it writes): for a write that found nothing to
 // change.

@@ -313,6 +313,35 @@ Result readEnd(const NativePath& path, const Identity& expected, std::size_t cou
     return Result::openFailed;
 }
 
+Result readAt(const NativePath& path, const Identity& expected, uint64_t offset, std::size_t count,
+              std::vector<uint8_t>& out)
+{
+    out.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !(identityOf(st) == expected)) {
+        closeQuietly(fd);
+        return fd < 0 ? Result::openFailed : Result::changed;
+    }
+    const uint64_t size = static_cast<uint64_t>(st.st_size);
+    if (offset > size || count > size - offset) {
+        ::close(fd);
+        return Result::openFailed;
+    }
+    out.resize(count);
+    std::size_t got = 0;
+    while (got < count) {
+        const ssize_t n = ::pread(fd, out.data() + got, count - got, static_cast<off_t>(offset + got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    if (got == count) return Result::ok;
+    out.clear();
+    return Result::openFailed;
+}
+
 void removeLeftoverFor(const NativePath& path)
 {
     TemporaryFile(folderOf(path), nameOf(path)).removeLeftover();

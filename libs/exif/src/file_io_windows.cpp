@@ -322,6 +322,27 @@ Result readEnd(const NativePath& wide, const Identity& expected, std::size_t cou
     return Result::openFailed;
 }
 
+Result readAt(const NativePath& wide, const Identity& expected, uint64_t offset, std::size_t count,
+              std::vector<uint8_t>& out)
+{
+    out.clear();
+    Handle h(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.valid()) return GetLastError() == ERROR_SHARING_VIOLATION ? Result::inUse : Result::openFailed;
+    Identity now;
+    if (!identityOf(h.get(), now) || !(now == expected)) return Result::changed;
+    if (offset > now.size || count > now.size - offset || count > 0x7FFFFFFFu) return Result::openFailed;
+    out.resize(count);
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (count == 0 || (ReadFile(h.get(), out.data(), static_cast<DWORD>(count), &got, &at) && got == count))
+        return Result::ok;
+    out.clear();
+    return Result::openFailed;
+}
+
 void removeLeftoverFor(const NativePath& wide)
 {
     if (!wide.empty()) TemporaryFile(folderOf(wide), nameOf(wide)).removeLeftover();

@@ -41,6 +41,11 @@ ExifStatus Photo::open(const io::NativePath& path)
         return scanner.resume(bytes, bytes.size() == fileSize) == ScanResult::needMore;
     };
     if (const io::Result r = io::readFile(path, file_, more); r != io::Result::ok) return statusOf(r);
+    return takeJpeg(scanner);
+}
+
+ExifStatus Photo::takeJpeg(JpegScanner& scanner)
+{
     // The answer to the last chunk again (an empty file is walked only here).
     const ScanResult scanned = scanner.resume(file_.bytes, file_.whole());
     layout_ = scanner.layout();
@@ -54,29 +59,94 @@ ExifStatus Photo::open(const io::NativePath& path)
     return EXIF_OK;
 }
 
+ExifStatus Photo::openForReading(const io::NativePath& path, Refusal& refusal)
+{
+    refusal = kRead;
+    path_ = path;
+    readsOnly_ = true;
+    // The first chunk tells the kind; a JPEG is read on as open() reads it,
+    // any other kind by its reader, from the file where it points.
+    JpegScanner scanner;
+    bool told = false;
+    const auto more = [&](const std::vector<uint8_t>& bytes, uint64_t fileSize) {
+        if (!told) kind_ = photoKindOf(bytes);
+        told = true;
+        return kind_ == PhotoKind::jpeg && scanner.resume(bytes, bytes.size() == fileSize) == ScanResult::needMore;
+    };
+    if (const io::Result r = io::readFile(path, file_, more); r != io::Result::ok) return statusOf(r);
+    if (!told) kind_ = photoKindOf(file_.bytes);  // an empty file
+    if (kind_ == PhotoKind::jpeg) {
+        const ExifStatus s = takeJpeg(scanner);
+        if (s == EXIF_ERR_FORMAT) refusal = "the JPEG or its Exif block is damaged";
+        return s;
+    }
+    if (kind_ == PhotoKind::unknown) {
+        refusal = "not a kind of photo this library reads";
+        return EXIF_ERR_FORMAT;
+    }
+    const io::Identity identity = file_.identity;
+    FileSource source(std::move(file_.bytes), identity.size,
+                      [this, identity](uint64_t offset, std::size_t count, std::vector<uint8_t>& out) {
+                          return io::readAt(path_, identity, offset, count, out) == io::Result::ok;
+                      });
+    file_.bytes.clear();
+    refusal = readContainer(kind_, source, contents_);
+    if (source.failed()) {
+        refusal = "the file could not be read, or changed while it was read";
+        return EXIF_ERR_OPEN;
+    }
+    return refusal == kRead ? EXIF_OK : EXIF_ERR_FORMAT;
+}
+
+Photo::FoundTag Photo::find(IfdKind kind, uint16_t t) const
+{
+    if (kind_ == PhotoKind::jpeg) {
+        const Entry* e = layout_.hasExif ? model_.find(kind, t) : nullptr;
+        return e == nullptr ? FoundTag{} : FoundTag{e, &tiff_, model_.order};
+    }
+    const DirectoryPlace& place = contents_.places[static_cast<int>(kind)];
+    if (place.block < 0) return {};
+    const TiffBlock& block = contents_.blocks[static_cast<std::size_t>(place.block)];
+    const Entry* e = block.model.find(place.inBlock, t);
+    return e == nullptr ? FoundTag{} : FoundTag{e, &block.bytes, block.model.order};
+}
+
+ExifStatus Photo::getPreview(uint64_t& offset, uint64_t& length) const
+{
+    offset = length = 0;
+    if (kind_ == PhotoKind::jpeg) {
+        length = file_.identity.size;
+        return EXIF_OK;
+    }
+    if (contents_.preview.length == 0) return EXIF_ERR_NOT_FOUND;
+    offset = contents_.preview.offset;
+    length = contents_.preview.length;
+    return EXIF_OK;
+}
+
 ExifStatus Photo::getBytes(IfdKind kind, uint16_t t, std::initializer_list<uint16_t> types, uint32_t count,
                            uint8_t* out) const
 {
     const std::size_t size = count * std::size_t(typeSize(*types.begin()));
     std::memset(out, 0, size);
-    if (!layout_.hasExif) return EXIF_ERR_NOT_FOUND;
-    const Entry* e = model_.find(kind, t);
+    const FoundTag found = find(kind, t);
+    const Entry* e = found.entry;
     if (e == nullptr) return EXIF_ERR_NOT_FOUND;
     if (std::find(types.begin(), types.end(), e->type) == types.end() || e->count != count ||
         e->valueSize != size)
         return EXIF_ERR_FORMAT;
-    std::memcpy(out, tiff_.data() + e->valuePosition(), size);  // checked by the parser
+    std::memcpy(out, found.value(), size);  // checked by the parser
     return EXIF_OK;
 }
 
 ExifStatus Photo::getText(IfdKind kind, uint16_t t, char* out, std::size_t outSize) const
 {
     std::memset(out, 0, outSize);
-    if (!layout_.hasExif) return EXIF_ERR_NOT_FOUND;
-    const Entry* e = model_.find(kind, t);
+    const FoundTag found = find(kind, t);
+    const Entry* e = found.entry;
     if (e == nullptr) return EXIF_ERR_NOT_FOUND;
     if (e->type != tAscii && e->type != tUndefined && e->type != tByte) return EXIF_ERR_FORMAT;
-    const uint8_t* value = tiff_.data() + e->valuePosition();
+    const uint8_t* value = found.value();
     for (std::size_t i = 0; i < e->valueSize && i + 1 < outSize && value[i] != 0; ++i)
         out[i] = static_cast<char>(value[i]);
     return EXIF_OK;
@@ -85,11 +155,11 @@ ExifStatus Photo::getText(IfdKind kind, uint16_t t, char* out, std::size_t outSi
 ExifStatus Photo::getRationals(IfdKind kind, uint16_t t, uint32_t out[6]) const
 {
     std::fill(out, out + 6, 0u);
-    if (!layout_.hasExif) return EXIF_ERR_NOT_FOUND;
-    const Entry* e = model_.find(kind, t);
+    const FoundTag found = find(kind, t);
+    const Entry* e = found.entry;
     if (e == nullptr) return EXIF_ERR_NOT_FOUND;
     if (e->type != tRational || e->count != 3) return EXIF_ERR_FORMAT;
-    const ByteReader reader(tiff_.data(), tiff_.size(), model_.order);
+    const ByteReader reader(found.block->data(), found.block->size(), found.order);
     for (int i = 0; i < 6; ++i) reader.u32(e->field + 4 * uint64_t(i), out[i]);
     return EXIF_OK;
 }
@@ -97,23 +167,23 @@ ExifStatus Photo::getRationals(IfdKind kind, uint16_t t, uint32_t out[6]) const
 ExifStatus Photo::getExifVersion(char out[4]) const
 {
     std::memset(out, 0, 4);
-    if (!layout_.hasExif) return EXIF_ERR_NOT_FOUND;
-    const Entry* e = model_.find(IfdKind::exif, tag::exifVersion);
+    const FoundTag found = find(IfdKind::exif, tag::exifVersion);
+    const Entry* e = found.entry;
     if (e == nullptr) return EXIF_ERR_NOT_FOUND;
     const bool shape = ((e->type == tUndefined || e->type == tByte || e->type == tAscii) && e->count == 4) ||
                        (e->type == tAscii && e->count == 5);
     if (!shape) return EXIF_ERR_FORMAT;
-    std::memcpy(out, tiff_.data() + e->valuePosition(), 4);  // checked by the parser
+    std::memcpy(out, found.value(), 4);  // checked by the parser
     return EXIF_OK;
 }
 
 ExifStatus Photo::getDateTimeOriginal(char out[20]) const
 {
     std::memset(out, 0, 20);
-    if (!layout_.hasExif) return EXIF_ERR_NOT_FOUND;
-    const Entry* e = model_.find(IfdKind::exif, tag::dateTimeOriginal);
+    const FoundTag found = find(IfdKind::exif, tag::dateTimeOriginal);
+    const Entry* e = found.entry;
     if (e == nullptr || e->type != tAscii || e->count != 20) return EXIF_ERR_NOT_FOUND;
-    const uint8_t* value = tiff_.data() + e->field;
+    const uint8_t* value = found.value();
     const bool blank = std::all_of(value, value + 19, [](uint8_t c) { return c == ' ' || c == 0; });
     if (blank || std::memcmp(value, "0000:00:00 00:00:00", 19) == 0) return EXIF_ERR_NOT_FOUND;
     std::memcpy(out, value, 19);
@@ -135,6 +205,27 @@ ExifStatus Photo::getOffsetTimeOriginal(char out[8]) const
     if (!shape) return EXIF_ERR_FORMAT;
     std::memcpy(out, text, 7);
     return EXIF_OK;
+}
+
+ExifStatus Photo::getSubSecTimeOriginal(char* out, std::size_t outSize) const
+{
+    std::memset(out, 0, outSize);
+    char text[32] = {};
+    if (const ExifStatus s = getText(IfdKind::exif, tag::subSecTimeOriginal, text, sizeof text); s != EXIF_OK)
+        return s;
+    std::size_t n = std::strlen(text);
+    while (n > 0 && text[n - 1] == ' ') --n;
+    if (n == 0) return EXIF_ERR_NOT_FOUND;
+    if (!std::all_of(text, text + n, [](char c) { return c >= '0' && c <= '9'; })) return EXIF_ERR_FORMAT;
+    std::memcpy(out, text, std::min(n, outSize - 1));
+    return EXIF_OK;
+}
+
+ExifStatus Photo::getBodySerialNumber(char* out, std::size_t outSize) const
+{
+    const ExifStatus s = getText(IfdKind::exif, tag::bodySerialNumber, out, outSize);
+    if (s != EXIF_ERR_NOT_FOUND || kind_ != PhotoKind::tiffRaw) return s;
+    return getText(IfdKind::ifd0, tag::cameraSerialNumber, out, outSize);
 }
 
 ExifStatus Photo::setBytes(IfdKind kind, uint16_t t, uint16_t type, const uint8_t* bytes, uint32_t count)
@@ -173,6 +264,7 @@ ExifStatus Photo::setGpsVersion(const uint8_t in[4])
 
 ExifStatus Photo::updateGpsDateStamp(const std::string& text)
 {
+    if (readsOnly_) return EXIF_ERR_READ_ONLY_KIND;
     if (!layout_.hasExif || model_.find(IfdKind::gps, tag::gpsDateStamp) == nullptr) return EXIF_ERR_NOT_FOUND;
     return setText(IfdKind::gps, tag::gpsDateStamp, text);
 }
@@ -213,6 +305,7 @@ ExifStatus Photo::readWhole()
 
 ExifStatus Photo::set(IfdKind kind, uint16_t t, TagValue value)
 {
+    if (readsOnly_) return EXIF_ERR_READ_ONLY_KIND;
     if (!layout_.hasExif) return EXIF_ERR_FORMAT;
     if (file_.readOnly) return EXIF_ERR_READ_ONLY;
     if (file_.folderReadOnly) return EXIF_ERR_FOLDER_READ_ONLY;
@@ -249,6 +342,7 @@ ExifStatus Photo::commit()
 
 ExifStatus Photo::stage(io::StagedFile& out)
 {
+    if (readsOnly_) return EXIF_OK;  // never written, nothing left behind removed
     if (refused_ != EXIF_OK) return refused_;
     if (!changed()) {
         // The photo holds the values already; what a killed write of it

@@ -2,6 +2,7 @@
 // One opened photo: its bytes as read, the Exif block as it stands after the
 // changes asked for, and the commit that writes it back.
 
+#include "container.h"
 #include "exif/Exif.h"
 #include "file_io.h"
 #include "jpeg.h"
@@ -16,7 +17,18 @@ ExifStatus statusOf(io::Result result);
 
 class Photo {
 public:
+    // A JPEG, for reading and writing.
     ExifStatus open(const io::NativePath& path);
+    // Any kind of photo this library reads, told from its first bytes, for
+    // reading only: every set is refused (EXIF_ERR_READ_ONLY_KIND) and the
+    // close writes nothing. `refusal` says why a file was refused with
+    // EXIF_ERR_FORMAT.
+    ExifStatus openForReading(const io::NativePath& path, Refusal& refusal);
+    PhotoKind kind() const { return kind_; }
+    bool readsOnly() const { return readsOnly_; }
+    // Where the photo's JPEG picture lies in the file: a JPEG is its own, a
+    // raw file's is its largest embedded preview; not found without one.
+    ExifStatus getPreview(uint64_t& offset, uint64_t& length) const;
 
     // Reading: the tag's value as stored, after checking type and count.
     ExifStatus getBytes(IfdKind kind, uint16_t t, std::initializer_list<uint16_t> types, uint32_t count,
@@ -26,6 +38,12 @@ public:
     ExifStatus getDateTimeOriginal(char out[20]) const;
     // "+HH:MM" or "-HH:MM" and a NUL; blank (unknown): not found.
     ExifStatus getOffsetTimeOriginal(char out[8]) const;
+    // The digits of SubSecTimeOriginal, trailing blanks left out; blank:
+    // not found; anything but digits: a format error.
+    ExifStatus getSubSecTimeOriginal(char* out, std::size_t outSize) const;
+    // BodySerialNumber; a TIFF-based raw file without one may name its body
+    // in IFD0 as DNG does (CameraSerialNumber).
+    ExifStatus getBodySerialNumber(char* out, std::size_t outSize) const;
     // Four characters, stored as UNDEFINED[4]; also taken from BYTE/ASCII and
     // from an ASCII "0220" with its NUL (count 5), as some writers store it.
     ExifStatus getExifVersion(char out[4]) const;
@@ -53,6 +71,16 @@ public:
     ExifStatus stage(io::StagedFile& out);
 
 private:
+    // A tag as read: its entry, and the block its value lies in.
+    struct FoundTag {
+        const Entry* entry = nullptr;
+        const std::vector<uint8_t>* block = nullptr;
+        ByteOrder order = ByteOrder::little;
+        const uint8_t* value() const { return block->data() + entry->valuePosition(); }
+    };
+    FoundTag find(IfdKind kind, uint16_t t) const;
+    // The rest of an open once the JPEG's segments were scanned.
+    ExifStatus takeJpeg(JpegScanner& scanner);
     ExifStatus set(IfdKind kind, uint16_t t, TagValue value);
     // Opening reads the file only up to its image data; the first write
     // reads the rest, and checks the file did not change meanwhile. The
@@ -84,6 +112,9 @@ private:
     // latitude) ever reaches the file.
     ExifStatus refused_ = EXIF_OK;
     bool writeAsked_ = false;  // a set was taken, whether it changed anything or not
+    PhotoKind kind_ = PhotoKind::jpeg;
+    bool readsOnly_ = false;       // opened by openForReading
+    ContainerContents contents_;  // what was read of a photo that is not a JPEG
 };
 
 }  // namespace exif

@@ -41,8 +41,11 @@ namespace tag {
 constexpr uint16_t exifIfd = 0x8769, gpsIfd = 0x8825, interopIfd = 0xA005;
 constexpr uint16_t thumbnailOffset = 0x0201, thumbnailLength = 0x0202;
 constexpr uint16_t stripOffsets = 0x0111, stripByteCounts = 0x0117;
-constexpr uint16_t exifVersion = 0x9000, dateTimeOriginal = 0x9003, offsetTimeOriginal = 0x9011;
+constexpr uint16_t exifVersion = 0x9000, dateTimeOriginal = 0x9003, offsetTimeOriginal = 0x9011,
+                   subSecTimeOriginal = 0x9291;
 constexpr uint16_t make = 0x010F, model = 0x0110, bodySerialNumber = 0xA431, makerNote = 0x927C;
+// DNG's serial of the camera body, in IFD0.
+constexpr uint16_t cameraSerialNumber = 0xC62F;
 // In a maker-note IFD (Minolta, Konica Minolta, Sony): a preview's start,
 // counted from the TIFF header, and its length.
 constexpr uint16_t makerNotePreviewStart = 0x0088, makerNotePreviewLength = 0x0089;
@@ -116,11 +119,20 @@ struct TiffModel {
     const Entry* find(IfdKind k, uint16_t t) const { return ifd(k).present ? ifd(k).find(t) : nullptr; }
 };
 
+// The number after the byte-order mark: 42 in TIFF and Exif; raw formats
+// built on TIFF put their own there (Olympus "IIRO"/"MMOR" and "IIRS",
+// Panasonic "IIU\0").
+constexpr uint16_t kTiffMagic = 42;
+
 // Checks and describes a TIFF block. Returns false for anything damaged or
-// hostile: bad header, an offset, count or size out of the block, a loop,
-// too many entries, a directory pointer of another type than LONG, SLONG
-// or IFD, or of a count other than 1.
-bool parseTiff(const std::vector<uint8_t>& block, TiffModel& out);
+// hostile: bad header (another magic number than `magic`), an offset, count
+// or size out of the block, a loop, too many entries, a directory pointer of
+// another type than LONG, SLONG or IFD, or of a count other than 1. Without
+// `followPointers` the Exif, GPS and Interop pointers are left alone: IFD0
+// and IFD1 only (a CR3's CMT1, whose Exif and GPS directories are blocks of
+// their own).
+bool parseTiff(const std::vector<uint8_t>& block, TiffModel& out, uint16_t magic = kTiffMagic,
+               bool followPointers = true);
 
 // A value the caller wants a tag to have, already in the block's byte order.
 struct TagValue {

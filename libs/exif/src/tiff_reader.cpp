@@ -24,8 +24,9 @@ namespace {
 
 class Parser {
 public:
-    Parser(const std::vector<uint8_t>& block, TiffModel& model)
-        : block_(block), model_(model), reader_(block.data(), block.size(), ByteOrder::little) {}
+    Parser(const std::vector<uint8_t>& block, TiffModel& model, uint16_t magic, bool followPointers)
+        : block_(block), model_(model), reader_(block.data(), block.size(), ByteOrder::little), magic_(magic),
+          followPointers_(followPointers) {}
 
     bool run()
     {
@@ -36,14 +37,15 @@ public:
         reader_ = ByteReader(block_.data(), block_.size(), model_.order);
         uint16_t magic = 0;
         reader_.u16(2, magic);
-        if (magic != 42) return false;
+        if (magic != magic_) return false;
         reader_.u32(4, model_.ifd0Offset);
         model_.used.push_back({0, 8, UsedRange::What::header, IfdKind::ifd0, 0});
 
         if (!readIfd(model_.ifd0Offset, IfdKind::ifd0)) return false;
-        if (!followPointer(IfdKind::ifd0, tag::exifIfd, IfdKind::exif)) return false;
-        if (!followPointer(IfdKind::ifd0, tag::gpsIfd, IfdKind::gps)) return false;
-        if (!followPointer(IfdKind::exif, tag::interopIfd, IfdKind::interop)) return false;
+        if (followPointers_ && (!followPointer(IfdKind::ifd0, tag::exifIfd, IfdKind::exif) ||
+                                !followPointer(IfdKind::ifd0, tag::gpsIfd, IfdKind::gps) ||
+                                !followPointer(IfdKind::exif, tag::interopIfd, IfdKind::interop)))
+            return false;
         const uint32_t ifd1 = model_.ifd(IfdKind::ifd0).next;
         if (ifd1 != 0 && !readIfd(ifd1, IfdKind::ifd1)) return false;
         if (!checkThumbnail()) return false;
@@ -180,15 +182,17 @@ private:
     const std::vector<uint8_t>& block_;
     TiffModel& model_;
     ByteReader reader_;
+    uint16_t magic_;
+    bool followPointers_;
     std::set<uint32_t> visited_;
 };
 
 }  // namespace
 
-bool parseTiff(const std::vector<uint8_t>& block, TiffModel& out)
+bool parseTiff(const std::vector<uint8_t>& block, TiffModel& out, uint16_t magic, bool followPointers)
 {
     out = TiffModel{};
-    Parser parser(block, out);
+    Parser parser(block, out, magic, followPointers);
     if (parser.run()) return true;
     out = TiffModel{};
     return false;

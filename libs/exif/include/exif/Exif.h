@@ -1,5 +1,6 @@
 /*
- * Exif.dll: opens a JPEG photo and reads or writes single Exif tags.
+ * Exif.dll: opens a JPEG photo and reads or writes single Exif tags; reads
+ * those of raw and HEIF photos too, and never writes them (ExifPhotoOpen).
  *
  * Plain C functions, usable from C and C++. Every function returns a signed
  * 16-bit status: EXIF_OK (0) on success, one of the negative EXIF_ERR_ codes
@@ -107,6 +108,9 @@ extern "C" {
                                     offset into it (an AFCP trailer, a QDIO block, a maker-note
                                     value) is damaged, stale or not known, so it could not be
                                     moved with it; nothing was written */
+#define EXIF_ERR_READ_ONLY_KIND (-16) /* the handle only reads: it was opened by ExifPhotoOpen(W),
+                                    the open of raw and HEIF photos, which this library never
+                                    writes; nothing was written */
 
 typedef int16_t ExifStatus;
 
@@ -133,6 +137,8 @@ EXIF_API ExifStatus ExifGetOffsetTimeOriginal(uint32_t handle, char out[8]);
 EXIF_API ExifStatus ExifGetMake(uint32_t handle, int size, char* out);
 EXIF_API ExifStatus ExifGetModel(uint32_t handle, int size, char* out);
 EXIF_API ExifStatus ExifGetBodySerialNumber(uint32_t handle, int size, char* out);
+/* (On a TIFF-based raw handle without a BodySerialNumber, the body serial
+   DNG keeps in IFD0, CameraSerialNumber.) */
 EXIF_API ExifStatus ExifGetGPSVersion(uint32_t handle, unsigned char out[4]);
 /* Up to 3 characters and a NUL. */
 EXIF_API ExifStatus ExifGetGPSLatitudeRef(uint32_t handle, char out[4]);
@@ -171,6 +177,57 @@ EXIF_API ExifStatus ExifSetDateTimeOriginal(uint32_t handle, const char* text);
    so that it agrees with a new GPSTimeStamp; a photo without one gets none
    (EXIF_ERR_NOT_FOUND, nothing changed). */
 EXIF_API ExifStatus ExifUpdateGPSDateStamp(uint32_t handle, const char* text);
+
+/* Raw and HEIF photos, read only. ExifPhotoOpen opens any photo of the
+   kinds below for reading, telling the kind from the file's first bytes
+   (never from its name): a JPEG (read exactly as ExifFileOpen reads it),
+   a raw file that is a TIFF file (CR2, NEF, NRW, ARW, SR2, SRF, DNG, ORF,
+   RW2, PEF, SRW, ERF, 3FR, IIQ and the like), a Canon CR3, a Fujifilm RAF,
+   a HEIF/HEIC or an AVIF file. Every get above works on its handle - the
+   tags of the Exif (TIFF) blocks the file holds: the TIFF-based raw file's
+   own directories, CR3's CMT1 (IFD0), CMT2 (Exif) and CMT4 (GPS) boxes,
+   the Exif of the JPEG a RAF file's header points at, the Exif item of a
+   HEIF or AVIF file - and every set and ExifUpdateGPSDateStamp is refused
+   with EXIF_ERR_READ_ONLY_KIND; ExifFileClose writes nothing. Only the
+   parts of the file its structure points at are read; every offset and box
+   size is checked against what holds it and the file's end, and a damaged
+   file is refused with EXIF_ERR_FORMAT and a reason (ExifGetOpenRefusal).
+   A photo without Exif opens, and its gets find nothing. ExifFileOpen(W)
+   opens JPEG files only, as ever. */
+EXIF_API ExifStatus ExifPhotoOpen(const char* path, uint32_t* handle);
+#ifdef _WIN32
+EXIF_API ExifStatus ExifPhotoOpenW(const wchar_t* path, uint32_t* handle);
+#endif
+/* Why the last ExifPhotoOpen(W) of the calling thread refused its file with
+   EXIF_ERR_FORMAT (or EXIF_ERR_OPEN, when a read failed part way), in
+   English ("a box runs past the end of what holds it"); EXIF_ERR_NOT_FOUND
+   when that open refused nothing, or could not open the file at all.
+   size = the buffer size; the text is truncated to size - 1 characters,
+   NUL-terminated. */
+EXIF_API ExifStatus ExifGetOpenRefusal(int size, char* out);
+
+/* The kind of photo a handle is open on, told by its content. */
+#define EXIF_KIND_JPEG      1
+#define EXIF_KIND_TIFF_RAW  2 /* CR2, NEF, ARW, DNG, ORF, RW2, PEF and the like */
+#define EXIF_KIND_CR3       3
+#define EXIF_KIND_RAF       4
+#define EXIF_KIND_HEIF      5 /* HEIF and HEIC */
+#define EXIF_KIND_AVIF      6
+EXIF_API ExifStatus ExifGetPhotoKind(uint32_t handle, int32_t* kind);
+
+/* SubSecTimeOriginal (Exif IFD): the digits of the fraction of a second of
+   DateTimeOriginal, e.g. "25" for .25 s, trailing blanks left out. Missing
+   or blank: EXIF_ERR_NOT_FOUND; anything but digits: EXIF_ERR_FORMAT.
+   size = the buffer size; truncated to size - 1 digits, NUL-terminated. */
+EXIF_API ExifStatus ExifGetSubSecTimeOriginal(uint32_t handle, int size, char* out);
+
+/* Where the photo's JPEG picture lies in its file, for a picture of it (the
+   KML placemark): of a JPEG the whole file (offset 0); of a raw file the
+   largest embedded JPEG preview found (IFD0, IFD1 and SubIFD previews and
+   RW2's JpgFromRaw; CR3's PRVW or THMB; RAF's JPEG), each checked to lie in
+   the file and start with a JPEG's start marker. EXIF_ERR_NOT_FOUND without
+   one (HEIF and AVIF carry none). Offsets and lengths of 0 on failure. */
+EXIF_API ExifStatus ExifGetPreview(uint32_t handle, uint64_t* offset, uint64_t* length);
 
 /* Batches: many photos written at about the cost of copying them. A photo
    whose handle was added to a batch is not written at its ExifFileClose:
