@@ -164,8 +164,13 @@ std::vector<std::filesystem::path> WindowsUserDialogs::chooseLogFiles(const std:
 
 std::vector<std::filesystem::path> WindowsUserDialogs::choosePhotoFiles()
 {
-    return chooseFiles({L"Jpeg Files(*.jpg; *.jpeg; *jpe)\0*.jpg;*.jpeg;*.jpe\0\0", L"jpg", L"*.jpg",
-                        kPhotoNamesBufferLength, nullptr});
+    // The second filter: the raw and HEIF photos, whose positions go into
+    // sidecars (the extensions fileKindOf takes for them).
+    return chooseFiles({L"Jpeg Files(*.jpg; *.jpeg; *jpe)\0*.jpg;*.jpeg;*.jpe\0"
+                        L"RAW / HEIC Files(*.cr2; *.cr3; *.nef; *.arw; *.dng; *.orf; *.rw2; *.raf; *.heic...)\0"
+                        L"*.cr2;*.cr3;*.nef;*.nrw;*.arw;*.sr2;*.srf;*.dng;*.orf;*.rw2;*.rwl;*.pef;*.srw;*.erf;*.3fr;"
+                        L"*.iiq;*.raf;*.heic;*.heif;*.hif;*.avif\0\0",
+                        L"jpg", L"*.jpg", kPhotoNamesBufferLength, nullptr});
 }
 
 std::optional<std::filesystem::path> WindowsUserDialogs::chooseFolder(const std::string& title,

@@ -44,7 +44,7 @@ PhotoBatch newPhotoBatch(const std::vector<fs::path>& candidates, const PhotoLis
         taken.insert(photoPathKey(record.exif.path));
     PhotoBatch batch;
     for (const fs::path& path : candidates) {
-        if (fileKindOf(path) != FileKind::jpeg) {
+        if (!admitsToPhotoList(fileKindOf(path))) {
             batch.otherKinds.push_back(path);
             continue;
         }

@@ -47,7 +47,9 @@ struct KindByExtension {
     FileKind kind;
 };
 
-constexpr std::array<KindByExtension, 9> kKindsByExtension{{
+// The raw extensions are those of the raw files the Exif library reads:
+// TIFF-based ones, CR3 and RAF.
+constexpr std::array<KindByExtension, 30> kKindsByExtension{{
     {"bmp", FileKind::bitmap},
     {"jpg", FileKind::jpeg},
     {"jpeg", FileKind::jpeg},
@@ -57,6 +59,27 @@ constexpr std::array<KindByExtension, 9> kKindsByExtension{{
     {"mpeg", FileKind::mpeg},
     {"wav", FileKind::wave},
     {"mp3", FileKind::mp3},
+    {"cr2", FileKind::rawPhoto},
+    {"cr3", FileKind::rawPhoto},
+    {"nef", FileKind::rawPhoto},
+    {"nrw", FileKind::rawPhoto},
+    {"arw", FileKind::rawPhoto},
+    {"sr2", FileKind::rawPhoto},
+    {"srf", FileKind::rawPhoto},
+    {"dng", FileKind::rawPhoto},
+    {"orf", FileKind::rawPhoto},
+    {"rw2", FileKind::rawPhoto},
+    {"rwl", FileKind::rawPhoto},
+    {"pef", FileKind::rawPhoto},
+    {"srw", FileKind::rawPhoto},
+    {"erf", FileKind::rawPhoto},
+    {"3fr", FileKind::rawPhoto},
+    {"iiq", FileKind::rawPhoto},
+    {"raf", FileKind::rawPhoto},
+    {"heic", FileKind::heifPhoto},
+    {"heif", FileKind::heifPhoto},
+    {"hif", FileKind::heifPhoto},
+    {"avif", FileKind::heifPhoto},
 }};
 
 }  // namespace
@@ -71,6 +94,11 @@ FileKind fileKindOf(const std::filesystem::path& path)
         if (extensionIs(extension, entry.extension))
             return entry.kind;
     return FileKind::other;
+}
+
+bool admitsToPhotoList(FileKind kind)
+{
+    return kind == FileKind::jpeg || kind == FileKind::rawPhoto || kind == FileKind::heifPhoto;
 }
 
 bool samePhotoPath(const std::filesystem::path& a, const std::filesystem::path& b)

@@ -12,8 +12,8 @@
 namespace vantora {
 
 // The media kind of a file, by its name's extension. The high half is the
-// media class (1 picture, 2 video, 4 sound); only jpeg admits a file to the
-// photo list.
+// media class (1 picture, 2 video, 4 sound); jpeg, raw and HEIF photos admit
+// a file to the photo list (admitsToPhotoList).
 enum class FileKind : std::uint32_t {
     other = 0,
     bitmap = 0x10001,
@@ -22,7 +22,13 @@ enum class FileKind : std::uint32_t {
     mpeg = 0x20004,
     wave = 0x40005,
     mp3 = 0x40006,
+    rawPhoto = 0x10007,   // a camera's raw file: CR2, CR3, NEF, ARW, DNG, ORF, RW2, RAF...
+    heifPhoto = 0x10008,  // HEIC, HEIF, AVIF
 };
+
+// The kinds the photo list takes: the Exif library reads all three, and
+// writes JPEGs only (raw and HEIF photos get their positions in sidecars).
+bool admitsToPhotoList(FileKind kind);
 
 // Looks at the text after the last dot of the whole path (a path without a
 // dot is taken whole), with ASCII letters folded to one case.

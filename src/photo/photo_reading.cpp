@@ -156,11 +156,16 @@ bool isSupportedExifVersion(const char version[4])
 int readPhoto(const std::filesystem::path& path, PhotoExifData& out)
 {
     out = PhotoExifData{};
-    ExifFile file(path);
+    // Every kind opens for reading; a JPEG reads exactly as it always did.
+    ExifFile file(path, ExifFile::Access::anyKindReadOnly);
     if (!file.isOpen())
         return kPhotoCannotOpen;
     if (!file.hasSupportedVersion())
         return kPhotoVersionRefused;
+    const std::int32_t kind = file.photoKind();
+    if (kind < static_cast<std::int32_t>(PhotoKind::jpeg) || kind > static_cast<std::int32_t>(PhotoKind::avif))
+        return kPhotoCannotOpen;
+    out.kind = static_cast<PhotoKind>(kind);
     out.path = path;
     readShootingTime(file, out.shootingTime);
     readGpsTags(file, out);

@@ -19,10 +19,21 @@ namespace vantora {
 
 constexpr std::size_t kMaxPhotos = 2000;
 
-// What was read from a photo's Exif block; updated when the program writes
-// to the file.
+// The kind of a photo, told by its content (the Exif library's EXIF_KIND_
+// codes). JPEGs take their positions in their own Exif block; the others are
+// never written: their positions go into XMP sidecars beside them.
+enum class PhotoKind : std::int32_t { jpeg = 1, tiffRaw = 2, cr3 = 3, raf = 4, heif = 5, avif = 6 };
+
+inline bool writesSidecar(PhotoKind kind)
+{
+    return kind != PhotoKind::jpeg;
+}
+
+// What was read from a photo's Exif block (and, for a raw or HEIF photo,
+// from its sidecar, which wins); updated when the program writes.
 struct PhotoExifData {
     std::filesystem::path path;   // the key of the list
+    PhotoKind kind = PhotoKind::jpeg;
     ExifDateTime shootingTime;    // DateTimeOriginal, text "2008/05/12 10:20:30"
     std::int32_t hasGpsTags = 0;  // latitude, longitude and map datum all read, or written by us
     std::array<std::uint8_t, 4> gpsVersion{};

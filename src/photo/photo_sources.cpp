@@ -4,6 +4,7 @@
 #include <string>
 #include <system_error>
 
+#include "photo/photo_list.h"
 #include "tracklog/path_text.h"
 
 namespace vantora {
@@ -32,6 +33,10 @@ std::vector<std::filesystem::path> folderPhotoBatch(const std::filesystem::path&
     for (const char* extension : {".jpg", ".jpeg", ".jpe"})
         for (const auto& file : files)
             if (hasExtension(file, extension))
+                batch.push_back(file);
+    for (const FileKind kind : {FileKind::rawPhoto, FileKind::heifPhoto})
+        for (const auto& file : files)
+            if (fileKindOf(file) == kind)
                 batch.push_back(file);
     return batch;
 }

@@ -35,6 +35,14 @@ TEST(FileKind, isDecidedByTheTextAfterTheLastDotWithAsciiCaseFolded)
         {u8"clip.mpeg", FileKind::mpeg},
         {u8"sound.wav", FileKind::wave},
         {u8"sound.Mp3", FileKind::mp3},
+        {u8"IMG_0001.CR2", FileKind::rawPhoto},
+        {u8"写真.cr3", FileKind::rawPhoto},
+        {u8"DSC_0001.nef", FileKind::rawPhoto},
+        {u8"P1000001.RW2", FileKind::rawPhoto},
+        {u8"DSCF0001.RAF", FileKind::rawPhoto},
+        {u8"IMG_0001.HEIC", FileKind::heifPhoto},
+        {u8"photo.avif", FileKind::heifPhoto},
+        {u8"IMG_0001.CR2.xmp", FileKind::other},  // its sidecar is not a photo
         {u8"jpg", FileKind::jpeg},  // no dot: the whole path is compared
         {u8"photo.jpg.txt", FileKind::other},
         {u8"photo.jpgx", FileKind::other},
