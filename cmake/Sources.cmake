@@ -37,6 +37,7 @@ set(VANTORA_CORE_SOURCES
     src/photo/write_report.cpp
     src/photo/detail_table.cpp
     src/export/kml_writer.cpp
+    src/export/kml_pictures.cpp
     src/export/file_names.cpp
     src/platform/program_folder.cpp
     src/unit/text_file_lines.cpp

@@ -6,6 +6,7 @@
 #include <new>
 #include <string_view>
 
+#include "export/kml_pictures.h"
 #include "platform/code_page.h"
 #include "tracklog/text_writer.h"
 
@@ -95,25 +96,31 @@ void appendRoute(std::string& kml, const LogList& logs)
     kml += "\t\t\t\t</coordinates>\t\t\t</LineString>\t\t</Placemark>";
 }
 
-void appendPhotoStyle(std::string& kml, const PhotoRecord& photo, std::size_t index)
+void appendPhotoStyle(std::string& kml, const std::filesystem::path& picture, std::size_t index)
 {
     kml += "\t\t<Style id=\"" + styleId(index) + "\">\t\t\t<IconStyle>\t\t\t\t<scale>1.0</scale>"
-           "\t\t\t\t<Icon>\t\t\t\t\t<href>" + escapeXml(utf8Text(photo.exif.path)) +
+           "\t\t\t\t<Icon>\t\t\t\t\t<href>" + escapeXml(utf8Text(picture)) +
            "</href>\t\t\t\t</Icon>\t\t\t</IconStyle>\t\t</Style>";
 }
 
-void appendPhotoPlacemark(std::string& kml, const PhotoRecord& photo, std::size_t index)
+// A photo without a picture (a raw photo without a preview) gets the plain
+// placemark: no icon, and its balloon links to the photo file itself.
+void appendPhotoPlacemark(std::string& kml, const PhotoRecord& photo, const std::filesystem::path& picture,
+                          std::size_t index)
 {
+    const std::filesystem::path& shown = picture.empty() ? photo.exif.path : picture;
     // The description is HTML for the balloon, so its inserted texts are
     // escaped as HTML as well, inside the CDATA section.
     const std::string description =
         "<p>Date: " + escapeXml(shootingTimeText(photo.exif.shootingTime)) +
-        "<br/><p><a href=\"file:///" + escapeXml(utf8Text(photo.exif.path)) +
+        "<br/><p><a href=\"file:///" + escapeXml(utf8Text(shown)) +
         "\">画像を表示</a></p>";
+    const std::string style =
+        picture.empty() ? std::string() : "\t\t\t<styleUrl>#" + styleId(index) + "</styleUrl>";
     kml += "\t\t<Placemark>\t\t\t<name>" + escapeXml(utf8Text(photo.exif.path.filename())) +
-           "</name>\t\t\t<description>" + cdataSection(description) + "</description>\n" +
-           "\t\t\t<styleUrl>#" + styleId(index) + "</styleUrl>\t\t\t<Point>\t\t\t\t<coordinates>" +
-           coordinateTuple(photo.match->point) + "</coordinates>\t\t\t</Point>\t\t</Placemark>";
+           "</name>\t\t\t<description>" + cdataSection(description) + "</description>\n" + style +
+           "\t\t\t<Point>\t\t\t\t<coordinates>" + coordinateTuple(photo.match->point) +
+           "</coordinates>\t\t\t</Point>\t\t</Placemark>";
 }
 
 // Photos appear all or none: one without a position would leave a gap the
@@ -125,24 +132,29 @@ bool photosApply(const std::vector<PhotoRecord>* photos)
                        [](const PhotoRecord& photo) { return photo.match.has_value(); });
 }
 
-void appendPhotos(std::string& kml, const std::vector<PhotoRecord>& photos)
+void appendPhotos(std::string& kml, const std::vector<PhotoRecord>& photos,
+                  const std::vector<std::filesystem::path>* pictures)
 {
     for (std::size_t i = 0; i < photos.size(); ++i) {
-        appendPhotoStyle(kml, photos[i], i);
-        appendPhotoPlacemark(kml, photos[i], i);
+        const bool hasOwn = pictures != nullptr && i < pictures->size();
+        const std::filesystem::path picture = hasOwn ? (*pictures)[i] : photos[i].exif.path;
+        if (!picture.empty())
+            appendPhotoStyle(kml, picture, i);
+        appendPhotoPlacemark(kml, photos[i], picture, i);
     }
 }
 
 }  // namespace
 
-std::string buildKmlDocument(const LogList& logs, const std::vector<PhotoRecord>* photos)
+std::string buildKmlDocument(const LogList& logs, const std::vector<PhotoRecord>* photos,
+                             const std::vector<std::filesystem::path>* pictures)
 {
     std::string kml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
                       "<kml xmlns=\"http://earth.google.com/kml/2.1\">"
                       "\t<Document>\t\t<name>ドキュメント</name>\t\t<open>1</open>";
     appendRoute(kml, logs);
     if (photosApply(photos))
-        appendPhotos(kml, *photos);
+        appendPhotos(kml, *photos, pictures);
     kml += "\t</Document></kml>";
     return kml;
 }
@@ -154,7 +166,10 @@ int writeKml(const std::filesystem::path& target, const LogList& logs,
     if (!file.is_open())
         return kKmlCannotCreate;
     try {
-        const std::string kml = buildKmlDocument(logs, photos);
+        std::vector<std::filesystem::path> pictures;
+        if (photosApply(photos))
+            pictures = placemarkPictures(target, *photos);
+        const std::string kml = buildKmlDocument(logs, photos, &pictures);
         file.write(kml.data(), static_cast<std::streamsize>(kml.size()));
         const bool written = static_cast<bool>(file);
         file.close();

@@ -184,5 +184,34 @@ TEST(KmlFile, IsWrittenAsBuiltOrReportsThatItCannotBeCreated)
     std::filesystem::remove_all(folder);
 }
 
+// A raw photo shows its embedded preview, copied beside the KML file; one
+// without a preview (a HEIF photo) gets a placemark without a picture.
+TEST(KmlFile, ShowsARawPhotosPreviewWrittenBesideItAndNoPictureWithoutOne)
+{
+    const auto folder = std::filesystem::temp_directory_path() / u8"kml_writer_test_写真";
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path raw = std::filesystem::path(RAW_FIXTURE_DIR) / "canon_ii.cr2";
+    std::vector<PhotoRecord> photos = {matchedPhoto(folder / "a.jpg"), matchedPhoto(raw),
+                                       matchedPhoto(std::filesystem::path(RAW_FIXTURE_DIR) / "apple.heic")};
+    photos[1].exif.kind = PhotoKind::tiffRaw;
+    photos[2].exif.kind = PhotoKind::heif;
+    const auto target = folder / "route.kml";
+    ASSERT_EQ(writeKml(target, oneLog(kLatitude, kLongitude), &photos), kKmlWritten);
+
+    const auto preview = folder / "route_previews" / "0002_canon_ii.cr2.jpg";
+    const std::string bytes = readFile(preview);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xD8");
+    EXPECT_EQ(readFile(raw).find(bytes) != std::string::npos, true);  // the preview, byte for byte
+    const std::string kml = readFile(target);
+    const std::u8string href = preview.u8string();
+    EXPECT_NE(kml.find("<href>" + std::string(href.begin(), href.end()) + "</href>"), std::string::npos);
+    EXPECT_EQ(countOf(kml, "<Style id="), 2u);  // the JPEG and the raw photo
+    EXPECT_EQ(countOf(kml, "<styleUrl>"), 2u);
+    EXPECT_NE(kml.find("<name>apple.heic</name>"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder / "route_previews" / "0003_apple.heic.jpg"));
+    std::filesystem::remove_all(folder);
+}
+
 }  // namespace
 }  // namespace vantora
