@@ -230,7 +230,7 @@ bool addPhotoSources(PhotoList& photos, const std::vector<std::filesystem::path>
 {
     const PhotoBatch batch = newPhotoBatch(photoCandidates(sources), photos);
     for (const auto& path : batch.otherKinds)
-        err << "vantora-gps: " << displayName(path) << " is not a JPEG file\n";
+        err << "vantora-gps: " << displayName(path) << " is not a photo this program reads (JPEG, raw or HEIF)\n";
     // Left out, as the windows do, without failing the command.
     for (const auto& path : batch.duplicates)
         err << "vantora-gps: " << displayName(path) << " given twice\n";
