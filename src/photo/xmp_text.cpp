@@ -190,20 +190,22 @@ void Editor::add(const XmpProperty& property)
 }
 
 // After the tag's last attribute, apart from it as that one is from the one
-// before (a line break and indent, or a space).
+// before (a line break and indent, or a space), in its kind of quotes.
 void Editor::addAttribute(int description, std::string_view qualifiedName, std::string_view escapedValue)
 {
     const MarkupElement& e = element(description);
     std::size_t at = e.tagBegin + 1 + e.qualifiedName.size();
     std::string separator = " ";
+    char quote = '"';
     if (!e.attributes.empty()) {
         const MarkupAttribute& last = e.attributes.back();
         at = last.valueEnd + 1;
+        quote = text_[last.valueEnd];
         const std::string_view before = whitespaceBefore(text_, last.nameBegin);
         if (!before.empty())
             separator = std::string(before);
     }
-    edits_.push_back({at, 0, separator + std::string(qualifiedName) + "=\"" + std::string(escapedValue) + "\""});
+    edits_.push_back({at, 0, separator + std::string(qualifiedName) + "=" + quote + std::string(escapedValue) + quote});
 }
 
 // After the last property element, indented as the first one is.
@@ -359,7 +361,11 @@ std::optional<std::string> fittedToLength(std::string_view packet, std::size_t l
     std::string text(packet);
     if (length >= packet.size()) {
         // Spaces go before the padding's last line break, if it ends in one.
-        const std::size_t at = end > padding && packet[end - 1] == '\n' ? end - 1 : end;
+        std::size_t at = end;
+        if (at > padding && packet[at - 1] == '\n')
+            --at;
+        if (at > padding && packet[at - 1] == '\r')
+            --at;
         text.insert(at, length - packet.size(), ' ');
         return text;
     }

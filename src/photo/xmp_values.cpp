@@ -104,18 +104,20 @@ std::optional<std::string> zoneOf(std::string_view text)
 }
 
 // "2008-05-12T10:20" with optional ":30", ".25" and zone; a date alone has
-// no time to match by.
+// no time to match by. Some raw developers write the Exif form
+// "2008:05:12 10:20:30" here; it is read too.
 bool readDateTime(std::string_view text, XmpPhotoValues& values)
 {
     ExifDateTime t;
     const auto year = digits(text, 4);
-    if (!year || !skip(text, '-'))
+    const char separator = text.empty() ? '-' : text.front();
+    if (!year || (separator != '-' && separator != ':') || !skip(text, separator))
         return false;
     const auto month = digits(text, 2);
-    if (!month || !skip(text, '-'))
+    if (!month || !skip(text, separator))
         return false;
     const auto day = digits(text, 2);
-    if (!day || !skip(text, 'T'))
+    if (!day || !skip(text, separator == '-' ? 'T' : ' '))
         return false;
     const auto hour = digits(text, 2);
     if (!hour || !skip(text, ':'))
