@@ -36,6 +36,11 @@ set(VANTORA_CORE_SOURCES
     src/photo/photo_writing.cpp
     src/photo/write_report.cpp
     src/photo/detail_table.cpp
+    src/photo/xmp_markup.cpp
+    src/photo/xmp_parsed.cpp
+    src/photo/xmp_text.cpp
+    src/photo/xmp_values.cpp
+    src/photo/xmp_sidecar.cpp
     src/export/kml_writer.cpp
     src/export/kml_pictures.cpp
     src/export/file_names.cpp
