@@ -86,6 +86,13 @@ const char* describe(WriteProblem problem)
     return "write error";
 }
 
+// The sidecars of raw and HEIF photos the run wrote, one line each.
+void printSidecars(std::ostream& out, const WriteSummary& summary)
+{
+    for (const auto& sidecar : summary.sidecars)
+        out << "sidecar: " << displayName(sidecar) << "\n";
+}
+
 // Every photo that did not take the change, with why; then a word on a stop.
 void reportFailures(std::ostream& err, const WriteSummary& summary, const char* notDone, const char* untouched)
 {
@@ -260,6 +267,7 @@ int runWriteCommand(const std::vector<Argument>& args, std::ostream& out, std::o
         return status;
     }
     const WriteSummary summary = writePositions(photos, {}, stopRequested);
+    printSidecars(out, summary);
     printSummary(out, "written", summary, "no match");
     printDoubtfulWritten(out, summary.doubtfulWritten);
     reportFailures(err, summary, "not written", "photos left as they were");
@@ -367,6 +375,7 @@ int runShiftCommand(const std::vector<Argument>& args, std::ostream& out, std::o
     for (const PhotoRecord& record : photos.records)
         out << displayName(record.exif.path.filename()) << '\t'
             << record.exif.shootingTime.dateTimeText << '\n';
+    printSidecars(out, summary);
     printSummary(out, "shifted", summary, "unchanged");
     reportFailures(err, summary, "not shifted", "photos left at their old time");
     return allAdded && summary.failed == 0 && summary.unmatched == 0 && summary.notAttempted == 0 ? kExitOk

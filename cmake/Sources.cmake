@@ -41,6 +41,7 @@ set(VANTORA_CORE_SOURCES
     src/photo/xmp_text.cpp
     src/photo/xmp_values.cpp
     src/photo/xmp_sidecar.cpp
+    src/photo/sidecar_values.cpp
     src/export/kml_writer.cpp
     src/export/kml_pictures.cpp
     src/export/file_names.cpp

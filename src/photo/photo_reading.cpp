@@ -8,6 +8,8 @@
 #include "exif/Exif.h"
 #include "photo/exif_file.h"
 #include "photo/photo_list.h"
+#include "photo/sidecar_values.h"
+#include "photo/xmp_sidecar.h"
 #include "tracklog/text_writer.h"
 
 namespace vantora {
@@ -170,6 +172,8 @@ int readPhoto(const std::filesystem::path& path, PhotoExifData& out)
     readShootingTime(file, out.shootingTime);
     readGpsTags(file, out);
     readCamera(file, out);
+    if (writesSidecar(out.kind))
+        takeSidecarValues(readSidecar(path).values, out);
     return kPhotoRead;
 }
 

@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "exif/Exif.h"
+#include "photo/xmp_sidecar.h"
+#include "photo/xmp_values.h"
 #include "tracklog/text_writer.h"
 
 namespace vantora {
@@ -128,6 +130,13 @@ public:
 
     void fail(const std::filesystem::path& path, WriteProblem problem) { settle(path, problem, {}); }
 
+    // A photo whose change was made outside the batch (its sidecars).
+    void settled(const std::filesystem::path& path, std::optional<WriteProblem> problem,
+                 const std::function<void()>& apply)
+    {
+        settle(path, problem, apply);
+    }
+
     // Commits what waits; then the summary is complete.
     void finish()
     {
@@ -177,6 +186,46 @@ private:
     std::vector<std::pair<std::size_t, WriteFailure>> failures_;  // with the photo's place in the run
     std::size_t order_ = 0;
 };
+
+// Writes the properties into the photo's sidecars; the first problem, none
+// when every sidecar took them. Those written are added to the summary.
+std::optional<WriteProblem> writeIntoSidecars(WriteSummary& summary, const std::filesystem::path& photo,
+                                              const std::vector<XmpProperty>& properties)
+{
+    std::optional<WriteProblem> problem;
+    for (const SidecarWriteResult& result : writeSidecars(photo, properties)) {
+        if (result.outcome == SidecarOutcome::failed) {
+            if (!problem)
+                problem = result.problem;
+        } else {
+            summary.sidecars.push_back(result.path);
+        }
+    }
+    return problem;
+}
+
+void shiftSidecarTime(WriteRun& run, WriteSummary& summary, PhotoExifData& exif, const ExifDateTime& moved)
+{
+    // The zone the list shows for the photo stays with its time.
+    const auto problem =
+        writeIntoSidecars(summary, exif.path, shootingTimeProperties(moved, fieldText(exif.offsetTimeOriginal)));
+    run.settled(exif.path, problem, [&exif, moved] { exif.shootingTime = moved; });
+}
+
+void writeSidecarMatch(WriteRun& run, WriteSummary& summary, PhotoRecord& record)
+{
+    const auto properties = gpsSidecarProperties(*record.match);
+    if (!properties) {
+        run.fail(record.exif.path, WriteProblem::writeError);
+        return;
+    }
+    const auto problem = writeIntoSidecars(summary, record.exif.path, *properties);
+    run.settled(record.exif.path, problem, [&record, &summary] {
+        recordWrittenMatch(record, {2, 2, 0, 0});  // the version the XMP properties stand for
+        if (record.doubtful)
+            addDoubtful(summary.doubtfulWritten, record.reason.kind);
+    });
+}
 
 void writeShootingTime(WriteRun& run, ExifDateTime& shootingTime, const std::filesystem::path& path,
                        const ExifDateTime& moved)
@@ -276,7 +325,9 @@ WriteSummary writePositions(PhotoList& list, const StepCallback& progress, const
             break;
         }
         PhotoRecord& record = list.records[static_cast<std::size_t>(i)];
-        if (record.match)
+        if (record.match && writesSidecar(record.exif.kind))
+            writeSidecarMatch(run, summary, record);
+        else if (record.match)
             writeMatch(run, summary, record);
         else
             ++summary.unmatched;
@@ -301,7 +352,10 @@ WriteSummary shiftShootingTimes(PhotoList& list, bool forward, int hours, int mi
             break;
         }
         PhotoExifData& exif = list.records[static_cast<std::size_t>(i)].exif;
-        if (const auto moved = shifted(exif.shootingTime, shift))
+        const auto moved = shifted(exif.shootingTime, shift);
+        if (moved && writesSidecar(exif.kind))
+            shiftSidecarTime(run, summary, exif, *moved);
+        else if (moved)
             writeShootingTime(run, exif.shootingTime, exif.path, *moved);
         else
             ++summary.unmatched;

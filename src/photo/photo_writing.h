@@ -52,6 +52,9 @@ struct WriteSummary {
     int notAttempted = 0; // photos left alone because a stop was asked for
     DoubtfulCounts doubtfulWritten;      // of the written, the doubtful matches by group
     std::vector<WriteFailure> failures;  // one per failed file, in list order
+    // The sidecars of raw and HEIF photos that were written or created, in
+    // list order (a photo with both forms of sidecar has two).
+    std::vector<std::filesystem::path> sidecars;
 };
 
 // Asked before every photo; true stops the run there (the photos written
@@ -72,7 +75,9 @@ std::optional<GpsStamps> gpsStampsOf(const TrackMatch& match);
 // 2.0.0.0 unless the photo names one already, latitude and longitude with
 // their letters, status, the UTC time stamp and the datum "WGS-84"; a date
 // stamp the photo has already is rewritten to the match's UTC date (none is
-// added). Nothing else is written. A record's Exif
+// added). Nothing else is written. A raw or HEIF photo is never written:
+// its position goes into its XMP sidecars (every one it has, else a new
+// NAME.xmp), as exif:GPS* properties, nothing else of them changing. A record's Exif
 // data takes the written values only when its file took them, so the list
 // never shows a position that is not in the photo. The photos of a run are
 // written through one batch of the Exif library (committed every 128 MiB of
@@ -81,7 +86,8 @@ std::optional<GpsStamps> gpsStampsOf(const TrackMatch& match);
 WriteSummary writePositions(PhotoList& list, const StepCallback& progress = {}, const StopRequested& stop = {});
 
 // Moves every shooting time forward or back by hours:minutes:seconds and
-// writes it as DateTimeOriginal. A photo keeps its time and its file
+// writes it as DateTimeOriginal (a raw or HEIF photo: into its sidecars, as
+// exif:DateTimeOriginal and photoshop:DateCreated). A photo keeps its time and its file
 // unchanged when its time cannot be placed on the time scale, would move out
 // of the range the calendar conversion and the Exif text can hold, or its
 // file does not take the change. The list is not re-sorted: every photo
