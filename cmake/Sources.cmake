@@ -42,6 +42,7 @@ set(VANTORA_CORE_SOURCES
     src/photo/xmp_values.cpp
     src/photo/xmp_sidecar.cpp
     src/photo/sidecar_values.cpp
+    src/photo/photo_preview.cpp
     src/export/kml_writer.cpp
     src/export/kml_pictures.cpp
     src/export/file_names.cpp

@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <string>
 #include <utility>
 
+#include "photo/photo_preview.h"
 #include "ui/gdi_scopes.h"
 
 namespace vantora {
@@ -68,6 +71,7 @@ public:
     decltype(&gp::GdiplusStartup) startup = nullptr;
     decltype(&gp::GdiplusShutdown) shutdown = nullptr;
     decltype(&gpx::GdipLoadImageFromFile) loadImageFromFile = nullptr;
+    decltype(&gpx::GdipLoadImageFromStream) loadImageFromStream = nullptr;
     decltype(&gpx::GdipDisposeImage) disposeImage = nullptr;
     decltype(&gpx::GdipGetImageWidth) getImageWidth = nullptr;
     decltype(&gpx::GdipGetImageHeight) getImageHeight = nullptr;
@@ -90,7 +94,8 @@ private:
     bool resolveAll()
     {
         return resolve(startup, "GdiplusStartup") && resolve(shutdown, "GdiplusShutdown") &&
-               resolve(loadImageFromFile, "GdipLoadImageFromFile") && resolve(disposeImage, "GdipDisposeImage") &&
+               resolve(loadImageFromFile, "GdipLoadImageFromFile") &&
+               resolve(loadImageFromStream, "GdipLoadImageFromStream") && resolve(disposeImage, "GdipDisposeImage") &&
                resolve(getImageWidth, "GdipGetImageWidth") && resolve(getImageHeight, "GdipGetImageHeight") &&
                resolve(createFromHdc, "GdipCreateFromHDC") && resolve(deleteGraphics, "GdipDeleteGraphics") &&
                resolve(createImageAttributes, "GdipCreateImageAttributes") &&
@@ -163,15 +168,11 @@ bool DrawScaled(const GdiplusRuntime& gdiplus, gp::GpImage* image, SIZE picture,
                                      gp::UnitPixel, attributes.get(), nullptr, nullptr) == gp::Ok;
 }
 
-}  // namespace
 
-PreviewPicture decodePreview(const std::filesystem::path& file, const RECT& frame)
+// The picture scaled into the frame, or an empty one.
+PreviewPicture scaledPreview(const GdiplusRuntime& gdiplus, gp::GpImage* rawImage, const RECT& frame)
 {
-    const GdiplusRuntime gdiplus;  // outlives every GDI+ object below
-    if (!gdiplus.ok())
-        return {};
-    gp::GpImage* rawImage = nullptr;
-    if (gdiplus.loadImageFromFile(file.c_str(), &rawImage) != gp::Ok || !rawImage)
+    if (!rawImage)
         return {};
     GdiplusOwned<gp::GpImage> image(rawImage, gdiplus.disposeImage);
     UINT width = 0;
@@ -188,6 +189,54 @@ PreviewPicture decodePreview(const std::filesystem::path& file, const RECT& fram
     if (!bitmap || !DrawScaled(gdiplus, image.get(), picture, bitmap.get(), targetWidth, targetHeight))
         return {};
     return PreviewPicture{std::move(bitmap), picture};
+}
+
+// A JPEG held in memory (a raw photo's embedded preview), decoded from a
+// stream over a copy of it that the stream owns and frees.
+PreviewPicture decodeJpegBytes(const std::string& bytes, const RECT& frame)
+{
+    const GdiplusRuntime gdiplus;  // outlives every GDI+ object below
+    if (!gdiplus.ok())
+        return {};
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (!memory)
+        return {};
+    if (void* target = GlobalLock(memory)) {
+        std::memcpy(target, bytes.data(), bytes.size());
+        GlobalUnlock(memory);
+    }
+    IStream* stream = nullptr;
+    if (CreateStreamOnHGlobal(memory, TRUE, &stream) != S_OK || !stream) {
+        GlobalFree(memory);
+        return {};
+    }
+    gp::GpImage* rawImage = nullptr;
+    PreviewPicture preview;
+    if (gdiplus.loadImageFromStream(stream, &rawImage) == gp::Ok)
+        preview = scaledPreview(gdiplus, rawImage, frame);
+    stream->Release();  // frees the memory too
+    return preview;
+}
+
+}  // namespace
+
+PreviewPicture decodePreview(const std::filesystem::path& file, const RECT& frame)
+{
+    const GdiplusRuntime gdiplus;  // outlives every GDI+ object below
+    if (!gdiplus.ok())
+        return {};
+    gp::GpImage* rawImage = nullptr;
+    if (gdiplus.loadImageFromFile(file.c_str(), &rawImage) != gp::Ok)
+        return {};
+    return scaledPreview(gdiplus, rawImage, frame);
+}
+
+PreviewPicture decodePhotoPreview(const PhotoExifData& photo, const RECT& frame)
+{
+    if (photo.kind == PhotoKind::jpeg)
+        return decodePreview(photo.path, frame);
+    const auto bytes = embeddedPreviewBytes(photo.path);
+    return bytes ? decodeJpegBytes(*bytes, frame) : PreviewPicture{};
 }
 
 }  // namespace vantora

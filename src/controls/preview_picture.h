@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "controls/skinned_drawing.h"
+#include "photo/photo_record.h"
 
 namespace vantora {
 
@@ -23,5 +24,8 @@ struct PreviewPicture {
 };
 // Decodes `file` with GDI+; an empty picture when it cannot be decoded.
 PreviewPicture decodePreview(const std::filesystem::path& file, const RECT& frame);
+// The photo's picture: a JPEG decoded from its file, a raw photo from the
+// preview JPEG inside it; empty for a photo without one (HEIF).
+PreviewPicture decodePhotoPreview(const PhotoExifData& photo, const RECT& frame);
 
 }  // namespace vantora

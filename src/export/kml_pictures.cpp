@@ -1,41 +1,15 @@
 #include "export/kml_pictures.h"
 
-#include <cstdint>
 #include <fstream>
-#include <new>
 #include <optional>
 #include <string>
 #include <system_error>
 
-#include "photo/exif_file.h"
+#include "photo/photo_preview.h"
 
 namespace vantora {
 
 namespace {
-
-// No camera's preview is larger; a bigger length is a damaged file.
-constexpr std::uint64_t kMaxPreviewBytes = 64u * 1024 * 1024;
-
-std::optional<std::string> previewBytes(const std::filesystem::path& photo)
-{
-    std::optional<ExifFile::ByteRange> range;
-    {
-        const ExifFile file(photo, ExifFile::Access::anyKindReadOnly);
-        range = file.preview();
-    }
-    if (!range || range->length == 0 || range->length > kMaxPreviewBytes)
-        return std::nullopt;
-    std::ifstream in(photo, std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(range->offset));
-    std::string bytes(static_cast<std::size_t>(range->length), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    // The library checked that a JPEG starts there; a file changed since
-    // is not copied.
-    if (!in || bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
-        static_cast<unsigned char>(bytes[1]) != 0xD8)
-        return std::nullopt;
-    return bytes;
-}
 
 std::string placeText(std::size_t index)
 {
@@ -46,7 +20,7 @@ std::string placeText(std::size_t index)
 std::filesystem::path writePreview(const std::filesystem::path& folder, std::size_t index,
                                    const std::filesystem::path& photo)
 {
-    const auto bytes = previewBytes(photo);
+    const auto bytes = embeddedPreviewBytes(photo);
     if (!bytes)
         return {};
     std::error_code error;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "photo/reason_wording.h"
+#include "photo/xmp_sidecar.h"
 #include "platform/code_page.h"
 #include "tracklog/text_writer.h"
 
@@ -48,6 +49,42 @@ std::string reasonLine(const PhotoRecord& photo)
     if (!zone.empty())
         line += "　写真のタイムゾーン: " + zone;
     return line;
+}
+
+std::string upperAscii(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+std::string kindText(const PhotoExifData& exif)
+{
+    switch (exif.kind) {
+    case PhotoKind::heif: return "HEIF";
+    case PhotoKind::avif: return "AVIF";
+    default: break;
+    }
+    std::string extension = platform::utf8FromPath(exif.path.extension());
+    if (!extension.empty())
+        extension.erase(0, 1);
+    return "RAW (" + upperAscii(extension) + ")";
+}
+
+// Where the photo's position goes: each sidecar it has, else the one a
+// write creates.
+std::string kindAndSidecarLine(const PhotoExifData& exif)
+{
+    if (!writesSidecar(exif.kind))
+        return {};
+    const SidecarPaths sidecars = sidecarPathsOf(exif.path);
+    std::string line = "種類: " + kindText(exif) + "　サイドカー: ";
+    if (sidecars.existing.empty())
+        return line + platform::utf8FromPath(sidecars.stemName.filename()) + " (なし: 書き込みで作成)";
+    for (std::size_t i = 0; i < sidecars.existing.size(); ++i)
+        line += (i > 0 ? ", " : "") + platform::utf8FromPath(sidecars.existing[i].filename());
+    return line + " (あり)";
 }
 
 }  // namespace
@@ -117,7 +154,7 @@ DetailLabels detailLabels(const PhotoRecord& photo)
     const std::string logName = photo.match ? platform::utf8FromPath(photo.matchedLogPath.filename()) : std::string();
     const std::string shot = platform::cp932ToUtf8(fieldText(photo.exif.shootingTime.dateTimeText));
     return DetailLabels{"ファイル名: " + parts.name, "フォルダパス: " + parts.folder, "参照ログファイル名: " + logName,
-                        "撮影日時: " + shot, reasonLine(photo)};
+                        "撮影日時: " + shot, reasonLine(photo), kindAndSidecarLine(photo.exif)};
 }
 
 }  // namespace vantora

@@ -45,6 +45,9 @@ struct DetailLabels {
     std::string logFile;
     std::string shootingTime;
     std::string reason;  // why the photo got its match, one more line below the table
+    // Of a raw or HEIF photo only (empty for a JPEG): its kind and the
+    // sidecar its position goes into, "種類: RAW (CR2)　サイドカー: IMG_1.xmp (あり)".
+    std::string kindAndSidecar;
 };
 DetailLabels detailLabels(const PhotoRecord& photo);
 

@@ -74,6 +74,7 @@
 #define IDC_DETAIL_GPS_TITLE        1021
 #define IDC_DETAIL_SHOOTING_TIME    1022
 #define IDC_DETAIL_REASON           1023  // why the photo got its match, below the table
+#define IDC_DETAIL_KIND             1044  // a raw or HEIF photo's kind and sidecar, below the window's foot
 
 #ifndef IDC_STATIC
 #define IDC_STATIC                  (-1)

@@ -34,7 +34,7 @@ BOOL CStillDetailDlg::OnInitDialog()
     m_list.addColumns(kTagColumns);
     fillLabels();
     m_previewFrame = scaled(kPreviewFrame);
-    m_preview = decodePreview(m_photo.exif.path, m_previewFrame);  // stays empty when it fails
+    m_preview = decodePhotoPreview(m_photo.exif, m_previewFrame);  // stays empty when it fails
     fillTable();
     m_list.setFullRowSelect();
     return TRUE;
@@ -48,6 +48,20 @@ void CStillDetailDlg::fillLabels()
     setItemText(IDC_DETAIL_LOG_FILE, platform::wideFromUtf8(labels.logFile));
     setItemText(IDC_DETAIL_SHOOTING_TIME, platform::wideFromUtf8(labels.shootingTime));
     setItemText(IDC_DETAIL_REASON, platform::wideFromUtf8(labels.reason));
+    if (!labels.kindAndSidecar.empty())
+        showKindLine(platform::wideFromUtf8(labels.kindAndSidecar));
+}
+
+void CStillDetailDlg::showKindLine(const std::wstring& text)
+{
+    setItemText(IDC_DETAIL_KIND, text);
+    // One more line of the dialog's font, at the window's foot.
+    RECT line{0, 0, 0, kKindLineHeight};
+    MapDialogRect(hwnd(), &line);
+    RECT window{};
+    GetWindowRect(hwnd(), &window);
+    SetWindowPos(hwnd(), nullptr, 0, 0, window.right - window.left, window.bottom - window.top + line.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CStillDetailDlg::fillTable()
@@ -66,7 +80,7 @@ void CStillDetailDlg::OnDpiChanged(int previousDpi)
     m_list.rescaleColumns(kTagColumns, previousDpi, dpi());
     // Decoded again for the frame's new size, as sharp as at the start.
     m_previewFrame = scaled(kPreviewFrame);
-    m_preview = decodePreview(m_photo.exif.path, m_previewFrame);
+    m_preview = decodePhotoPreview(m_photo.exif, m_previewFrame);
 }
 
 bool CStillDetailDlg::OnNotify(int id, NMHDR& header, LRESULT& result)

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <array>
+#include <string>
 
 #include "controls/preview_picture.h"
 #include "controls/skinned_drawing.h"
@@ -32,6 +33,9 @@ public:
                                                   RECT{215, 91, 455, 111}, DT_CENTER | DT_VCENTER};
     // The frame the preview is fitted into, at 96 dpi.
     static constexpr RECT kPreviewFrame{350, 20, 450, 90};
+    // How much the window of a raw or HEIF photo grows (dialog units) to
+    // show its kind line.
+    static constexpr int kKindLineHeight = 12;
 
 protected:
     BOOL OnInitDialog() override;
@@ -41,6 +45,7 @@ protected:
 
 private:
     void fillLabels();
+    void showKindLine(const std::wstring& text);
     void fillTable();
     LRESULT colourTableCell(NMLVCUSTOMDRAW& draw) const;
     void paintPreview(HDC dc) const;

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -80,6 +83,26 @@ TEST(DetailLabels, SplitThePathAtItsLastBackslash)
     photo.match.reset();
     labels = detailLabels(photo);
     EXPECT_EQ(labels.fileName + labels.folder + labels.logFile, "ファイル名: フォルダパス: 参照ログファイル名: ");
+    EXPECT_EQ(labels.kindAndSidecar, "") << "a JPEG's window keeps its lines";
+}
+
+// A raw or HEIF photo's line names its kind and the sidecars it has, or the
+// one a write creates.
+TEST(DetailLabels, NameARawPhotosKindAndItsSidecars)
+{
+    const auto folder = std::filesystem::temp_directory_path() / u8"detail_写真";
+    std::filesystem::create_directories(folder);
+    PhotoRecord photo = writtenPhoto({2, 2, 0, 0}, "WGS-84");
+    photo.exif.path = folder / "IMG_0001.cr2";
+    photo.exif.kind = PhotoKind::tiffRaw;
+    EXPECT_EQ(detailLabels(photo).kindAndSidecar, "種類: RAW (CR2)　サイドカー: IMG_0001.xmp (なし: 書き込みで作成)");
+    std::ofstream(folder / "IMG_0001.cr2.xmp") << "<x/>";
+    std::ofstream(folder / "IMG_0001.XMP") << "<x/>";
+    EXPECT_EQ(detailLabels(photo).kindAndSidecar, "種類: RAW (CR2)　サイドカー: IMG_0001.XMP, IMG_0001.cr2.xmp (あり)");
+    photo.exif.kind = PhotoKind::heif;
+    photo.exif.path = folder / "IMG_0002.HEIC";
+    EXPECT_EQ(detailLabels(photo).kindAndSidecar, "種類: HEIF　サイドカー: IMG_0002.xmp (なし: 書き込みで作成)");
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
