@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <fstream>
@@ -26,6 +27,9 @@
 #include "photo/photo_list.h"
 #include "photo/photo_reading.h"
 #include "photo/reason_wording.h"
+#include "photo/xmp_sidecar.h"
+#include "photo/xmp_text.h"
+#include "photo/xmp_values.h"
 #include "platform/program_folder.h"
 #include "platform/store_files.h"
 #include "res/resource.h"
@@ -782,6 +786,70 @@ TEST_F(PhotoWindowCommands, ExplainsEveryPhotoAndFindsACameraClockAnHourBehind)
     DestroyWindow(window_->hwnd());
     ASSERT_TRUE(window_->m_zoneTaken.has_value()) << "handed back to the import window";
     EXPECT_EQ(window_->m_zoneTaken->hours, 8);
+}
+
+// A folder of raw+JPEG pairs and a HEIC photo: a raw file and its JPEG are
+// two rows, the write puts the raw and HEIF positions into their sidecars
+// (the one a raw developer left, or the darktable form) and never into
+// those files, and the detail window names the kind and the sidecar.
+TEST_F(PhotoWindowCommands, RawAndHeicPhotosLoadBesideTheirJpegsAndTakeTheirPositionsInSidecars)
+{
+    const fs::path pairs = temp_.path() / L"写真 raw";
+    writePhoto(pairs, 40);
+    writePhoto(pairs, 42);
+    const auto slurp = [](const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const auto takenAt = [](int minute) {
+        ExifDateTime time{};
+        time.year = 2008, time.month = 10, time.day = 15, time.hour = 9, time.minute = minute;
+        return newSidecarText(shootingTimeProperties(time, "+09:00"));
+    };
+    const std::pair<const char*, const wchar_t*> raws[] = {
+        {"canon_ii.cr2", L"IMG_0040.CR2"}, {"sony_ii.arw", L"IMG_0042.ARW"}, {"apple.heic", L"IMG_0041.HEIC"}};
+    for (const auto& [fixture, name] : raws)
+        fs::copy_file(fs::path(RAW_FIXTURE_DIR) / fixture, pairs / name);
+    std::ofstream(pairs / L"IMG_0040.xmp", std::ios::binary) << takenAt(40);
+    std::ofstream(pairs / L"IMG_0042.ARW.xmp", std::ios::binary) << takenAt(42);
+    std::ofstream(pairs / L"IMG_0041.HEIC.xmp", std::ios::binary) << takenAt(41);
+    std::vector<std::string> before;
+    for (const auto& [fixture, name] : raws)
+        before.push_back(slurp(pairs / name));
+
+    open(pairs);
+    EXPECT_EQ(columnTexts(list(), 2), L"IMG_0040.JPG|IMG_0040.CR2|IMG_0041.HEIC|IMG_0042.JPG|IMG_0042.ARW|")
+        << "equal times keep the folder's order: JPEGs first";
+    EXPECT_EQ(columnTexts(list(), 1), L"OK|OK|OK|OK|OK|");
+    dialogs_.asked.clear();
+    click(window_->hwnd(), IDC_WRITE_POSITIONS);  // OK
+    EXPECT_EQ(countOf(columnTexts(list(), 0), L"有|"), 5u);
+    for (std::size_t i = 0; i < std::size(raws); ++i)
+        EXPECT_EQ(slurp(pairs / raws[i].second), before[i]) << "never written into the photo itself";
+    for (const wchar_t* sidecar : {L"IMG_0040.xmp", L"IMG_0042.ARW.xmp", L"IMG_0041.HEIC.xmp"}) {
+        const auto values = readXmpValues(slurp(pairs / sidecar));
+        ASSERT_TRUE(values && values->hasPosition()) << fs::path(sidecar).string();
+        EXPECT_EQ(values->gpsMapDatum, "WGS-84");
+    }
+    EXPECT_FALSE(fs::exists(pairs / L"IMG_0040.JPG.xmp")) << "the JPEG of a pair is written as ever";
+
+    const auto& records = window_->photos()->records;
+    const auto raw = std::find_if(records.begin(), records.end(),
+                                  [](const PhotoRecord& r) { return r.exif.path.filename() == L"IMG_0040.CR2"; });
+    ASSERT_NE(raw, records.end());
+    CStillDetailDlg detail(window_->hwnd(), copyRecord(*raw));
+    ASSERT_TRUE(detail.Create());
+    wchar_t line[256] = {};
+    GetDlgItemTextW(detail.hwnd(), IDC_DETAIL_KIND, line, 256);
+    EXPECT_EQ(std::wstring(line), L"種類: RAW (CR2)　サイドカー: IMG_0040.xmp (あり)");
+    RECT client{};
+    RECT kind{};
+    GetClientRect(detail.hwnd(), &client);
+    GetWindowRect(GetDlgItem(detail.hwnd(), IDC_DETAIL_KIND), &kind);
+    MapWindowPoints(nullptr, detail.hwnd(), reinterpret_cast<POINT*>(&kind), 2);
+    EXPECT_LE(kind.bottom, client.bottom) << "the window grew to show the line";
+    EXPECT_TRUE(captionsThatDoNotFit("raw detail window", detail.hwnd()).empty());
+    DestroyWindow(detail.hwnd());
 }
 
 // A write where some photo did not take its position says so, and which.
