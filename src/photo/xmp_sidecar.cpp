@@ -25,25 +25,6 @@ std::string foldedName(const fs::path& name)
     return folded;
 }
 
-// The file of that name in the folder, in the letter case it has there;
-// the exact name wins over another case.
-std::optional<fs::path> existingNamed(const fs::path& folder, const fs::path& name)
-{
-    std::error_code ec;
-    const std::string wanted = foldedName(name);
-    std::optional<fs::path> found;
-    for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const fs::path entryName = it->path().filename();
-        if (foldedName(entryName) != wanted || !it->is_regular_file(ec))
-            continue;
-        if (entryName == name)
-            return folder / entryName;
-        if (!found)
-            found = folder / entryName;
-    }
-    return found;
-}
-
 enum class ReadOutcome { read, cannotOpen, tooLarge };
 
 ReadOutcome readBytes(const fs::path& path, std::string& bytes)
@@ -149,16 +130,41 @@ SidecarWriteResult writeOne(const fs::path& path, bool creating, std::span<const
 
 }  // namespace
 
-SidecarPaths sidecarPathsOf(const fs::path& photo)
+FolderListing::FolderListing(const fs::path& folder) : folder_(folder)
+{
+    std::error_code ec;
+    for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::error_code typeError;
+        if (it->is_regular_file(typeError))
+            byFoldedName_[foldedName(it->path().filename())].push_back(it->path().filename());
+    }
+}
+
+std::optional<fs::path> FolderListing::find(const fs::path& name) const
+{
+    const auto found = byFoldedName_.find(foldedName(name));
+    if (found == byFoldedName_.end())
+        return std::nullopt;
+    for (const fs::path& entry : found->second)
+        if (entry == name)
+            return folder_ / entry;
+    return folder_ / found->second.front();
+}
+
+SidecarPaths sidecarPathsOf(const fs::path& photo, const FolderListing* listing)
 {
     SidecarPaths paths;
     const fs::path folder = photo.parent_path();
+    std::optional<FolderListing> ownListing;
+    if (listing == nullptr)
+        listing = &ownListing.emplace(folder);
     fs::path stemName = photo.stem();
     stemName += ".xmp";
     fs::path fullName = photo.filename();
     fullName += ".xmp";
-    const auto stemFile = existingNamed(folder, stemName);
-    const auto fullFile = fullName == stemName ? std::nullopt : existingNamed(folder, fullName);
+    const auto stemFile = listing->find(stemName);
+    const auto fullFile = fullName == stemName ? std::nullopt : listing->find(fullName);
     paths.stemName = stemFile.value_or(folder / stemName);
     paths.fullName = fullFile.value_or(folder / fullName);
     if (stemFile)
@@ -168,11 +174,11 @@ SidecarPaths sidecarPathsOf(const fs::path& photo)
     return paths;
 }
 
-SidecarReading readSidecar(const fs::path& photo)
+SidecarReading readSidecar(const fs::path& photo, const FolderListing* listing)
 {
     SidecarReading reading;
     try {
-        for (const fs::path& path : sidecarPathsOf(photo).existing) {
+        for (const fs::path& path : sidecarPathsOf(photo, listing).existing) {
             std::string bytes;
             const ReadOutcome read = readBytes(path, bytes);
             if (read != ReadOutcome::read) {

@@ -278,7 +278,9 @@ TEST_F(XmpSidecarFiles, readsAndUpdatesBothSidecarsInTheirOwnLetterCase)
     ASSERT_EQ(paths.existing.size(), 2u);
     EXPECT_EQ(paths.existing[0].filename(), "IMG_0001.XMP");
 
-    const SidecarReading before = readSidecar(raw);
+    const FolderListing listing(raw.parent_path());
+    EXPECT_EQ(sidecarPathsOf(raw, &listing).existing, paths.existing);
+    const SidecarReading before = readSidecar(raw, &listing);
     EXPECT_STREQ(before.values.shootingTime->dateTimeText, "2008/05/12 10:20:30") << "from NAME.xmp";
     EXPECT_NEAR(before.values.latitude->signedDegrees(), 35.0, 1e-12) << "from NAME.EXT.xmp";
     EXPECT_EQ(before.values.gpsStatus, "V");
