@@ -14,34 +14,21 @@ namespace fs = std::filesystem;
 namespace {
 
 // A file name in UTF-8 with the ASCII letters in lower case: "IMG_1.XMP"
-// and "img_1.xmp" are one sidecar to the programs that write them.
+// and "img_1.xmp" are one sidecar to the programs that write them. Empty
+// for a name that is not valid Unicode (it then matches nothing).
 std::string foldedName(const fs::path& name)
 {
-    const std::u8string utf8 = name.u8string();
+    std::u8string utf8;
+    try {
+        utf8 = name.u8string();
+    } catch (const std::exception&) {
+        return {};
+    }
     std::string folded(utf8.begin(), utf8.end());
     for (char& c : folded)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
     return folded;
-}
-
-// The file of that name in the folder, in the letter case it has there;
-// the exact name wins over another case.
-std::optional<fs::path> existingNamed(const fs::path& folder, const fs::path& name)
-{
-    std::error_code ec;
-    const std::string wanted = foldedName(name);
-    std::optional<fs::path> found;
-    for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const fs::path entryName = it->path().filename();
-        if (foldedName(entryName) != wanted || !it->is_regular_file(ec))
-            continue;
-        if (entryName == name)
-            return folder / entryName;
-        if (!found)
-            found = folder / entryName;
-    }
-    return found;
 }
 
 enum class ReadOutcome { read, cannotOpen, tooLarge };
@@ -149,30 +136,67 @@ SidecarWriteResult writeOne(const fs::path& path, bool creating, std::span<const
 
 }  // namespace
 
-SidecarPaths sidecarPathsOf(const fs::path& photo)
+// A listing cut short by a lack of memory holds what it found so far; a
+// write still finds out for itself whether its sidecar exists.
+FolderListing::FolderListing(const fs::path& folder) : folder_(folder)
+{
+    try {
+        std::error_code ec;
+        for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec), end; !ec && it != end;
+             it.increment(ec)) {
+            std::error_code typeError;
+            const std::string folded = foldedName(it->path().filename());
+            if (!folded.empty() && it->is_regular_file(typeError))
+                byFoldedName_[folded].push_back(it->path().filename());
+        }
+    } catch (const std::exception&) {
+    }
+}
+
+std::optional<fs::path> FolderListing::find(const fs::path& name) const
+{
+    const auto found = byFoldedName_.find(foldedName(name));
+    if (found == byFoldedName_.end())
+        return std::nullopt;
+    for (const fs::path& entry : found->second)
+        if (entry == name)
+            return folder_ / entry;
+    return folder_ / found->second.front();
+}
+
+SidecarPaths sidecarPathsOf(const fs::path& photo, const FolderListing* listing)
 {
     SidecarPaths paths;
-    const fs::path folder = photo.parent_path();
-    fs::path stemName = photo.stem();
-    stemName += ".xmp";
-    fs::path fullName = photo.filename();
-    fullName += ".xmp";
-    const auto stemFile = existingNamed(folder, stemName);
-    const auto fullFile = fullName == stemName ? std::nullopt : existingNamed(folder, fullName);
-    paths.stemName = stemFile.value_or(folder / stemName);
-    paths.fullName = fullFile.value_or(folder / fullName);
-    if (stemFile)
-        paths.existing.push_back(*stemFile);
-    if (fullFile)
-        paths.existing.push_back(*fullFile);
+    try {
+        const fs::path folder = photo.parent_path();
+        std::optional<FolderListing> ownListing;
+        if (listing == nullptr)
+            listing = &ownListing.emplace(folder);
+        fs::path stemName = photo.stem();
+        stemName += ".xmp";
+        fs::path fullName = photo.filename();
+        fullName += ".xmp";
+        const auto stemFile = listing->find(stemName);
+        const auto fullFile = fullName == stemName ? std::nullopt : listing->find(fullName);
+        paths.stemName = stemFile.value_or(folder / stemName);
+        paths.fullName = fullFile.value_or(folder / fullName);
+        if (stemFile)
+            paths.existing.push_back(*stemFile);
+        if (fullFile)
+            paths.existing.push_back(*fullFile);
+    } catch (const std::exception&) {
+        // Out of memory: what was found so far. A sidecar thought absent is
+        // never overwritten, since a new one is put in place only where
+        // none exists.
+    }
     return paths;
 }
 
-SidecarReading readSidecar(const fs::path& photo)
+SidecarReading readSidecar(const fs::path& photo, const FolderListing* listing)
 {
     SidecarReading reading;
     try {
-        for (const fs::path& path : sidecarPathsOf(photo).existing) {
+        for (const fs::path& path : sidecarPathsOf(photo, listing).existing) {
             std::string bytes;
             const ReadOutcome read = readBytes(path, bytes);
             if (read != ReadOutcome::read) {

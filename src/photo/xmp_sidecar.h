@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -30,9 +31,23 @@ struct SidecarPaths {
     const std::filesystem::path& primary() const { return existing.empty() ? stemName : existing.front(); }
 };
 
+// The regular files of one folder by name, letter case aside: listed once
+// for all the photos of a folder instead of once per photo.
+class FolderListing {
+public:
+    explicit FolderListing(const std::filesystem::path& folder);
+    // The file of that name, in the letter case it has (the exact name wins).
+    std::optional<std::filesystem::path> find(const std::filesystem::path& name) const;
+
+private:
+    std::filesystem::path folder_;
+    std::map<std::string, std::vector<std::filesystem::path>> byFoldedName_;
+};
+
 // The sidecars of the photo "IMG_1.CR2": "IMG_1.xmp" and "IMG_1.CR2.xmp";
 // a file of another letter case ("IMG_1.XMP") counts, under its own name.
-SidecarPaths sidecarPathsOf(const std::filesystem::path& photo);
+// Without a listing, the photo's folder is listed for this call.
+SidecarPaths sidecarPathsOf(const std::filesystem::path& photo, const FolderListing* listing = nullptr);
 
 struct SidecarSkipped {
     std::filesystem::path path;
@@ -46,7 +61,7 @@ struct SidecarReading {
 };
 
 // The values of the photo's existing sidecars; none when it has none.
-SidecarReading readSidecar(const std::filesystem::path& photo);
+SidecarReading readSidecar(const std::filesystem::path& photo, const FolderListing* listing = nullptr);
 
 enum class SidecarOutcome { written, created, failed };
 

@@ -50,6 +50,14 @@ std::string_view whitespaceBefore(std::string_view text, std::size_t at)
     return text.substr(start, at - start);
 }
 
+// rdf:resource, rdf:parseType and the like make a property element
+// something other than a text value, even when it holds no element.
+bool isResourceOrStructure(const MarkupElement& property)
+{
+    return std::any_of(property.attributes.begin(), property.attributes.end(),
+                       [](const MarkupAttribute& a) { return a.namespaceUri == kRdfNamespace; });
+}
+
 struct Edit {
     std::size_t at = 0;
     std::size_t length = 0;  // 0: an insertion
@@ -115,7 +123,7 @@ bool Editor::replaceExisting(const XmpProperty& property, bool& found, std::stri
             const MarkupElement& child = element(c);
             if (child.namespaceUri != property.ns || child.localName != property.name)
                 continue;
-            if (!child.children.empty()) {
+            if (!child.children.empty() || isResourceOrStructure(child)) {
                 if (why)
                     *why = std::string(property.name) + " is a structure, not a simple value";
                 return false;

@@ -1,5 +1,6 @@
 #include "photo/xmp_values.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <new>
@@ -205,6 +206,18 @@ std::optional<XmpPhotoValues> readXmpValues(std::string_view xmp)
         return valuesOf(parsed);
     } catch (const std::bad_alloc&) {
         return std::nullopt;
+    }
+}
+
+bool holdsGpsProperties(std::string_view xmp)
+{
+    try {
+        const ParsedXmp parsed = parseXmp(xmp);
+        return std::any_of(parsed.properties.begin(), parsed.properties.end(), [](const SimpleXmpProperty& p) {
+            return p.namespaceUri == kExifNamespace && p.name.compare(0, 3, "GPS") == 0;
+        });
+    } catch (const std::bad_alloc&) {
+        return false;
     }
 }
 

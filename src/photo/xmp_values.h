@@ -45,6 +45,10 @@ struct XmpPhotoValues {
 // as absent.
 std::optional<XmpPhotoValues> readXmpValues(std::string_view xmp);
 
+// True when the text holds any exif:GPS... property: an XMP packet inside a
+// JPEG that has them gets the written position too.
+bool holdsGpsProperties(std::string_view xmp);
+
 // The fields `from` has that `into` lacks, copied into it.
 void fillMissing(XmpPhotoValues& into, const XmpPhotoValues& from);
 
