@@ -124,6 +124,14 @@ void readGpsTags(ExifFile& file, PhotoExifData& out)
     out.hasGpsTags = latitudeRead && longitudeRead && datumRead ? 1 : 0;
 }
 
+// The kind a name suggests, to know before opening whether its folder's
+// listing will be needed (the content decides the kind read).
+PhotoKind kindByName(const std::filesystem::path& path)
+{
+    const FileKind kind = fileKindOf(path);
+    return kind == FileKind::rawPhoto || kind == FileKind::heifPhoto ? PhotoKind::tiffRaw : PhotoKind::jpeg;
+}
+
 // A text the camera wrote, without the blanks some cameras pad it with.
 std::string cameraText(ExifFile& file, ExifStatus (*get)(std::uint32_t, int, char*))
 {
@@ -146,16 +154,9 @@ void readCamera(ExifFile& file, PhotoExifData& out)
         std::memset(out.offsetTimeOriginal, 0, sizeof out.offsetTimeOriginal);
 }
 
-}  // namespace
-
-bool isSupportedExifVersion(const char version[4])
-{
-    if (version[1] == '1')
-        return false;
-    return !(version[1] == '2' && version[2] == '0');
-}
-
-int readPhoto(const std::filesystem::path& path, PhotoExifData& out)
+// A raw or HEIF photo's sidecars are looked up in `listing` when it is of
+// the photo's folder.
+int readPhotoIn(const std::filesystem::path& path, PhotoExifData& out, const FolderListing* listing)
 {
     out = PhotoExifData{};
     // Every kind opens for reading; a JPEG reads exactly as it always did.
@@ -173,8 +174,22 @@ int readPhoto(const std::filesystem::path& path, PhotoExifData& out)
     readGpsTags(file, out);
     readCamera(file, out);
     if (writesSidecar(out.kind))
-        takeSidecarValues(readSidecar(path).values, out);
+        takeSidecarValues(readSidecar(path, listing).values, out);
     return kPhotoRead;
+}
+
+}  // namespace
+
+bool isSupportedExifVersion(const char version[4])
+{
+    if (version[1] == '1')
+        return false;
+    return !(version[1] == '2' && version[2] == '0');
+}
+
+int readPhoto(const std::filesystem::path& path, PhotoExifData& out)
+{
+    return readPhotoIn(path, out, nullptr);
 }
 
 int addPhotos(PhotoList& list, const std::vector<std::filesystem::path>& paths, int& added,
@@ -184,9 +199,17 @@ int addPhotos(PhotoList& list, const std::vector<std::filesystem::path>& paths, 
     limitReached = false;
     bool stopped = false;
     const int total = static_cast<int>(paths.size());
+    // One listing of a folder serves the sidecars of all its raw photos.
+    std::optional<FolderListing> listing;
+    std::filesystem::path listed;
     for (int i = 0; i < total && !stopped; ++i) {
+        const std::filesystem::path& path = paths[static_cast<std::size_t>(i)];
+        if (writesSidecar(kindByName(path)) && (!listing || listed != path.parent_path())) {
+            listed = path.parent_path();
+            listing.emplace(listed);
+        }
         PhotoExifData exif;
-        if (readPhoto(paths[static_cast<std::size_t>(i)], exif) == kPhotoRead) {
+        if (readPhotoIn(path, exif, listing && listed == path.parent_path() ? &*listing : nullptr) == kPhotoRead) {
             if (list.records.size() >= kMaxPhotos) {
                 limitReached = true;
             } else {
