@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -31,6 +32,8 @@
 #include "unit/wine_drives.h"
 #include "windows/adjust_shooting_date_dialog.h"
 #include "windows/adjust_time_diff_dialog.h"
+#include "photo/xmp_text.h"
+#include "photo/xmp_values.h"
 #include "windows/photo_detail_dialog.h"
 #include "windows/photo_window.h"
 
@@ -298,6 +301,47 @@ void showClockQuestion(Tour& tour, const fs::path& folder, LogList& logs)
     tour.shoot("photo-window-clock-taken", photos.hwnd());
 }
 
+// A camera that records raw and JPEG together, and a phone's HEIC photo,
+// on the same walk: raw+JPEG pairs are two rows, and after the write each
+// raw photo's sidecar is there; its detail window names it.
+void showRawPhotos(Tour& tour, const fs::path& folder, LogList& logs)
+{
+    fs::create_directories(folder);
+    const std::pair<const char*, const char*> photos[] = {
+        {"2008:10:15 09:52:03", "canon_ii.cr2"}, {"2008:10:15 10:03:47", "nikon_mm.nef"},
+        {"2008:10:15 10:17:30", "apple.heic"}};
+    int number = 300;
+    for (const auto& [time, fixture] : photos) {
+        const std::string extension = fs::path(fixture).extension().string();
+        const std::string stem = "DSC_0" + std::to_string(number++);
+        std::string upper;
+        for (char c : extension)
+            upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        fs::copy_file(fs::path(RAW_FIXTURE_DIR) / fixture, folder / (stem + upper), fs::copy_options::overwrite_existing);
+        if (upper != ".HEIC") {
+            const auto bytes = demo_photo::makeDemoJpeg(time);
+            std::ofstream(folder / (stem + ".JPG"), std::ios::binary)
+                .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        }
+        // The raw developer's sidecar holds the shooting time on the walk.
+        ExifDateTime taken{};
+        std::sscanf(time, "%d:%d:%d %d:%d:%d", &taken.year, &taken.month, &taken.day, &taken.hour, &taken.minute,
+                    &taken.second);
+        std::ofstream(folder / (stem + (upper == ".HEIC" ? ".HEIC.xmp" : ".xmp")), std::ios::binary)
+            << newSidecarText(shootingTimeProperties(taken, "+09:00"));
+    }
+    CStillListDlg window(nullptr, tour.dialogs_);  // answers the write's questions with OK
+    window.m_pcLogList = &logs;
+    window.m_folder = folder;
+    window.Create();
+    tour.shoot("photo-window-raw-pairs", window.hwnd());
+    SendMessageW(window.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_WRITE_POSITIONS, BN_CLICKED), 0);
+    CStillDetailDlg detail(window.hwnd(), copyRecord(recordNamed(window, L"DSC_0300.CR2")));
+    detail.Create();
+    ShowWindow(detail.hwnd(), SW_SHOW);
+    tour.shoot("photo-detail-window-raw", detail.hwnd());
+}
+
 void tourPhotoWindows(Tour& tour, const fs::path& walkFolder)
 {
     LogList logs;
@@ -331,6 +375,7 @@ void tourPhotoWindows(Tour& tour, const fs::path& walkFolder)
     }
     ShowWindow(photos.hwnd(), SW_HIDE);
     showClockQuestion(tour, walkFolder.parent_path() / L"winter", logs);
+    showRawPhotos(tour, walkFolder.parent_path() / L"raw", logs);
 }
 
 }  // namespace
