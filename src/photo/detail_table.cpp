@@ -12,6 +12,7 @@ namespace vantora {
 namespace {
 
 constexpr char kMatchedGpsVersion[] = "2.0.0.0";  // what writing positions stores
+constexpr char kSidecarGpsVersion[] = "2.2.0.0";  // what a sidecar's GPS properties stand for
 constexpr char kMatchedMapDatum[] = "WGS-84";
 
 bool isLeadByte932(unsigned char byte)
@@ -135,7 +136,7 @@ std::array<DetailRow, kDetailRowCount> detailRows(const PhotoRecord& photo)
     }
     if (photo.match) {
         const TrackPoint& point = photo.match->point;
-        rows[0].matched = kMatchedGpsVersion;
+        rows[0].matched = writesSidecar(exif.kind) ? kSidecarGpsVersion : kMatchedGpsVersion;
         rows[1].matched = fieldText(point.latitudeText);
         rows[2].matched = fieldText(point.longitudeText);
         rows[3].matched = fieldText(point.timeText);

@@ -96,6 +96,7 @@ TEST(DetailLabels, NameARawPhotosKindAndItsSidecars)
     photo.exif.path = folder / "IMG_0001.cr2";
     photo.exif.kind = PhotoKind::tiffRaw;
     EXPECT_EQ(detailLabels(photo).kindAndSidecar, "種類: RAW (CR2)　サイドカー: IMG_0001.xmp (なし: 書き込みで作成)");
+    EXPECT_FALSE(detailRows(photo)[0].differs) << "a sidecar is written as version 2.2.0.0";
     std::ofstream(folder / "IMG_0001.cr2.xmp") << "<x/>";
     std::ofstream(folder / "IMG_0001.XMP") << "<x/>";
     EXPECT_EQ(detailLabels(photo).kindAndSidecar, "種類: RAW (CR2)　サイドカー: IMG_0001.XMP, IMG_0001.cr2.xmp (あり)");
