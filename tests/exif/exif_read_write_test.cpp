@@ -811,6 +811,7 @@ struct XmpEdit {
     int status;             // of the set
     std::size_t totalSize = 0;  // the packet's size instead, when set
     bool withGps = true;    // the position set in the same close
+    bool inBatch = false;   // closed into a batch, written at its commit
 };
 
 class SettingTheXmpPacket : public ::testing::TestWithParam<XmpEdit> {};
@@ -833,14 +834,25 @@ TEST_P(SettingTheXmpPacket, landsWithThePositionOrChangesNothing)
     packet.replace(packet.find("Fixture with XMP"), 16, "Fixture with xmp");
     if (edit.totalSize != 0) packet.resize(edit.totalSize, ' ');
     if (edit.badBytes != nullptr) packet = edit.badBytes;
+    uint32_t batch = 0;
+    if (edit.inBatch) ASSERT_EQ(ExifBatchBegin(&batch), EXIF_OK);
     {
         OpenedPhoto photo(path);
+        if (edit.inBatch) ASSERT_EQ(ExifBatchAdd(batch, photo.handle), EXIF_OK);
         ASSERT_EQ(xmpOf(photo.handle), oldPacket);
         EXPECT_EQ(ExifSetXmpPacket(photo.handle, packet.data(), uint32_t(packet.size())), edit.status);
         if (edit.withGps)
             EXPECT_EQ(setGps(photo.handle), edit.status == EXIF_ERR_TOO_LARGE ? EXIF_ERR_TOO_LARGE : EXIF_OK);
         if (edit.status == EXIF_OK) EXPECT_EQ(xmpOf(photo.handle), packet);
         EXPECT_EQ(photo.close(), edit.status == EXIF_ERR_TOO_LARGE ? EXIF_ERR_TOO_LARGE : EXIF_OK);
+        if (edit.inBatch) {
+            EXPECT_EQ(readBytes(path), before) << "written only at the commit";
+            ExifStatus result = 1;
+            EXPECT_EQ(ExifBatchCommit(batch), EXIF_OK);
+            EXPECT_EQ(ExifBatchGetResult(batch, photo.handle, &result), EXIF_OK);
+            EXPECT_EQ(result, EXIF_OK);
+            EXPECT_EQ(ExifBatchEnd(batch), EXIF_OK);
+        }
     }
     const Bytes after = readBytes(path);
     if (edit.status == EXIF_ERR_TOO_LARGE) {
@@ -873,6 +885,7 @@ INSTANTIATE_TEST_SUITE_P(
                       XmpEdit{"sameLengthWithThePosition", 0, nullptr, EXIF_OK},
                       XmpEdit{"shorter", -100, nullptr, EXIF_OK},
                       XmpEdit{"longerThanItsPadding", 5000, nullptr, EXIF_OK},
+                      XmpEdit{"longerInABatch", 5000, nullptr, EXIF_OK, 0, true, true},
                       XmpEdit{"asLongAsOneSegmentHolds", 0, nullptr, EXIF_OK, 65504},
                       XmpEdit{"tooLongForOneSegment", 0, nullptr, EXIF_ERR_TOO_LARGE, 65505},
                       XmpEdit{"notUtf8", 0, "<x>\xC3\x28</x>", EXIF_ERR_ARGUMENT},
