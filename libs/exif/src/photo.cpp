@@ -427,16 +427,12 @@ ExifStatus statusOfFix(TrailerFix fix, bool& moved)
 ExifStatus Photo::putNewSegments(std::vector<uint8_t>& bytes, bool& moved) const
 {
     moved = false;
-    // The later segment first: the earlier one then still lies where it was
-    // read, and the offsets past each are moved by its own shift.
-    const bool xmp = xmpChanged();
-    const bool exif = layout_.hasExif && tiff_ != originalTiff_;
-    const bool xmpIsLater = !layout_.hasExif || layout_.xmpStart > layout_.segmentStart;
-    if (xmp && xmpIsLater)
-        if (const ExifStatus s = putXmp(bytes, moved); s != EXIF_OK) return s;
-    if (exif)
+    // The Exif segment first, its maker note's offsets moved with what
+    // follows it; then the XMP segment where that left it, so that offsets
+    // past both move by both shifts and the new Exif block keeps its fixes.
+    if (layout_.hasExif && tiff_ != originalTiff_)
         if (const ExifStatus s = putExif(bytes, moved); s != EXIF_OK) return s;
-    if (xmp && !xmpIsLater)
+    if (xmpChanged())
         if (const ExifStatus s = putXmp(bytes, moved); s != EXIF_OK) return s;
     return EXIF_OK;
 }
@@ -455,11 +451,16 @@ ExifStatus Photo::putXmp(std::vector<uint8_t>& bytes, bool& moved) const
     // Multi-picture offsets count from their segment: one before the XMP
     // segment would stay while its images move.
     if (shift != 0 && layout_.hasMpf && layout_.mpfStart < layout_.xmpStart) return EXIF_ERR_TRAILER;
-    replaceRange(bytes, layout_.xmpStart, layout_.xmpEnd, xmpSegment(*xmp_));
-    // An Exif segment after this one has moved already when it changed.
-    const int64_t exifMoved = layout_.xmpStart < layout_.segmentStart ? exifShift() : 0;
-    const uint64_t exifEnd = layout_.hasExif ? uint64_t(int64_t(layout_.segmentEnd) + exifMoved) : layout_.xmpEnd;
-    return statusOfFix(fixMovedOffsets(bytes, layout_.xmpEnd, shift, exifEnd), moved);
+    // Where the Exif segment, already put, left this one.
+    const bool afterExif = layout_.hasExif && layout_.xmpStart > layout_.segmentStart;
+    const int64_t by = afterExif ? exifShift() : 0;
+    const auto start = static_cast<std::size_t>(int64_t(layout_.xmpStart) + by);
+    const auto end = static_cast<std::size_t>(int64_t(layout_.xmpEnd) + by);
+    replaceRange(bytes, start, end, xmpSegment(*xmp_));
+    // A moved XMP segment before the Exif block would move the block
+    // itself: fixMovedOffsets refuses that, as exifEnd then lies past `end`.
+    const uint64_t exifEnd = layout_.hasExif ? uint64_t(int64_t(layout_.segmentEnd) + exifShift()) : end;
+    return statusOfFix(fixMovedOffsets(bytes, end, shift, exifEnd), moved);
 }
 
 ExifStatus Photo::stageWhole(io::StagedFile& out)
