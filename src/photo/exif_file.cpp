@@ -58,6 +58,26 @@ std::optional<ExifFile::ByteRange> ExifFile::preview() const
     return range;
 }
 
+std::optional<std::string> ExifFile::xmpPacket() const
+{
+    std::uint32_t length = 0;
+    if (!open_ || ExifGetXmpPacket(handle_, 0, nullptr, &length) == EXIF_ERR_NOT_FOUND || length == 0)
+        return std::nullopt;
+    std::string packet(length, '\0');
+    if (ExifGetXmpPacket(handle_, length, packet.data(), &length) != EXIF_OK || length != packet.size())
+        return std::nullopt;
+    return packet;
+}
+
+int ExifFile::setXmpPacket(std::string_view packet)
+{
+    if (!open_)
+        return EXIF_ERR_HANDLE;
+    if (packet.size() > UINT32_MAX)
+        return EXIF_ERR_TOO_LARGE;
+    return ExifSetXmpPacket(handle_, packet.data(), static_cast<std::uint32_t>(packet.size()));
+}
+
 std::int16_t ExifFile::close()
 {
     if (!open_)

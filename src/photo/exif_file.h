@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace vantora {
 
@@ -43,6 +45,13 @@ public:
         std::uint64_t length = 0;
     };
     std::optional<ByteRange> preview() const;
+
+    // The packet of a JPEG's XMP segment (as it will be written); none
+    // without one.
+    std::optional<std::string> xmpPacket() const;
+    // Puts a new packet there at the close; the library's status (0 when
+    // taken).
+    int setXmpPacket(std::string_view packet);
 
     // Commits the changes; the library's status: 0 when they are in the
     // file (or there were none). The file is closed either way.

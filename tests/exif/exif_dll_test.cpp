@@ -170,7 +170,7 @@ TEST(ExifDllExports, keepEveryOrdinal)
         "ExifGetOffsetTimeOriginal", "ExifGetMake", "ExifGetModel", "ExifGetBodySerialNumber",
         "ExifBatchBegin", "ExifBatchAdd", "ExifBatchGetStaged", "ExifBatchCommit", "ExifBatchGetResult",
         "ExifBatchEnd", "ExifPhotoOpen", "ExifPhotoOpenW", "ExifGetOpenRefusal", "ExifGetPhotoKind",
-        "ExifGetSubSecTimeOriginal", "ExifGetPreview",
+        "ExifGetSubSecTimeOriginal", "ExifGetPreview", "ExifGetXmpPacket", "ExifSetXmpPacket",
     };
     for (std::size_t i = 0; i < std::size(byOrdinal); ++i) {
         const auto ordinal = static_cast<WORD>(i + 1);

@@ -779,4 +779,132 @@ TEST(AJpegOpenedForReading, readsAsItsWritingOpenDoesAndIsItsOwnPreview)
 }
 
 }  // namespace
+
+namespace {
+
+// The XMP packet of the photo behind the handle, as the library hands it out.
+std::string xmpOf(uint32_t h)
+{
+    uint32_t length = 0;
+    if (ExifGetXmpPacket(h, 0, nullptr, &length) != EXIF_ERR_ARGUMENT) return {};
+    std::string packet(length, '\0');
+    if (ExifGetXmpPacket(h, length, packet.data(), &length) != EXIF_OK) return {};
+    return packet;
+}
+
+// The packet as it stands in the file: after the standard XMP header.
+std::string packetInFile(const Bytes& jpeg, std::size_t& at)
+{
+    const std::string header("http://ns.adobe.com/xap/1.0/", 29);
+    const std::string all(jpeg.begin(), jpeg.end());
+    const std::size_t h = all.find(header);
+    if (h == std::string::npos || h < 4) return {};
+    const std::size_t length = (std::size_t(jpeg[h - 2]) << 8) | jpeg[h - 1];
+    at = h + header.size();
+    return all.substr(at, length - 2 - header.size());
+}
+
+struct XmpEdit {
+    const char* name;
+    int grow;               // bytes more than the old packet (within its padding when negative)
+    const char* badBytes;   // the packet instead, when set
+    int status;             // of the set
+    std::size_t totalSize = 0;  // the packet's size instead, when set
+    bool withGps = true;    // the position set in the same close
+    bool inBatch = false;   // closed into a batch, written at its commit
+};
+
+class SettingTheXmpPacket : public ::testing::TestWithParam<XmpEdit> {};
+
+}  // namespace
+
+TEST_P(SettingTheXmpPacket, landsWithThePositionOrChangesNothing)
+{
+    const XmpEdit& edit = GetParam();
+    TempDir dir;
+    const auto path = copyFixture(dir.path(), "mm_gps_xmp.jpg");
+    const Bytes before = readBytes(path);
+    std::size_t at = 0;
+    const std::string oldPacket = packetInFile(before, at);
+    ASSERT_FALSE(oldPacket.empty());
+    std::string packet = oldPacket;
+    if (edit.grow >= 0) packet.append(std::size_t(edit.grow), ' ');
+    else packet.resize(packet.size() - std::size_t(-edit.grow));
+    // The edit a core makes: the same text, the padding shorter or longer.
+    packet.replace(packet.find("Fixture with XMP"), 16, "Fixture with xmp");
+    if (edit.totalSize != 0) packet.resize(edit.totalSize, ' ');
+    if (edit.badBytes != nullptr) packet = edit.badBytes;
+    uint32_t batch = 0;
+    if (edit.inBatch) ASSERT_EQ(ExifBatchBegin(&batch), EXIF_OK);
+    {
+        OpenedPhoto photo(path);
+        if (edit.inBatch) ASSERT_EQ(ExifBatchAdd(batch, photo.handle), EXIF_OK);
+        ASSERT_EQ(xmpOf(photo.handle), oldPacket);
+        EXPECT_EQ(ExifSetXmpPacket(photo.handle, packet.data(), uint32_t(packet.size())), edit.status);
+        if (edit.withGps)
+            EXPECT_EQ(setGps(photo.handle), edit.status == EXIF_ERR_TOO_LARGE ? EXIF_ERR_TOO_LARGE : EXIF_OK);
+        if (edit.status == EXIF_OK) EXPECT_EQ(xmpOf(photo.handle), packet);
+        EXPECT_EQ(photo.close(), edit.status == EXIF_ERR_TOO_LARGE ? EXIF_ERR_TOO_LARGE : EXIF_OK);
+        if (edit.inBatch) {
+            EXPECT_EQ(readBytes(path), before) << "written only at the commit";
+            ExifStatus result = 1;
+            EXPECT_EQ(ExifBatchCommit(batch), EXIF_OK);
+            EXPECT_EQ(ExifBatchGetResult(batch, photo.handle, &result), EXIF_OK);
+            EXPECT_EQ(result, EXIF_OK);
+            EXPECT_EQ(ExifBatchEnd(batch), EXIF_OK);
+        }
+    }
+    const Bytes after = readBytes(path);
+    if (edit.status == EXIF_ERR_TOO_LARGE) {
+        EXPECT_EQ(after, before);
+        return;
+    }
+    std::size_t newAt = 0;
+    EXPECT_EQ(packetInFile(after, newAt), edit.status == EXIF_OK ? packet : oldPacket);
+    if (!edit.withGps) {  // only the packet's bytes differ
+        ASSERT_EQ(after.size(), before.size());
+        Bytes expected = before;
+        std::copy(packet.begin(), packet.end(), expected.begin() + std::ptrdiff_t(at));
+        EXPECT_EQ(after, expected);
+        return;
+    }
+    OpenedPhoto reopened(path);
+    uint32_t latitude[6] = {};
+    ASSERT_EQ(ExifGetGPSLatitude(reopened.handle, latitude), EXIF_OK);
+    EXPECT_EQ(latitude[4], GpsValues{}.latitude[4]);
+    // Everything after the XMP segment - the image data - as it was.
+    const std::size_t oldTail = at + oldPacket.size();
+    const std::size_t newTail = newAt + packetInFile(after, newAt).size();
+    ASSERT_EQ(after.size() - newTail, before.size() - oldTail);
+    EXPECT_TRUE(std::equal(after.begin() + std::ptrdiff_t(newTail), after.end(), before.begin() + std::ptrdiff_t(oldTail)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edits, SettingTheXmpPacket,
+    ::testing::Values(XmpEdit{"sameLengthAlone", 0, nullptr, EXIF_OK, 0, false},
+                      XmpEdit{"sameLengthWithThePosition", 0, nullptr, EXIF_OK},
+                      XmpEdit{"shorter", -100, nullptr, EXIF_OK},
+                      XmpEdit{"longerThanItsPadding", 5000, nullptr, EXIF_OK},
+                      XmpEdit{"longerInABatch", 5000, nullptr, EXIF_OK, 0, true, true},
+                      XmpEdit{"asLongAsOneSegmentHolds", 0, nullptr, EXIF_OK, 65504},
+                      XmpEdit{"tooLongForOneSegment", 0, nullptr, EXIF_ERR_TOO_LARGE, 65505},
+                      XmpEdit{"notUtf8", 0, "<x>\xC3\x28</x>", EXIF_ERR_ARGUMENT},
+                      XmpEdit{"overlongUtf8", 0, "<x>\xC0\xAF</x>", EXIF_ERR_ARGUMENT},
+                      XmpEdit{"surrogate", 0, "<x>\xED\xA0\x80</x>", EXIF_ERR_ARGUMENT},
+                      XmpEdit{"empty", 0, "", EXIF_ERR_ARGUMENT}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AnXmpPacket, isNotFoundWithoutASegmentAndNotSetOnReadingHandles)
+{
+    OpenedPhoto plain(fixture("mm_plain.jpg"));
+    uint32_t length = 7;
+    EXPECT_EQ(ExifGetXmpPacket(plain.handle, 0, nullptr, &length), EXIF_ERR_NOT_FOUND);
+    EXPECT_EQ(length, 0u);
+    EXPECT_EQ(ExifSetXmpPacket(plain.handle, "<x/>", 4), EXIF_ERR_NOT_FOUND);
+    uint32_t h = 0;
+    ASSERT_EQ(ExifPhotoOpen(narrow(fixture("mm_gps_xmp.jpg")).c_str(), &h), EXIF_OK);
+    EXPECT_FALSE(xmpOf(h).empty());
+    EXPECT_EQ(ExifSetXmpPacket(h, "<x/>", 4), EXIF_ERR_READ_ONLY_KIND);
+    EXPECT_EQ(ExifFileClose(h), EXIF_OK);
+}
 }  // namespace vantora::test::exif

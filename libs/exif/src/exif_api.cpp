@@ -314,6 +314,31 @@ ExifStatus ExifGetPreview(uint32_t h, uint64_t* offset, uint64_t* length)
     });
 }
 
+ExifStatus ExifGetXmpPacket(uint32_t h, uint32_t size, char* out, uint32_t* length)
+{
+    return guarded(kReadFailed, [&]() -> ExifStatus {
+        if (length == nullptr || (out == nullptr && size > 0)) return EXIF_ERR_ARGUMENT;
+        *length = 0;
+        std::vector<uint8_t> packet;
+        const ExifStatus s = withPhoto(h, [&](exif::Photo& p) { return p.getXmpPacket(packet); });
+        if (s != EXIF_OK) return s;
+        *length = static_cast<uint32_t>(packet.size());  // within one segment's bound
+        if (packet.size() > size) return EXIF_ERR_ARGUMENT;
+        std::copy(packet.begin(), packet.end(), out);
+        return EXIF_OK;
+    });
+}
+
+ExifStatus ExifSetXmpPacket(uint32_t h, const char* packet, uint32_t length)
+{
+    return guarded(kWriteFailed, [&]() -> ExifStatus {
+        if (packet == nullptr) return EXIF_ERR_ARGUMENT;
+        return withWritablePhoto(h, [&](exif::Photo& p) {
+            return p.setXmpPacket(std::vector<uint8_t>(packet, packet + length));
+        });
+    });
+}
+
 ExifStatus ExifFileClose(uint32_t handle)
 {
     return guarded(kWriteFailed, [&]() -> ExifStatus {

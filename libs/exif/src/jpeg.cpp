@@ -106,6 +106,8 @@ std::optional<ScanResult> JpegScanner::readMarker(const std::vector<uint8_t>& fi
     if (end > kMaxBytesBeforeScan) return damaged();
     if (length > size - at) return shortOfBytes(complete);
     if (marker == 0xE1) noteExif(file, markerStart, at + 2, end);
+    if (marker == 0xE1) noteXmp(file, markerStart, at + 2, end);
+    if (marker == 0xE2) noteMpf(file, markerStart, at + 2, end);
     pos_ = end;
     stage_ = marker == 0xDA ? Stage::scan : Stage::segment;
     return std::nullopt;
@@ -121,6 +123,29 @@ void JpegScanner::noteExif(const std::vector<uint8_t>& file, std::size_t markerS
     layout_.segmentStart = markerStart;
     layout_.tiffStart = payload + 6;
     layout_.segmentEnd = end;
+}
+
+// Only the first standard XMP segment counts, as readers take it.
+void JpegScanner::noteXmp(const std::vector<uint8_t>& file, std::size_t markerStart, std::size_t payload,
+                          std::size_t end)
+{
+    if (layout_.hasXmp || end - payload < kXmpHeaderSize ||
+        std::memcmp(&file[payload], kXmpHeader, kXmpHeaderSize) != 0)
+        return;
+    layout_.hasXmp = true;
+    layout_.xmpStart = markerStart;
+    layout_.packetStart = payload + kXmpHeaderSize;
+    layout_.xmpEnd = end;
+}
+
+// Its images' offsets count from its own header: a write that moves the
+// bytes after it but not the segment itself must know where it lies.
+void JpegScanner::noteMpf(const std::vector<uint8_t>& file, std::size_t markerStart, std::size_t payload,
+                          std::size_t end)
+{
+    if (layout_.hasMpf || end - payload < 4 || std::memcmp(&file[payload], "MPF\0", 4) != 0) return;
+    layout_.hasMpf = true;
+    layout_.mpfStart = markerStart;
 }
 
 // The image data must end with an end-of-image marker; what follows it
@@ -155,6 +180,24 @@ std::vector<uint8_t> replaceExif(const std::vector<uint8_t>& file, const JpegLay
     result.insert(result.end(), tiff.begin(), tiff.end());
     result.insert(result.end(), file.begin() + static_cast<std::ptrdiff_t>(layout.segmentEnd), file.end());
     return result;
+}
+
+std::vector<uint8_t> exifSegment(const std::vector<uint8_t>& tiff)
+{
+    const std::size_t length = 2 + 6 + tiff.size();
+    std::vector<uint8_t> segment = {0xFF, 0xE1, uint8_t(length >> 8), uint8_t(length), 'E', 'x', 'i', 'f', 0, 0};
+    segment.insert(segment.end(), tiff.begin(), tiff.end());
+    return segment;
+}
+
+std::vector<uint8_t> xmpSegment(const std::vector<uint8_t>& packet)
+{
+    const std::size_t length = 2 + kXmpHeaderSize + packet.size();  // the caller keeps it within 65,535
+    std::vector<uint8_t> segment = {0xFF, 0xE1, uint8_t(length >> 8), uint8_t(length)};
+    segment.reserve(2 + length);
+    segment.insert(segment.end(), kXmpHeader, kXmpHeader + kXmpHeaderSize);
+    segment.insert(segment.end(), packet.begin(), packet.end());
+    return segment;
 }
 
 }  // namespace exif

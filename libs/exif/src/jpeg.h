@@ -16,7 +16,22 @@ struct JpegLayout {
     std::size_t segmentEnd = 0;    // the first byte after the segment
     bool imageComplete = false;    // an end-of-image marker follows the scan
     std::size_t imageEnd = 0;      // just past that marker (0 while not known)
+    // The first APP1 segment carrying the standard XMP packet; extended XMP
+    // segments are other segments, never looked into.
+    bool hasXmp = false;
+    std::size_t xmpStart = 0;   // the 0xFF of its marker
+    std::size_t packetStart = 0;  // after the XMP header
+    std::size_t xmpEnd = 0;     // the first byte after the segment
+    // The first multi-picture (APP2 "MPF") segment's start, when there is one.
+    bool hasMpf = false;
+    std::size_t mpfStart = 0;
 };
+
+// What starts the payload of the standard XMP segment, its NUL included.
+constexpr char kXmpHeader[] = "http://ns.adobe.com/xap/1.0/";
+constexpr std::size_t kXmpHeaderSize = sizeof kXmpHeader;  // 29
+// The largest packet one segment holds: its length field counts itself too.
+constexpr std::size_t kMaxXmpPacket = 65535 - 2 - kXmpHeaderSize;
 
 enum class ScanResult { ok, damaged, needMore };
 
@@ -64,6 +79,8 @@ private:
     std::optional<ScanResult> lookForImageEnd(const std::vector<uint8_t>& file, bool complete);
     void noteExif(const std::vector<uint8_t>& file, std::size_t markerStart, std::size_t payload,
                   std::size_t end);
+    void noteXmp(const std::vector<uint8_t>& file, std::size_t markerStart, std::size_t payload, std::size_t end);
+    void noteMpf(const std::vector<uint8_t>& file, std::size_t markerStart, std::size_t payload, std::size_t end);
     ScanResult damaged();  // and stays so
     ScanResult shortOfBytes(bool complete);
 
@@ -78,5 +95,11 @@ ScanResult scanJpeg(const std::vector<uint8_t>& file, bool complete, JpegLayout&
 // The file with its first Exif APP1 segment carrying `tiff` instead.
 std::vector<uint8_t> replaceExif(const std::vector<uint8_t>& file, const JpegLayout& layout,
                                  const std::vector<uint8_t>& tiff);
+
+// The Exif APP1 segment carrying `tiff` (the caller keeps it within 65,535).
+std::vector<uint8_t> exifSegment(const std::vector<uint8_t>& tiff);
+
+// The standard XMP segment carrying `packet` (at most kMaxXmpPacket bytes).
+std::vector<uint8_t> xmpSegment(const std::vector<uint8_t>& packet);
 
 }  // namespace exif

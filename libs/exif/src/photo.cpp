@@ -295,7 +295,8 @@ ExifStatus Photo::readWhole()
         return EXIF_ERR_CHANGED;  // changed since it was opened: write nothing
     JpegLayout layout;
     if (scanJpeg(whole.bytes, true, layout) != ScanResult::ok || layout.tiffStart != layout_.tiffStart ||
-        layout.segmentEnd != layout_.segmentEnd)
+        layout.segmentEnd != layout_.segmentEnd || layout.hasXmp != layout_.hasXmp ||
+        layout.packetStart != layout_.packetStart || layout.xmpEnd != layout_.xmpEnd)
         return EXIF_ERR_FORMAT;
     file_ = std::move(whole);
     layout_ = layout;
@@ -303,15 +304,21 @@ ExifStatus Photo::readWhole()
     return EXIF_OK;
 }
 
-ExifStatus Photo::set(IfdKind kind, uint16_t t, TagValue value)
+ExifStatus Photo::checkWritable()
 {
-    if (readsOnly_) return EXIF_ERR_READ_ONLY_KIND;
-    if (!layout_.hasExif) return EXIF_ERR_FORMAT;
     if (file_.readOnly) return EXIF_ERR_READ_ONLY;
     if (file_.folderReadOnly) return EXIF_ERR_FOLDER_READ_ONLY;
     if (refused_ != EXIF_OK) return refused_;
     if (const ExifStatus s = readRest(); s != EXIF_OK) return s;
     if (!layout_.imageComplete) return EXIF_ERR_NO_IMAGE_END;
+    return EXIF_OK;
+}
+
+ExifStatus Photo::set(IfdKind kind, uint16_t t, TagValue value)
+{
+    if (readsOnly_) return EXIF_ERR_READ_ONLY_KIND;
+    if (!layout_.hasExif) return EXIF_ERR_FORMAT;
+    if (const ExifStatus s = checkWritable(); s != EXIF_OK) return s;
     WantedTags wanted = wanted_;
     wanted[{kind, t}] = std::move(value);
     std::vector<uint8_t> tiff;
@@ -350,55 +357,125 @@ ExifStatus Photo::stage(io::StagedFile& out)
         if (writeAsked_) io::removeLeftoverFor(path_);
         return EXIF_OK;
     }
-    const std::vector<uint8_t> head = newHead();
-    const int64_t shift = int64_t(head.size()) - int64_t(layout_.segmentEnd);
-    if (!end_.empty() && !endStaysAsItIs(shift)) {
+    if (!end_.empty() && !endStaysAsItIs()) {
         if (const ExifStatus s = readWhole(); s != EXIF_OK) return s;  // for the trailer to be read whole
     }
-    if (file_.whole()) return stageWhole(head, out);
-    const uint64_t tailSize = file_.identity.size - layout_.segmentEnd;
-    return statusOf(io::stageFile(path_, file_.identity, {head, layout_.segmentEnd, tailSize, {}}, out));
+    if (file_.whole()) return stageWhole(out);
+    // Nothing moves: the new segments, and the rest copied from the old file.
+    const std::size_t headEnd = oldHeadEnd();
+    std::vector<uint8_t> head(file_.bytes.begin(), file_.bytes.begin() + static_cast<std::ptrdiff_t>(headEnd));
+    bool moved = false;
+    if (const ExifStatus s = putNewSegments(head, moved); s != EXIF_OK) return s;
+    const uint64_t tailSize = file_.identity.size - headEnd;
+    return statusOf(io::stageFile(path_, file_.identity, {head, headEnd, tailSize, {}}, out));
 }
 
-std::vector<uint8_t> Photo::newHead() const
+bool Photo::xmpChanged() const
 {
-    const std::vector<uint8_t> oldHead(file_.bytes.begin(),
-                                       file_.bytes.begin() + static_cast<std::ptrdiff_t>(layout_.segmentEnd));
-    return replaceExif(oldHead, layout_, tiff_);
+    if (!xmp_) return false;
+    const auto begin = file_.bytes.begin();
+    return !std::equal(xmp_->begin(), xmp_->end(), begin + static_cast<std::ptrdiff_t>(layout_.packetStart),
+                       begin + static_cast<std::ptrdiff_t>(layout_.xmpEnd));
 }
 
-bool Photo::endStaysAsItIs(int64_t shift) const
+int64_t Photo::exifShift() const
+{
+    return layout_.hasExif ? int64_t(tiff_.size()) - int64_t(originalTiff_.size()) : 0;
+}
+
+int64_t Photo::xmpShift() const
+{
+    return xmp_ ? int64_t(xmp_->size()) - int64_t(layout_.xmpEnd - layout_.packetStart) : 0;
+}
+
+std::size_t Photo::oldHeadEnd() const
+{
+    return std::max(layout_.hasExif ? layout_.segmentEnd : 0, xmpChanged() ? layout_.xmpEnd : 0);
+}
+
+bool Photo::endStaysAsItIs() const
 {
     // Only a write that moves nothing can leave the image data unread: what
     // points into moved bytes (a trailer anywhere after the image's first
     // end marker, a maker note's preview) is found only in the whole file.
-    return shift == 0;
+    return exifShift() == 0 && xmpShift() == 0;
 }
 
-ExifStatus Photo::stageWhole(const std::vector<uint8_t>& head, io::StagedFile& out)
+namespace {
+
+// bytes[start, end) becomes `with`; what followed moves along.
+void replaceRange(std::vector<uint8_t>& bytes, std::size_t start, std::size_t end, const std::vector<uint8_t>& with)
+{
+    const std::size_t oldSize = end - start;
+    const auto at = bytes.begin() + static_cast<std::ptrdiff_t>(start);
+    if (with.size() > oldSize)
+        bytes.insert(at + static_cast<std::ptrdiff_t>(oldSize), with.size() - oldSize, 0);
+    else
+        bytes.erase(at + static_cast<std::ptrdiff_t>(with.size()), at + static_cast<std::ptrdiff_t>(oldSize));
+    std::copy(with.begin(), with.end(), bytes.begin() + static_cast<std::ptrdiff_t>(start));
+}
+
+ExifStatus statusOfFix(TrailerFix fix, bool& moved)
+{
+    if (fix == TrailerFix::refused) return EXIF_ERR_TRAILER;
+    moved = moved || fix == TrailerFix::fixed;
+    return EXIF_OK;
+}
+
+}  // namespace
+
+ExifStatus Photo::putNewSegments(std::vector<uint8_t>& bytes, bool& moved) const
+{
+    moved = false;
+    // The Exif segment first, its maker note's offsets moved with what
+    // follows it; then the XMP segment where that left it, so that offsets
+    // past both move by both shifts and the new Exif block keeps its fixes.
+    if (layout_.hasExif && tiff_ != originalTiff_)
+        if (const ExifStatus s = putExif(bytes, moved); s != EXIF_OK) return s;
+    if (xmpChanged())
+        if (const ExifStatus s = putXmp(bytes, moved); s != EXIF_OK) return s;
+    return EXIF_OK;
+}
+
+ExifStatus Photo::putExif(std::vector<uint8_t>& bytes, bool& moved) const
+{
+    replaceRange(bytes, layout_.segmentStart, layout_.segmentEnd, exifSegment(tiff_));
+    // The absolute offsets of trailers and maker-note previews into the
+    // moved bytes must move with them, or the photo is not written.
+    return statusOfFix(fixMovedOffsets(bytes, layout_.segmentEnd, exifShift()), moved);
+}
+
+ExifStatus Photo::putXmp(std::vector<uint8_t>& bytes, bool& moved) const
+{
+    const int64_t shift = xmpShift();
+    // Multi-picture offsets count from their segment: one before the XMP
+    // segment would stay while its images move.
+    if (shift != 0 && layout_.hasMpf && layout_.mpfStart < layout_.xmpStart) return EXIF_ERR_TRAILER;
+    // Where the Exif segment, already put, left this one.
+    const bool afterExif = layout_.hasExif && layout_.xmpStart > layout_.segmentStart;
+    const int64_t by = afterExif ? exifShift() : 0;
+    const auto start = static_cast<std::size_t>(int64_t(layout_.xmpStart) + by);
+    const auto end = static_cast<std::size_t>(int64_t(layout_.xmpEnd) + by);
+    replaceRange(bytes, start, end, xmpSegment(*xmp_));
+    // A moved XMP segment before the Exif block would move the block
+    // itself: fixMovedOffsets refuses that, as exifEnd then lies past `end`.
+    const uint64_t exifEnd = layout_.hasExif ? uint64_t(int64_t(layout_.segmentEnd) + exifShift()) : end;
+    return statusOfFix(fixMovedOffsets(bytes, end, shift, exifEnd), moved);
+}
+
+ExifStatus Photo::stageWhole(io::StagedFile& out)
 {
     // The photo's bytes become the new file's, in place - their last use -
     // so that a big file is not copied into a second buffer.
     std::vector<uint8_t>& bytes = file_.bytes;
-    const std::size_t segmentEnd = layout_.segmentEnd;
-    const int64_t shift = int64_t(head.size()) - int64_t(segmentEnd);
-    if (head.size() > segmentEnd)
-        bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(segmentEnd), head.size() - segmentEnd, 0);
-    else
-        bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(head.size()),
-                    bytes.begin() + static_cast<std::ptrdiff_t>(segmentEnd));
-    std::copy(head.begin(), head.end(), bytes.begin());
-    // Everything after the Exif segment moved; the absolute offsets of
-    // trailers and maker-note previews into it must move with it, or the
-    // photo is not written.
+    const std::size_t oldEnd = oldHeadEnd();
+    const auto newEnd = static_cast<std::size_t>(int64_t(oldEnd) + exifShift() + xmpShift());
+    bool moved = false;
+    if (const ExifStatus s = putNewSegments(bytes, moved); s != EXIF_OK) return s;
     const std::span<const uint8_t> all(bytes);
-    switch (fixMovedOffsets(bytes, segmentEnd, shift)) {
-    case TrailerFix::refused: return EXIF_ERR_TRAILER;
-    case TrailerFix::fixed: return statusOf(io::stageFile(path_, file_.identity, {all, 0, 0, {}}, out));
-    case TrailerFix::none: break;
-    }
-    const std::span<const uint8_t> tail = all.subspan(head.size());
-    return statusOf(io::stageFile(path_, file_.identity, {all.first(head.size()), segmentEnd, tail.size(), tail}, out));
+    if (moved) return statusOf(io::stageFile(path_, file_.identity, {all, 0, 0, {}}, out));
+    const std::span<const uint8_t> tail = all.subspan(newEnd);
+    return statusOf(io::stageFile(path_, file_.identity, {all.first(newEnd), oldEnd, tail.size(), tail}, out));
 }
 
 }  // namespace exif

@@ -8,6 +8,7 @@
 #include "jpeg.h"
 #include "tiff.h"
 
+#include <optional>
 #include <string>
 
 namespace exif {
@@ -61,7 +62,16 @@ public:
     // GPSDateStamp, only where the GPS directory has one already.
     ExifStatus updateGpsDateStamp(const std::string& text);
 
-    bool changed() const { return tiff_ != originalTiff_; }
+    // The packet of the standard XMP segment, as it will be written; not
+    // found without one (and for every kind but JPEG).
+    ExifStatus getXmpPacket(std::vector<uint8_t>& out) const;
+    // Replaces that packet at the commit; the library never adds the
+    // segment, nor looks into the XML. Not UTF-8 or empty: an argument
+    // error; more than one segment holds: EXIF_ERR_TOO_LARGE, and nothing
+    // is written at the close, as with the Exif sets.
+    ExifStatus setXmpPacket(std::vector<uint8_t> packet);
+
+    bool changed() const { return tiff_ != originalTiff_ || xmpChanged(); }
     // Writes the changed photo back; nothing when nothing changed, and
     // nothing when some change was refused (see refused_).
     ExifStatus commit();
@@ -89,12 +99,24 @@ private:
     // copies the image data from the old file.
     ExifStatus readRest();
     ExifStatus readWhole();
-    // The new file up to the end of its Exif segment.
-    std::vector<uint8_t> newHead() const;
-    // With the image data unread: whether the data after the segment needs
-    // no look when it moves by `shift` bytes (only when it does not move).
-    bool endStaysAsItIs(int64_t shift) const;
-    ExifStatus stageWhole(const std::vector<uint8_t>& head, io::StagedFile& out);
+    // What every set checks before it takes a change.
+    ExifStatus checkWritable();
+    bool xmpChanged() const;
+    // How many bytes each segment grows by (negative: shrinks).
+    int64_t exifShift() const;
+    int64_t xmpShift() const;
+    // The old file's bytes up to the end of the last segment that changes.
+    std::size_t oldHeadEnd() const;
+    // Puts the changed segments into `bytes` (the old file, or its start up
+    // to oldHeadEnd() when nothing moves) and moves the offsets that point
+    // past them; `moved` tells whether any such offset was moved.
+    ExifStatus putNewSegments(std::vector<uint8_t>& bytes, bool& moved) const;
+    ExifStatus putExif(std::vector<uint8_t>& bytes, bool& moved) const;
+    ExifStatus putXmp(std::vector<uint8_t>& bytes, bool& moved) const;
+    // With the image data unread: whether the data after the segments needs
+    // no look (only when nothing moves).
+    bool endStaysAsItIs() const;
+    ExifStatus stageWhole(io::StagedFile& out);
 
     io::NativePath path_;
     io::Snapshot file_;
@@ -104,6 +126,7 @@ private:
     TiffModel originalModel_;
     std::vector<uint8_t> tiff_;
     TiffModel model_;
+    std::optional<std::vector<uint8_t>> xmp_;  // the packet asked for, once set
     WantedTags wanted_;
     // Set once a change did not fit (EXIF_ERR_TOO_LARGE) or could not be
     // made without touching bytes of something else (EXIF_ERR_OVERLAP): from

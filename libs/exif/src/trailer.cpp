@@ -298,15 +298,15 @@ bool planPreview(const std::vector<uint8_t>& file, const Preview& preview, const
 // The maker note's known offsets past the old Exif block, planned to follow
 // the moved bytes; false when one cannot be.
 bool planMakerNoteOffsets(const std::vector<uint8_t>& file, const JpegLayout& layout, const Move& move,
-                          Writes& writes)
+                          uint64_t exifEnd, Writes& writes)
 {
     if (!layout.hasExif) return true;  // no maker note
-    if (move.from < layout.tiffStart) return false;
+    if (exifEnd < layout.tiffStart || move.from < exifEnd) return false;
     const std::vector<uint8_t> block(file.begin() + static_cast<std::ptrdiff_t>(layout.tiffStart),
                                      file.begin() + static_cast<std::ptrdiff_t>(layout.segmentEnd));
     TiffModel model;
     if (!parseTiff(block, model)) return false;
-    const uint64_t oldBlockSize = move.from - layout.tiffStart;
+    const uint64_t oldBlockSize = exifEnd - layout.tiffStart;
     for (const MakerNoteOffset& o : model.makerNoteOffsets) {
         const uint64_t fieldInFile = layout.tiffStart + o.field;
         switch (o.kind) {
@@ -333,6 +333,11 @@ bool planMakerNoteOffsets(const std::vector<uint8_t>& file, const JpegLayout& la
 
 TrailerFix fixMovedOffsets(std::vector<uint8_t>& file, uint64_t movedFrom, int64_t shift)
 {
+    return fixMovedOffsets(file, movedFrom, shift, movedFrom);
+}
+
+TrailerFix fixMovedOffsets(std::vector<uint8_t>& file, uint64_t movedFrom, int64_t shift, uint64_t exifEnd)
+{
     if (shift == 0) return TrailerFix::none;  // nothing moved, nothing can have gone stale
     if (shift > kMaxShift || shift < -kMaxShift) return TrailerFix::refused;
     // The file as it will be written must read as the old one did: whole,
@@ -341,7 +346,7 @@ TrailerFix fixMovedOffsets(std::vector<uint8_t>& file, uint64_t movedFrom, int64
     if (scanJpeg(file, true, layout) != ScanResult::ok || layout.imageEnd == 0) return TrailerFix::refused;
     const Move move{movedFrom, shift};
     Writes writes;
-    if (!planMakerNoteOffsets(file, layout, move, writes)) return TrailerFix::refused;
+    if (!planMakerNoteOffsets(file, layout, move, exifEnd, writes)) return TrailerFix::refused;
     uint64_t chainStart = file.size();
     if (planTrailerChain(file, layout.imageEnd, move, writes, chainStart) == Found::refused)
         return TrailerFix::refused;

@@ -71,5 +71,9 @@ enum class TrailerFix {
 // (else whether its data moved is unknown), at what its structure says
 // lies there. With `shift` 0 the file is left as it is, whatever it holds.
 TrailerFix fixMovedOffsets(std::vector<uint8_t>& file, uint64_t movedFrom, int64_t shift);
+// The same for a segment after the Exif segment that changed size: the Exif
+// block, which ends at `exifEnd` (before `movedFrom`), stayed where it was.
+// A segment before the Exif block moves the block itself: refused.
+TrailerFix fixMovedOffsets(std::vector<uint8_t>& file, uint64_t movedFrom, int64_t shift, uint64_t exifEnd);
 
 }  // namespace exif

@@ -229,6 +229,28 @@ EXIF_API ExifStatus ExifGetSubSecTimeOriginal(uint32_t handle, int size, char* o
    one (HEIF and AVIF carry none). Offsets and lengths of 0 on failure. */
 EXIF_API ExifStatus ExifGetPreview(uint32_t handle, uint64_t* offset, uint64_t* length);
 
+/* The XMP packet of a JPEG's standard XMP segment (APP1 with the header
+   "http://ns.adobe.com/xap/1.0/" and its NUL): the bytes after that header,
+   as they will be written (after an ExifSetXmpPacket, the new packet). Not
+   NUL-terminated. *length is the packet's length whenever there is one;
+   with `size` smaller, EXIF_ERR_ARGUMENT and nothing copied. No such
+   segment, or a photo that is not a JPEG: EXIF_ERR_NOT_FOUND, *length 0.
+   Extended XMP segments are never read nor changed. */
+EXIF_API ExifStatus ExifGetXmpPacket(uint32_t handle, uint32_t size, char* out, uint32_t* length);
+
+/* Replaces the packet of the standard XMP segment at the close (or the
+   batch's commit), in the same write as the Exif sets and with the same
+   guarantees. A packet of the old length leaves every other byte where it
+   was; another length rewrites the segment and moves what follows as a
+   grown Exif segment does (EXIF_ERR_TRAILER where that cannot be done
+   safely, and also when a multi-picture segment lies before the XMP
+   segment, or the XMP segment before the Exif segment). The XML is not
+   looked into. Empty or not UTF-8: EXIF_ERR_ARGUMENT. More than 65,504
+   bytes (one segment): EXIF_ERR_TOO_LARGE, and, as for the Exif sets,
+   nothing is written at the close. No XMP segment: EXIF_ERR_NOT_FOUND (one
+   is never added). ExifPhotoOpen(W) handles: EXIF_ERR_READ_ONLY_KIND. */
+EXIF_API ExifStatus ExifSetXmpPacket(uint32_t handle, const char* packet, uint32_t length);
+
 /* Batches: many photos written at about the cost of copying them. A photo
    whose handle was added to a batch is not written at its ExifFileClose:
    the close checks the photo and writes its new file beside it as a close
