@@ -81,6 +81,8 @@ const char* describe(WriteProblem problem)
     case WriteProblem::damaged: return "its Exif block is damaged; writing would damage it further";
     case WriteProblem::staleTrailer:
         return "the data appended after the image (an AFCP trailer) is damaged and could not be kept valid";
+    case WriteProblem::xmpNotEditable:
+        return "its XMP cannot be updated (not well-formed, or a GPS property is a structure); nothing was written";
     case WriteProblem::writeError: break;
     }
     return "write error";

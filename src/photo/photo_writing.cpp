@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <string>
 #include <utility>
 
 #include "exif/Exif.h"
 #include "photo/xmp_sidecar.h"
+#include "photo/xmp_text.h"
 #include "photo/xmp_values.h"
 #include "tracklog/text_writer.h"
 
@@ -74,6 +76,27 @@ int setMatchIn(ExifFile& file, const GpsStamps& stamps, const TrackPoint& match,
     if (ExifGetGPSVersion(h, written.data()) != EXIF_OK)
         written = {2, 0, 0, 0};
     return first;
+}
+
+// The photo's own XMP packet with the match's GPS properties, GPSVersionID
+// the one its Exif takes; at the packet's old length where its padding
+// allows, so that nothing after it moves. Nullopt when it cannot be edited.
+std::optional<std::string> xmpWithMatch(const std::string& packet, const TrackMatch& match,
+                                        const std::array<std::uint8_t, 4>& version)
+{
+    auto properties = gpsSidecarProperties(match);
+    if (!properties)
+        return std::nullopt;
+    for (XmpProperty& p : *properties)
+        if (p.name == "GPSVersionID")
+            p.value = std::to_string(version[0]) + '.' + std::to_string(version[1]) + '.' +
+                      std::to_string(version[2]) + '.' + std::to_string(version[3]);
+    auto edited = withProperties(packet, *properties);
+    if (!edited)
+        return std::nullopt;
+    if (auto fitted = fittedToLength(*edited, packet.size()))
+        return fitted;
+    return edited;  // the segment is rewritten whole
 }
 
 void recordWrittenMatch(PhotoRecord& record, const std::array<std::uint8_t, 4>& version)
@@ -254,8 +277,26 @@ void writeMatch(WriteRun& run, WriteSummary& summary, PhotoRecord& record)
         run.fail(path, file ? WriteProblem::writeError : problem);
         return;
     }
+    // A packet that holds a position but cannot take this one is found out
+    // before any tag is set, so that the file is closed unchanged. The
+    // version is known only after the sets; it changes no more than digits
+    // of one value, which cannot make an edit that worked fail.
+    const auto packet = file->xmpPacket();
+    std::optional<std::string> xmp;
+    if (packet && holdsGpsProperties(*packet)) {
+        xmp = xmpWithMatch(*packet, *record.match, {2, 0, 0, 0});
+        if (!xmp) {
+            run.fail(path, WriteProblem::xmpNotEditable);
+            return;
+        }
+    }
     std::array<std::uint8_t, 4> version{};
-    const int set = setMatchIn(*file, *stamps, record.match->point, version);
+    int set = setMatchIn(*file, *stamps, record.match->point, version);
+    if (xmp && set == EXIF_OK) {
+        if (auto withVersion = xmpWithMatch(*packet, *record.match, version))
+            xmp = std::move(withVersion);
+        set = file->setXmpPacket(*xmp);
+    }
     run.close(*file, path, set, [&record, &summary, version] {
         recordWrittenMatch(record, version);
         if (record.doubtful)

@@ -28,6 +28,7 @@ enum class WriteProblem {
     noImageEnd,          // the image data is cut off (no end marker)
     damaged,             // a damaged Exif block that a write would damage further
     staleTrailer,        // a trailer after the image whose offsets could not be moved
+    xmpNotEditable,      // XMP (a sidecar, or the photo's own packet holding a position) that cannot be updated
     writeError,          // any other failure of the write
 };
 
@@ -75,7 +76,10 @@ std::optional<GpsStamps> gpsStampsOf(const TrackMatch& match);
 // 2.0.0.0 unless the photo names one already, latitude and longitude with
 // their letters, status, the UTC time stamp and the datum "WGS-84"; a date
 // stamp the photo has already is rewritten to the match's UTC date (none is
-// added). Nothing else is written. A raw or HEIF photo is never written:
+// added). A JPEG whose own XMP packet holds exif:GPS* properties gets the
+// same values there, in the packet's padding where they fit, so that its Exif
+// and XMP never disagree; one whose packet cannot be updated is not written
+// at all. Nothing else is written. A raw or HEIF photo is never written:
 // its position goes into its XMP sidecars (every one it has, else a new
 // NAME.xmp), as exif:GPS* properties, nothing else of them changing. A record's Exif
 // data takes the written values only when its file took them, so the list

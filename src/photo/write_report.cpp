@@ -16,6 +16,7 @@ const char* writeProblemText(WriteProblem problem)
     case WriteProblem::noImageEnd: return "画像データが途中で切れています";
     case WriteProblem::damaged: return "Exif情報が壊れています";
     case WriteProblem::staleTrailer: return "画像の後ろの付加情報が壊れています";
+    case WriteProblem::xmpNotEditable: return "XMP情報を更新できません";
     case WriteProblem::writeError: break;
     }
     return "書き込みに失敗しました";

@@ -87,7 +87,7 @@ std::optional<std::string> newTextOf(const fs::path& path, bool creating, std::s
         return newSidecarText(props);
     const ReadOutcome read = readBytes(path, before);
     if (read != ReadOutcome::read) {
-        result.problem = read == ReadOutcome::tooLarge ? WriteProblem::damaged : WriteProblem::cannotOpen;
+        result.problem = read == ReadOutcome::tooLarge ? WriteProblem::xmpNotEditable : WriteProblem::cannotOpen;
         result.why = read == ReadOutcome::tooLarge ? "larger than 16 MiB" : "cannot be read";
         return std::nullopt;
     }
@@ -97,7 +97,7 @@ std::optional<std::string> newTextOf(const fs::path& path, bool creating, std::s
     }
     std::optional<std::string> text = withProperties(before, props, &result.why);
     if (!text)
-        result.problem = WriteProblem::damaged;
+        result.problem = WriteProblem::xmpNotEditable;
     return text;
 }
 

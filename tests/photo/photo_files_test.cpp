@@ -17,6 +17,7 @@
 #include "photo/photo_reading.h"
 #include "photo/exif_file.h"
 #include "photo/photo_writing.h"
+#include "photo/xmp_values.h"
 #include "photo/track_builder.h"
 #include "platform/code_page.h"
 #include "support/temp_dir.h"
@@ -348,6 +349,85 @@ TEST_F(PhotoFiles, inAFolderTheAnsiCodePageCannotNameAreReadAndWritten)
     list.records[0].match = matchedRecord(path).match;
     EXPECT_EQ(writePositions(list).written, 1);
     EXPECT_EQ(gpsTagsOf(path).version[0], 2);
+}
+
+// The demo photo with an XMP segment after its Exif segment.
+Bytes photoWithXmp(const std::string& description, std::size_t padding)
+{
+    const std::string packet = "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+                               "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
+                               "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n" +
+                               description + "\n</rdf:RDF></x:xmpmeta>\n" + std::string(padding, ' ') +
+                               "\n<?xpacket end=\"w\"?>";
+    const std::string header("http://ns.adobe.com/xap/1.0/", 29);
+    const std::size_t length = 2 + header.size() + packet.size();
+    Bytes segment{0xFF, 0xE1, static_cast<unsigned char>(length >> 8), static_cast<unsigned char>(length)};
+    segment.insert(segment.end(), header.begin(), header.end());
+    segment.insert(segment.end(), packet.begin(), packet.end());
+    Bytes jpeg = demo_photo::makeDemoJpeg("2008:05:01 10:30:05");
+    const std::size_t exifEnd = 4 + ((std::size_t(jpeg[4]) << 8) | jpeg[5]);  // SOI, then the Exif APP1
+    jpeg.insert(jpeg.begin() + static_cast<std::ptrdiff_t>(exifEnd), segment.begin(), segment.end());
+    return jpeg;
+}
+
+// A photo whose own XMP holds a position gets the written one there too,
+// in its padding where it fits; one whose XMP cannot take it is not written.
+TEST_F(PhotoFiles, writeThePositionIntoTheirOwnXmpWhereItHoldsOne)
+{
+    const std::string rdfExif = "<rdf:Description rdf:about=\"\" xmlns:exif=\"http://ns.adobe.com/exif/1.0/\" "
+                                "xmlns:dc=\"http://purl.org/dc/elements/1.1/\"";
+    const std::string title = "<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">\xE5\x86\x99\xE7\x9C\x9F"
+                              "</rdf:li></rdf:Alt></dc:title>";
+    const struct {
+        const char* name;
+        std::string description;
+        std::size_t padding;
+        bool rewritten;        // the packet gets the position
+        bool keepsLength;      // ... in its padding
+        bool written;          // the photo takes the change at all
+    } cases[] = {
+        {"padded", rdfExif + " exif:GPSLatitude=\"10,0.0000N\" exif:GPSVersionID=\"2.2.0.0\">" + title +
+                   "</rdf:Description>", 2048, true, true, true},
+        {"unpadded", rdfExif + "><exif:GPSLongitude>20,0.0000W</exif:GPSLongitude>" + title + "</rdf:Description>",
+         0, true, false, true},
+        {"noPosition", rdfExif + ">" + title + "</rdf:Description>", 100, false, false, true},
+        {"positionAsAStructure", rdfExif + "><exif:GPSLatitude><rdf:Bag><rdf:li>1</rdf:li></rdf:Bag>"
+                                 "</exif:GPSLatitude><exif:GPSMapDatum>TOKYO</exif:GPSMapDatum></rdf:Description>",
+         100, false, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto path = write(std::string(c.name) + ".jpg", photoWithXmp(c.description, c.padding));
+        const auto packetOf = [&path] { return ExifFile(path).xmpPacket().value_or(""); };
+        const std::string before = packetOf();
+        const Bytes bytesBefore = readBytes(path);
+        PhotoList list(noLogs_);
+        list.records.push_back(matchedRecord(path));
+        const WriteSummary summary = writePositions(list);
+        EXPECT_EQ(summary.written, c.written ? 1 : 0);
+        const std::string after = packetOf();
+        if (!c.written) {
+            ASSERT_EQ(summary.failures.size(), 1u);
+            EXPECT_EQ(summary.failures[0].problem, WriteProblem::xmpNotEditable);
+            EXPECT_EQ(readBytes(path), bytesBefore);
+            EXPECT_EQ(list.records[0].exif.hasGpsTags, 0);
+            continue;
+        }
+        EXPECT_EQ(gpsTagsOf(path).latitude[4], 74u);
+        if (!c.rewritten) {
+            EXPECT_EQ(after, before);
+            continue;
+        }
+        EXPECT_EQ(after.size() == before.size(), c.keepsLength) << after;
+        const auto values = readXmpValues(after);
+        ASSERT_TRUE(values && values->hasPosition());
+        EXPECT_NEAR(values->latitude->signedDegrees(), 35 + 39 / 60.0 + 7.4 / 3600, 1e-6);
+        EXPECT_NEAR(values->longitude->signedDegrees(), 139 + 45 / 60.0 + 40.7 / 3600, 1e-6);
+        EXPECT_EQ(values->gpsVersionId, "2.0.0.0");  // what the Exif took
+        EXPECT_EQ(values->gpsMapDatum, "WGS-84");
+        EXPECT_EQ(values->gpsTimeStamp, "2008-05-01T01:30:05Z");
+        EXPECT_NE(after.find(title), std::string::npos);
+    }
 }
 
 TEST_F(PhotoFiles, leaveTheListAsTheFileIsWhenAWriteFails)

@@ -320,9 +320,9 @@ TEST_F(XmpSidecarFiles, refusesDamagedHugeAndReadOnlySidecarsUntouched)
         bool readOnly;
         WriteProblem problem;
     } cases[] = {
-        {"A.ORF", kRdfOpen + "<rdf:Description>" + kRdfClose, false, WriteProblem::damaged},
-        {"B.ORF", "<?xml version='1.0'?><!DOCTYPE x SYSTEM 'http://example.com/x.dtd'><x/>", false, WriteProblem::damaged},
-        {"C.ORF", std::string(kMaxSidecarBytes + 1, ' '), false, WriteProblem::damaged},
+        {"A.ORF", kRdfOpen + "<rdf:Description>" + kRdfClose, false, WriteProblem::xmpNotEditable},
+        {"B.ORF", "<?xml version='1.0'?><!DOCTYPE x SYSTEM 'http://example.com/x.dtd'><x/>", false, WriteProblem::xmpNotEditable},
+        {"C.ORF", std::string(kMaxSidecarBytes + 1, ' '), false, WriteProblem::xmpNotEditable},
         {"D.ORF", fixture("adobe_attributes.xmp"), true, WriteProblem::readOnly},
     };
     for (const auto& c : cases) {
