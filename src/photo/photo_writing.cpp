@@ -78,9 +78,21 @@ int setMatchIn(ExifFile& file, const GpsStamps& stamps, const TrackPoint& match,
     return first;
 }
 
-// The photo's own XMP packet with the match's GPS properties, GPSVersionID
-// the one its Exif takes; at the packet's old length where its padding
-// allows, so that nothing after it moves. Nullopt when it cannot be edited.
+// The photo's own XMP packet with `props` set, at the packet's old length
+// where its padding allows, so that nothing after it moves. Nullopt when it
+// cannot be edited.
+std::optional<std::string> editedPacket(const std::string& packet, const std::vector<XmpProperty>& props)
+{
+    auto edited = withProperties(packet, props);
+    if (!edited)
+        return std::nullopt;
+    if (auto fitted = fittedToLength(*edited, packet.size()))
+        return fitted;
+    return edited;  // the segment is rewritten whole
+}
+
+// The packet with the match's GPS properties, GPSVersionID the one its Exif
+// takes.
 std::optional<std::string> xmpWithMatch(const std::string& packet, const TrackMatch& match,
                                         const std::array<std::uint8_t, 4>& version)
 {
@@ -91,12 +103,29 @@ std::optional<std::string> xmpWithMatch(const std::string& packet, const TrackMa
         if (p.name == "GPSVersionID")
             p.value = std::to_string(version[0]) + '.' + std::to_string(version[1]) + '.' +
                       std::to_string(version[2]) + '.' + std::to_string(version[3]);
-    auto edited = withProperties(packet, *properties);
-    if (!edited)
-        return std::nullopt;
-    if (auto fitted = fittedToLength(*edited, packet.size()))
-        return fitted;
-    return edited;  // the segment is rewritten whole
+    return editedPacket(packet, *properties);
+}
+
+// The packet with its shooting times moved, where it holds them; none when
+// it holds none (and then the packet stays as it is).
+struct MovedXmpTimes {
+    bool held = false;
+    std::optional<std::string> packet;  // nullopt while held: cannot be edited
+};
+MovedXmpTimes xmpWithTime(const std::optional<std::string>& packet, const ExifDateTime& moved,
+                          std::string_view exifZone)
+{
+    if (!packet)
+        return {};
+    // The zone of the Exif, else the one the XMP gave its time.
+    std::string zone(exifZone);
+    if (zone.empty())
+        if (const auto values = readXmpValues(*packet))
+            zone = values->shootingZone;
+    const auto held = heldProperties(*packet, shootingTimeProperties(moved, zone));
+    if (held.empty())
+        return {};
+    return {true, editedPacket(*packet, held)};
 }
 
 void recordWrittenMatch(PhotoRecord& record, const std::array<std::uint8_t, 4>& version)
@@ -250,20 +279,28 @@ void writeSidecarMatch(WriteRun& run, WriteSummary& summary, PhotoRecord& record
     });
 }
 
-void writeShootingTime(WriteRun& run, ExifDateTime& shootingTime, const std::filesystem::path& path,
-                       const ExifDateTime& moved)
+void writeShootingTime(WriteRun& run, PhotoExifData& exif, const ExifDateTime& moved)
 {
+    const std::filesystem::path& path = exif.path;
     WriteProblem problem = WriteProblem::cannotOpen;
     auto file = openForWriting(path, &problem);
     if (!file) {
         run.fail(path, problem);
         return;
     }
+    // The photo's own XMP times move with its Exif time, or nothing does.
+    const MovedXmpTimes xmp = xmpWithTime(file->xmpPacket(), moved, fieldText(exif.offsetTimeOriginal));
+    if (xmp.held && !xmp.packet) {
+        run.fail(path, WriteProblem::xmpNotEditable);
+        return;
+    }
     char text[20];
     writeDateTimeText(text, sizeof text, moved, ':');
-    const int set = ExifSetDateTimeOriginal(file->handle(), text);
+    int set = ExifSetDateTimeOriginal(file->handle(), text);
+    if (xmp.packet && set == EXIF_OK)
+        set = file->setXmpPacket(*xmp.packet);
     // The track form of the text comes with the fields.
-    run.close(*file, path, set, [&shootingTime, moved] { shootingTime = moved; });
+    run.close(*file, path, set, [&exif, moved] { exif.shootingTime = moved; });
 }
 
 void writeMatch(WriteRun& run, WriteSummary& summary, PhotoRecord& record)
@@ -397,7 +434,7 @@ WriteSummary shiftShootingTimes(PhotoList& list, bool forward, int hours, int mi
         if (moved && writesSidecar(exif.kind))
             shiftSidecarTime(run, summary, exif, *moved);
         else if (moved)
-            writeShootingTime(run, exif.shootingTime, exif.path, *moved);
+            writeShootingTime(run, exif, *moved);
         else
             ++summary.unmatched;
         if (progress)

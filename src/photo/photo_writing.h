@@ -91,7 +91,8 @@ WriteSummary writePositions(PhotoList& list, const StepCallback& progress = {}, 
 
 // Moves every shooting time forward or back by hours:minutes:seconds and
 // writes it as DateTimeOriginal (a raw or HEIF photo: into its sidecars, as
-// exif:DateTimeOriginal and photoshop:DateCreated). A photo keeps its time and its file
+// exif:DateTimeOriginal and photoshop:DateCreated; a JPEG whose own XMP holds
+// either of those gets them moved there too, none added). A photo keeps its time and its file
 // unchanged when its time cannot be placed on the time scale, would move out
 // of the range the calendar conversion and the Exif text can hold, or its
 // file does not take the change. The list is not re-sorted: every photo

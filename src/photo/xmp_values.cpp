@@ -221,6 +221,21 @@ bool holdsGpsProperties(std::string_view xmp)
     }
 }
 
+std::vector<XmpProperty> heldProperties(std::string_view xmp, std::vector<XmpProperty> props)
+{
+    try {
+        const ParsedXmp parsed = parseXmp(xmp);
+        std::erase_if(props, [&parsed](const XmpProperty& wanted) {
+            return std::none_of(parsed.properties.begin(), parsed.properties.end(), [&](const SimpleXmpProperty& p) {
+                return p.namespaceUri == wanted.ns && p.name == wanted.name;
+            });
+        });
+        return props;
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
 void fillMissing(XmpPhotoValues& into, const XmpPhotoValues& from)
 {
     if (!into.shootingTime && from.shootingTime) {

@@ -49,6 +49,11 @@ std::optional<XmpPhotoValues> readXmpValues(std::string_view xmp);
 // JPEG that has them gets the written position too.
 bool holdsGpsProperties(std::string_view xmp);
 
+// Those of `props` that the text holds already (by namespace and name), in
+// their order: a shift of shooting times keeps a JPEG's own XMP times in
+// step, and adds none.
+std::vector<XmpProperty> heldProperties(std::string_view xmp, std::vector<XmpProperty> props);
+
 // The fields `from` has that `into` lacks, copied into it.
 void fillMissing(XmpPhotoValues& into, const XmpPhotoValues& from);
 

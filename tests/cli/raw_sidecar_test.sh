@@ -96,7 +96,8 @@ for f in "$xfolder"/*.jpg; do
     # Only one keeps the padding exiftool leaves: the others must grow.
     [ "$(basename "$f")" != padded.jpg ] && compact=(-api Compact=NoPadding)
     exiftool -q -overwrite_original "${compact[@]}" "-DateTimeOriginal=2019:05:01 09:35:00" \
-        -XMP:GPSLatitude=-1.5 -XMP:GPSLongitude=2.5 -XMP-exif:GPSMapDatum=TOKYO "$f" || fail "exiftool prepares $f"
+        "-XMP-exif:DateTimeOriginal=2019:05:01 09:35:00+09:00" -XMP:GPSLatitude=-1.5 -XMP:GPSLongitude=2.5 \
+        -XMP-exif:GPSMapDatum=TOKYO "$f" || fail "exiftool prepares $f"
 done
 xtags() {
     exiftool -a -G1 -s -n -u -sort --File:all --Composite:all --ExifTool:all "$1" | grep -v -E \
@@ -133,6 +134,16 @@ for f in "$xfolder"/*.jpg; do
         fail "$n: new exiftool warnings"
     expect_eq "$(pictures "$f")" "$(cat "$n.pictures")" "$n: thumbnail, second picture and trailers"
     [ "$n" == ii_makernote_preview ] && expect_eq "$(preview_at "$f")" "$(cat "$n.preview")" "$n: preview"
+done
+# A shift moves the time in their XMP with the Exif time.
+run "$tool" shift --forward 00:00:10 "$xfolder" > out.txt 2> err.txt
+expect_eq "$?" 0 "shift exit status (own XMP)"
+for f in "$xfolder"/*.jpg; do
+    n=$(basename "$f" .jpg)
+    expect_eq "$(exiftool -s -s -s -XMP-exif:DateTimeOriginal -ExifIFD:DateTimeOriginal "$f" | tr '\n' ' ')" \
+        "2019:05:01 09:35:10+09:00 2019:05:01 09:35:10 " "$n: shifted XMP and Exif times"
+    xtags "$f" | grep -v DateTimeOriginal | diff <(grep -v DateTimeOriginal "$n.tags") - > /dev/null ||
+        fail "$n: tags changed by the shift"
 done
 
 finish "raw and HEIF photos: $i kinds written into sidecars, the photos unchanged; JPEGs' own XMP agrees with their Exif"

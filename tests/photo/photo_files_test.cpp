@@ -430,6 +430,47 @@ TEST_F(PhotoFiles, writeThePositionIntoTheirOwnXmpWhereItHoldsOne)
     }
 }
 
+// A shift moves the times a photo's own XMP holds, in their zone, and adds
+// none; one whose XMP cannot take the move is not shifted at all.
+TEST_F(PhotoFiles, shiftTheTimesTheirOwnXmpHoldsAndAddNone)
+{
+    const std::string rdf = "<rdf:Description rdf:about=\"\" xmlns:exif=\"http://ns.adobe.com/exif/1.0/\" "
+                            "xmlns:photoshop=\"http://ns.adobe.com/photoshop/1.0/\"";
+    const struct {
+        const char* name;
+        std::string description;
+        const char* expected;  // in the packet after the shift; none: not shifted
+    } cases[] = {
+        {"attribute", rdf + " exif:DateTimeOriginal=\"2008-05-01T10:30:05+09:00\"/>",
+         "exif:DateTimeOriginal=\"2008-05-01T11:30:05+09:00\"/>"},
+        {"element", rdf + "><photoshop:DateCreated>2008-05-01T10:30:05</photoshop:DateCreated></rdf:Description>",
+         "<photoshop:DateCreated>2008-05-01T11:30:05</photoshop:DateCreated></rdf:Description>"},
+        {"structure", rdf + "><exif:DateTimeOriginal><rdf:Seq><rdf:li>x</rdf:li></rdf:Seq></exif:DateTimeOriginal>"
+                            "</rdf:Description>", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto path = write(std::string(c.name) + ".jpg", photoWithXmp(c.description, 64));
+        const Bytes before = readBytes(path);
+        PhotoList list(noLogs_);
+        list.records.push_back(matchedRecord(path));
+        const WriteSummary summary = shiftShootingTimes(list, true, 1, 0, 0);
+        if (c.expected == nullptr) {
+            ASSERT_EQ(summary.failures.size(), 1u);
+            EXPECT_EQ(summary.failures[0].problem, WriteProblem::xmpNotEditable);
+            EXPECT_EQ(readBytes(path), before);
+            continue;
+        }
+        EXPECT_EQ(dateTimeOriginalOf(path), "2008:05:01 11:30:05");
+        const std::string packet = ExifFile(path).xmpPacket().value_or("");
+        EXPECT_NE(packet.find(c.expected), std::string::npos) << packet;
+        EXPECT_TRUE(packet.find("DateTimeOriginal") == std::string::npos ||
+                    packet.find("DateCreated") == std::string::npos)
+            << "none added: " << packet;
+        EXPECT_EQ(readBytes(path).size(), before.size()) << "in the padding";
+    }
+}
+
 TEST_F(PhotoFiles, leaveTheListAsTheFileIsWhenAWriteFails)
 {
     const auto path = photo("a.jpg", "2008:05:01 10:30:05");
