@@ -908,3 +908,49 @@ TEST(AnXmpPacket, isNotFoundWithoutASegmentAndNotSetOnReadingHandles)
     EXPECT_EQ(ExifFileClose(h), EXIF_OK);
 }
 }  // namespace vantora::test::exif
+
+namespace vantora::test::exif {
+
+// An XMP segment before the Exif segment: moving it would move the Exif
+// block, which the library does not follow. A packet of the old length is
+// taken; another is refused at the close, the file left as it was.
+TEST(AnXmpSegmentBeforeTheExifSegment, takesAPacketOfItsLengthAndRefusesAnother)
+{
+    const Bytes jpeg = readBytes(fixture("mm_gps_xmp.jpg"));
+    const ExifSegment exif = findExif(jpeg);
+    std::size_t at = 0;
+    const std::string packet = packetInFile(jpeg, at);
+    ASSERT_TRUE(exif.found && !packet.empty());
+    const std::size_t xmpStart = at - 29 - 4;
+    const std::size_t xmpEnd = at + packet.size();
+    ASSERT_GE(xmpStart, exif.end);
+    const auto part = [&jpeg](std::size_t from, std::size_t to) {
+        return Bytes(jpeg.begin() + std::ptrdiff_t(from), jpeg.begin() + std::ptrdiff_t(to));
+    };
+    Bytes swapped = part(0, exif.start);
+    for (const Bytes& p : {part(xmpStart, xmpEnd), part(exif.start, xmpStart), part(xmpEnd, jpeg.size())})
+        swapped.insert(swapped.end(), p.begin(), p.end());
+    for (const std::size_t grow : {std::size_t(0), std::size_t(10)}) {
+        SCOPED_TRACE(grow);
+        TempDir dir;
+        const auto path = photoFile(dir.path(), swapped);
+        std::string edited = packet + std::string(grow, ' ');
+        edited.replace(edited.find("Fixture with XMP"), 16, "Fixture with xmp");
+        {
+            OpenedPhoto photo(path);
+            EXPECT_EQ(ExifSetXmpPacket(photo.handle, edited.data(), uint32_t(edited.size())), EXIF_OK);
+            EXPECT_EQ(setGps(photo.handle), EXIF_OK);
+            EXPECT_EQ(photo.close(), grow == 0 ? EXIF_OK : EXIF_ERR_TRAILER);
+        }
+        const Bytes after = readBytes(path);
+        if (grow != 0) {
+            EXPECT_EQ(after, swapped);
+            continue;
+        }
+        std::size_t newAt = 0;
+        EXPECT_EQ(packetInFile(after, newAt), edited);
+        EXPECT_EQ(newAt, exif.start + (at - xmpStart));  // first, as it was put
+    }
+}
+
+}  // namespace vantora::test::exif
