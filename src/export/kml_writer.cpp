@@ -8,6 +8,7 @@
 
 #include "export/kml_pictures.h"
 #include "platform/code_page.h"
+#include "platform/xml_text.h"
 #include "tracklog/text_writer.h"
 
 namespace vantora {
@@ -23,25 +24,6 @@ std::string utf8Text(const std::filesystem::path& path)
 {
     const std::u8string utf8 = path.u8string();
     return std::string(utf8.begin(), utf8.end());
-}
-
-// Text or attribute content: the five characters XML reserves become
-// references, so a file name can never end an element or a quoted value.
-std::string escapeXml(std::string_view text)
-{
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        case '"': escaped += "&quot;"; break;
-        case '\'': escaped += "&apos;"; break;
-        default: escaped += c;
-        }
-    }
-    return escaped;
 }
 
 // A CDATA section holding the text whatever it contains: each "]]>" is
@@ -99,7 +81,7 @@ void appendRoute(std::string& kml, const LogList& logs)
 void appendPhotoStyle(std::string& kml, const std::filesystem::path& picture, std::size_t index)
 {
     kml += "\t\t<Style id=\"" + styleId(index) + "\">\t\t\t<IconStyle>\t\t\t\t<scale>1.0</scale>"
-           "\t\t\t\t<Icon>\t\t\t\t\t<href>" + escapeXml(utf8Text(picture)) +
+           "\t\t\t\t<Icon>\t\t\t\t\t<href>" + platform::escapeXml(utf8Text(picture)) +
            "</href>\t\t\t\t</Icon>\t\t\t</IconStyle>\t\t</Style>";
 }
 
@@ -112,12 +94,12 @@ void appendPhotoPlacemark(std::string& kml, const PhotoRecord& photo, const std:
     // The description is HTML for the balloon, so its inserted texts are
     // escaped as HTML as well, inside the CDATA section.
     const std::string description =
-        "<p>Date: " + escapeXml(shootingTimeText(photo.exif.shootingTime)) +
-        "<br/><p><a href=\"file:///" + escapeXml(utf8Text(shown)) +
+        "<p>Date: " + platform::escapeXml(shootingTimeText(photo.exif.shootingTime)) +
+        "<br/><p><a href=\"file:///" + platform::escapeXml(utf8Text(shown)) +
         "\">画像を表示</a></p>";
     const std::string style =
         picture.empty() ? std::string() : "\t\t\t<styleUrl>#" + styleId(index) + "</styleUrl>";
-    kml += "\t\t<Placemark>\t\t\t<name>" + escapeXml(utf8Text(photo.exif.path.filename())) +
+    kml += "\t\t<Placemark>\t\t\t<name>" + platform::escapeXml(utf8Text(photo.exif.path.filename())) +
            "</name>\t\t\t<description>" + cdataSection(description) + "</description>\n" + style +
            "\t\t\t<Point>\t\t\t\t<coordinates>" + coordinateTuple(photo.match->point) +
            "</coordinates>\t\t\t</Point>\t\t</Placemark>";

@@ -1,29 +1,14 @@
 #include "photo/xmp_parsed.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 
 #include "platform/xml_parser.h"
+#include "platform/xml_text.h"
 
 namespace vantora {
 
 namespace {
-
-class TextSource final : public platform::XmlByteSource {
-public:
-    explicit TextSource(std::string_view bytes) : rest_(bytes) {}
-    std::size_t read(char* buffer, std::size_t size) override
-    {
-        const std::size_t take = std::min(size, rest_.size());
-        std::memcpy(buffer, rest_.data(), take);
-        rest_.remove_prefix(take);
-        return take;
-    }
-
-private:
-    std::string_view rest_;
-};
 
 bool isWhitespace(std::string_view text)
 {
@@ -165,7 +150,7 @@ ParsedXmp parseXmp(std::string_view text, std::span<const XmpProperty> leftOut)
 {
     ParsedXmp result;
     try {
-        TextSource source(text);
+        platform::XmlTextSource source(text);
         XmpEvents events(result, leftOut);
         result.reading = readingOf(platform::parseXml(source, events).end);
     } catch (const std::bad_alloc&) {

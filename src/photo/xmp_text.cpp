@@ -8,29 +8,13 @@
 
 #include "photo/xmp_markup.h"
 #include "photo/xmp_parsed.h"
+#include "platform/xml_text.h"
 
 namespace vantora {
 
 namespace {
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-// Both quote kinds are escaped, so the text is right inside either.
-std::string escaped(std::string_view value)
-{
-    std::string out;
-    for (char c : value) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
 
 // The prefix the program uses for a namespace it declares.
 std::string preferredPrefix(std::string_view ns)
@@ -112,7 +96,7 @@ bool Editor::set(const XmpProperty& property, std::string* why)
 
 bool Editor::replaceExisting(const XmpProperty& property, bool& found, std::string* why)
 {
-    const std::string value = escaped(property.value);
+    const std::string value = platform::escapeXml(property.value);
     for (int d : descriptions_) {
         for (const MarkupAttribute& a : element(d).attributes)
             if (!a.isDeclaration && a.namespaceUri == property.ns && a.localName == property.name) {
@@ -183,7 +167,7 @@ std::string Editor::prefixFor(int description, std::string_view ns)
         prefix = base + std::to_string(n);
     }
     declared.emplace_back(prefix, std::string(ns));
-    addAttribute(description, "xmlns:" + prefix, escaped(ns));
+    addAttribute(description, "xmlns:" + prefix, platform::escapeXml(ns));
     return prefix;
 }
 
@@ -192,9 +176,9 @@ void Editor::add(const XmpProperty& property)
     const int description = targetFor(property.ns);
     const std::string name = prefixFor(description, property.ns) + ":" + std::string(property.name);
     if (usesAttributeForm(description))
-        addAttribute(description, name, escaped(property.value));
+        addAttribute(description, name, platform::escapeXml(property.value));
     else
-        addElement(description, name, escaped(property.value));
+        addElement(description, name, platform::escapeXml(property.value));
 }
 
 // After the tag's last attribute, apart from it as that one is from the one
@@ -348,13 +332,13 @@ std::string newSidecarText(std::span<const XmpProperty> props)
     };
     std::string properties;
     for (const XmpProperty& p : props)
-        properties += "\n    " + prefixOf(p.ns) + ":" + std::string(p.name) + "=\"" + escaped(p.value) + "\"";
+        properties += "\n    " + prefixOf(p.ns) + ":" + std::string(p.name) + "=\"" + platform::escapeXml(p.value) + "\"";
     std::string text = "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
                        "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
                        " <rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
                        "  <rdf:Description rdf:about=\"\"";
     for (const auto& [prefix, uri] : namespaces)
-        text += "\n    xmlns:" + prefix + "=\"" + escaped(uri) + "\"";
+        text += "\n    xmlns:" + prefix + "=\"" + platform::escapeXml(uri) + "\"";
     text += properties;
     text += "/>\n </rdf:RDF>\n</x:xmpmeta>\n<?xpacket end=\"w\"?>\n";
     return text;

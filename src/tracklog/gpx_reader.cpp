@@ -1,32 +1,17 @@
 #include "tracklog/gpx_reader.h"
 
 #include <algorithm>
-#include <cstring>
 #include <fstream>
 #include <new>
 
 #include "platform/xml_parser.h"
+#include "platform/xml_text.h"
 #include "tracklog/gpx_handler.h"
 #include "tracklog/gpx_track.h"
 
 namespace vantora {
 
 namespace {
-
-class TextSource final : public platform::XmlByteSource {
-public:
-    explicit TextSource(std::string_view bytes) : rest_(bytes) {}
-    std::size_t read(char* buffer, std::size_t size) override
-    {
-        const std::size_t take = std::min(size, rest_.size());
-        std::memcpy(buffer, rest_.data(), take);
-        rest_.remove_prefix(take);
-        return take;
-    }
-
-private:
-    std::string_view rest_;
-};
 
 class FileSource final : public platform::XmlByteSource {
 public:
@@ -90,7 +75,7 @@ GpxReadResult readFrom(platform::XmlByteSource& source, LogFileRecord& record)
 
 GpxReadResult readGpxText(std::string_view bytes, LogFileRecord& record)
 {
-    TextSource source(bytes);
+    platform::XmlTextSource source(bytes);
     return readFrom(source, record);
 }
 
